@@ -1,0 +1,61 @@
+#include "TempBaseFolder.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+#ifndef ZUKIP_SOURCE_DIR
+#error "ZUKIP_SOURCE_DIR must name the repository root"
+#endif
+
+TempBaseFolder::TempBaseFolder() {
+    const char* old = std::getenv("ZUKIP_BASE_DIR");
+    hadPrevious_ = old != nullptr;
+    if (old) previous_ = old;
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        root_ = fs::temp_directory_path() / ("zukip-test-" + std::to_string(rd()));
+        if (fs::create_directory(root_)) break;
+    }
+    fs::create_directories(outputDrivers());
+    fs::create_directories(temp());
+    setenv("ZUKIP_BASE_DIR", root_.c_str(), 1);
+}
+
+TempBaseFolder::~TempBaseFolder() {
+    if (hadPrevious_) setenv("ZUKIP_BASE_DIR", previous_.c_str(), 1);
+    else unsetenv("ZUKIP_BASE_DIR");
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+}
+
+fs::path TempBaseFolder::write(const std::string& relative, const std::string& text) const {
+    const fs::path p = root_ / relative;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << text;
+    return p;
+}
+
+void TempBaseFolder::copySamples() const {
+    fs::copy(fs::path(ZUKIP_SOURCE_DIR) / "examples" / "base", root_,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<unsigned char> readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
