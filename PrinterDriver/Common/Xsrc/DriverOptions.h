@@ -24,3 +24,16 @@ static_assert(offsetof(DriverOptions, bypassTray) == 8);
 constexpr uint8_t kOptionsVersion = 20;
 constexpr int kOptionsSize = 256;
 constexpr int kOptionsTextBytes = 200;   // bytes carried by the "DriverOptionBinary" text
+
+// Writes the defaults into bytes 0..8 (version 20, copies 1, all else 0);
+// bytes 9..255 are left as they are.
+void setDefaultOptions(DriverOptions* block);
+// True when the block carries the current layout version.
+bool IsValidOptions(const DriverOptions* block);
+// Resets an invalid block to the defaults; a valid one is left alone.
+void ValidateOptionsBlock(DriverOptions* block);
+// Reads the "DriverOptionBinary" value of a settings text into bytes 0..199
+// of block. Returns false (block untouched) when the key is absent. A value
+// shorter than 400 hex digits fills only the bytes whose pairs are complete
+// (a lone last digit counts as a pair); the rest keep their values.
+bool ReadDriverOptionText(const char* text, DriverOptions* block);
