@@ -33,7 +33,8 @@ bool IsValidOptions(const DriverOptions* block);
 // Resets an invalid block to the defaults; a valid one is left alone.
 void ValidateOptionsBlock(DriverOptions* block);
 // Reads the "DriverOptionBinary" value of a settings text into bytes 0..199
-// of block. Returns false (block untouched) when the key is absent. A value
+// of block. Returns false (block untouched) when the key or the "=" after it
+// is absent. A value
 // shorter than 400 hex digits fills only the bytes whose pairs are complete
 // (a lone last digit counts as a pair); the rest keep their values.
 bool ReadDriverOptionText(const char* text, DriverOptions* block);
