@@ -96,4 +96,10 @@ protected:
     uint8_t* writeBuffer = nullptr;    // 1 MiB, allocated by the first buffered write
     uint32_t bufferedBytes = 0;
     PrinterSetup setup;
+
+private:
+    // Sends and empties the buffer; logs and raises DriverError{0} when the port refuses.
+    void sendBuffer();
+    // True when the port took exactly `count` bytes.
+    bool sendToPort(const void* data, int count);
 };
