@@ -1,8 +1,36 @@
-// The module's exported entry points.
+// The module's exported entry points. These two functions are the only
+// symbols the module exports; everything else is hidden.
 #include "ABasePrinterDriver.h"
+#include "CDriver.h"
+#include "CDriverDLL.h"
+#include "Platform/ModuleStateGuard.h"
 
-extern "C" __attribute__((visibility("default"))) ABasePrinterDriver* createNewPrinterDriver() { return nullptr; }
+#define ZUKIP_EXPORT extern "C" __attribute__((visibility("default")))
 
-extern "C" __attribute__((visibility("default"))) ADriverPage* createDriverPage(DriverOptions*, PrinterSetup*) {
+namespace {
+// Runs the module object's start-up when the module is loaded and its
+// shut-down when it is unloaded.
+struct ModuleLifetime {
+    ModuleLifetime() { CDriverDLL::Instance().InitInstance(); }
+    ~ModuleLifetime() { CDriverDLL::Instance().ExitInstance(); }
+    ModuleLifetime(const ModuleLifetime&) = delete;
+    ModuleLifetime& operator=(const ModuleLifetime&) = delete;
+};
+const ModuleLifetime g_moduleLifetime;
+}  // namespace
+
+ZUKIP_EXPORT ABasePrinterDriver* createNewPrinterDriver() {
+    [[maybe_unused]] ModuleStateGuard moduleState;
+    try {
+        return new CDriver();
+    } catch (...) {
+        // A half-built driver has been released by its constructors; the host sees no driver.
+        return nullptr;
+    }
+}
+
+ZUKIP_EXPORT ADriverPage* createDriverPage(DriverOptions*, PrinterSetup*) {
+    [[maybe_unused]] ModuleStateGuard moduleState;
+    // The options page comes with the dialog layer; until then there is none.
     return nullptr;
 }

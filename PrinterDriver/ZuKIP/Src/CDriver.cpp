@@ -1,0 +1,53 @@
+#include "CDriver.h"
+
+#include "CDriverOptionDialogGX.h"
+#include "Platform/ModuleStateGuard.h"
+#include "Platform/PlatformMessageBox.h"
+
+#include <cstring>
+
+namespace {
+constexpr float kDriverNumber = 8.0f;
+
+enum EditMode { kDefaultsThenDialog = 1, kDefaultsOnly = 2, kDialogOnly = 3 };
+}  // namespace
+
+CDriver::CDriver() : ABasePrinterDriverImp(createEngine()) {}
+
+CDriver::CDriver(ABaseRTL* ownedEngine) : ABasePrinterDriverImp(ownedEngine) {}
+
+ABaseRTL* CDriver::createEngine() {
+    // ENGINE SWITCH: the KIP engine is not part of the module yet; once it is,
+    // this becomes `return new RTL();` (with #include "RTL.h").
+    return nullptr;
+}
+
+float CDriver::getDriverNumber() { return kDriverNumber; }
+
+int CDriver::editOptions(DriverOptions* block, int mode, PrinterSetup* setup, void* parentWindow) {
+    [[maybe_unused]] ModuleStateGuard moduleState;
+    try {
+        // Unlike the queries, this operation writes the resolved id back to the host's record.
+        if (setup) setup->mediaId = resolvedMediaId(setup->mediaId, setup);
+        if (engine) engine->SetPrinterSetup(setup);
+        if (!block) return 0;
+        switch (mode) {
+        case kDefaultsThenDialog: setDefaultOptions(block); break;
+        case kDefaultsOnly: setDefaultOptions(block); return 1;
+        case kDialogOnly: break;
+        default: return 0;
+        }
+        ValidateOptionsBlock(block);
+        runDialog(block, setup, parentWindow);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+void CDriver::runDialog(DriverOptions* block, PrinterSetup* setup, void* parentWindow) {
+    DriverOptions saved;
+    std::memcpy(&saved, block, sizeof saved);
+    CDriverOptionDialogGX dialog(parentWindow, block, setup);
+    if (dialog.DoModal() != kIdOk) std::memcpy(block, &saved, sizeof saved);
+}
