@@ -139,7 +139,9 @@ int ABaseRTL::ReadOtherOptions(const char*, DriverOptions*, PrinterSetup*) { ret
 
 int ABaseRTL::ReadOptions(const char* text, DriverOptions* block, PrinterSetup* setupArg) {
     [[maybe_unused]] ModuleStateGuard state;
-    if (!text || !block || !ReadDriverOptionText(text, block)) return ReadOtherOptions(text, block, setupArg);
+    if (!text || !block || !std::strstr(text, "DriverOptionBinary")) return ReadOtherOptions(text, block, setupArg);
+    // A key without "=" leaves the block as it is, and still counts as read.
+    ReadDriverOptionText(text, block);
     return 1;
 }
 

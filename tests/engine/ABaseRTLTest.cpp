@@ -1,0 +1,337 @@
+// The output engine base: buffered port writes, options text, status and
+// progress, pixel replication, paper info and the default halftone tables.
+#include "ABaseRTL.h"
+#include "DriverError.h"
+#include "RecordingPort.h"
+#include "TempBaseFolder.h"
+
+#include "Platform/PlatformMessageBox.h"
+#include "RVLog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kLimit = static_cast<int>(ABaseRTL::kWriteBufferLimit);
+
+// The smallest concrete engine: the base services plus a fixed colorant list.
+class BaseEngine : public ABaseRTL {
+public:
+    BaseEngine(DriverJob* job, OutputPort* port) {
+        driverJob = job;
+        outputPort = port;
+    }
+    int StartJob(DriverJob*, int, OutputPort*, DriverOptions*) override { return 1; }
+    int AbortJob() override { return 1; }
+    int ProcessJobStep() override { return 1; }
+    int GetDeviceResolution(int* x, int* y) override { *x = *y = 1; return 1; }
+    int GetEngineCode() override { return 0; }
+    int GetColorModeName(int, int*, char*, PrinterSetup*) override { return 0; }
+    int FindColorMode(const char*) override { return -1; }
+    int GetDefaultColorMode(char*, PrinterSetup*) override { return 0; }
+    int GetColorantList(int colorMode, ColorantList* list) override {
+        requestedMode = colorMode;
+        if (inks == 0) return 0;
+        list->count = inks;
+        for (int i = 0; i < inks; ++i) list->entries[i].bitsPerPixel = bits;
+        return 1;
+    }
+    int ReadOtherOptions(const char*, DriverOptions*, PrinterSetup*) override {
+        ++otherOptionsCalls;
+        return 7;
+    }
+    int Reserved25(const PrinterSetup*, MediaEntry*, intptr_t a, intptr_t b, intptr_t c, intptr_t d) override {
+        forwarded = {a, b, c, d};
+        return 5;
+    }
+    uint32_t buffered() const { return bufferedBytes; }
+
+    int inks = 4;
+    uint32_t bits = 1;
+    int requestedMode = -1;
+    int otherOptionsCalls = 0;
+    std::vector<intptr_t> forwarded;
+};
+
+struct EngineBase : ::testing::Test {
+    EngineBase() {
+        request.portContext = 0x1122334455667788ULL;
+        job.request = &request;
+    }
+    JobRequest request{};
+    DriverJob job{};
+    RecordingPort port;
+    BaseEngine engine{&job, &port};
+};
+
+std::vector<uint8_t> bytes(size_t n, uint8_t value = 0xAB) { return std::vector<uint8_t>(n, value); }
+
+using WriteNdata = EngineBase;
+
+TEST_F(WriteNdata, BuffersUpToTheLimitThenFlushesBeforeTheNextByte) {
+    const auto data = bytes(kLimit);
+    EXPECT_EQ(engine.WriteNdata(data.data(), kLimit, 0), kLimit);
+    EXPECT_TRUE(port.writes.empty());
+    const uint8_t one = 0x5A;
+    engine.WriteNdata(&one, 1, 0);
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0].bytes.size(), static_cast<size_t>(kLimit));
+    EXPECT_EQ(port.writes[0].context, request.portContext);
+    EXPECT_EQ(engine.buffered(), 1u);
+
+    // Flushing sends the waiting byte, then the new data directly.
+    const uint8_t tail[3] = {1, 2, 3};
+    EXPECT_EQ(engine.WriteNdata(tail, 3, 1), 3);
+    ASSERT_EQ(port.writes.size(), 3u);
+    EXPECT_EQ(port.writes[1].bytes, std::vector<uint8_t>{0x5A});
+    EXPECT_EQ(port.writes[2].bytes, std::vector<uint8_t>(tail, tail + 3));
+    EXPECT_EQ(engine.buffered(), 0u);
+}
+
+TEST_F(WriteNdata, LargeWritesBypassTheBufferAfterFlushingIt) {
+    const auto large = bytes(kLimit + 1, 0x11);
+    engine.WriteNdata(large.data(), kLimit + 1, 0);
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0].bytes.size(), static_cast<size_t>(kLimit + 1));
+
+    const uint8_t small[2] = {7, 8};
+    engine.WriteNdata(small, 2, 0);
+    engine.WriteNdata(large.data(), kLimit + 1, 0);
+    ASSERT_EQ(port.writes.size(), 3u);
+    EXPECT_EQ(port.writes[1].bytes, std::vector<uint8_t>(small, small + 2));
+    EXPECT_EQ(port.writes[2].bytes.size(), static_cast<size_t>(kLimit + 1));
+}
+
+TEST_F(WriteNdata, EmptyWritesSendOnlyWhatWasBuffered) {
+    EXPECT_EQ(engine.WriteNdata(nullptr, 0, 0), 0);
+    EXPECT_EQ(engine.WriteNdata(nullptr, 0, 1), 0);
+    EXPECT_TRUE(port.writes.empty());
+    const uint8_t b = 9;
+    engine.WriteNdata(&b, 1, 0);
+    engine.WriteNdata(nullptr, 0, 1);
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0].bytes, std::vector<uint8_t>{9});
+}
+
+TEST_F(WriteNdata, BufferedBytesAreDroppedWithoutAFlush) {
+    {
+        BaseEngine local(&job, &port);
+        const uint8_t b = 1;
+        local.WriteNdata(&b, 1, 0);
+    }
+    EXPECT_TRUE(port.writes.empty());
+}
+
+TEST_F(WriteNdata, RefusedPortWritesRaiseAndLog) {
+    RVLogCapture log;
+    port.failFrom = 0;
+    const auto data = bytes(kLimit);
+    engine.WriteNdata(data.data(), kLimit, 0);
+    try {
+        engine.WriteNdata(data.data(), 1, 0);   // flushes the full buffer first
+        FAIL() << "a refused flush must raise";
+    } catch (const DriverError& e) {
+        EXPECT_EQ(e.code, 0);
+    }
+    EXPECT_TRUE(log.contains("ABaseRTL::WriteNdata"));
+
+    const uint8_t five[5] = {};
+    EXPECT_THROW(engine.WriteNdata(five, 5, 1), DriverError);
+    EXPECT_TRUE(log.contains("ABaseRTL::WriteNdata num=5"));
+    ASSERT_FALSE(log.lines().empty());
+    EXPECT_NE(log.lines().back().find("PrinterDriver\\Common\\Xsrc\\ABaseRTL"), std::string::npos);
+
+    const auto large = bytes(kLimit + 1);
+    EXPECT_THROW(engine.WriteNdata(large.data(), kLimit + 1, 0), DriverError);
+}
+
+TEST_F(WriteNdata, AnEngineWithoutPortRaises) {
+    BaseEngine portless(&job, nullptr);
+    const uint8_t b = 1;
+    EXPECT_THROW(portless.WriteNdata(&b, 1, 1), DriverError);
+}
+
+using ReadOptions = EngineBase;
+
+TEST_F(ReadOptions, FillsTheFirst200BytesFromHexDigits) {
+    DriverOptions block;
+    std::memset(&block, 0xEE, sizeof block);
+    std::string text = "Other=1\nDriverOptionBinary=";
+    for (int i = 0; i < 200; ++i) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", i);
+        text += pair;
+    }
+    EXPECT_EQ(engine.ReadOptions(text.c_str(), &block, nullptr), 1);
+    const auto* raw = reinterpret_cast<const uint8_t*>(&block);
+    for (int i = 0; i < 200; ++i) EXPECT_EQ(raw[i], i) << i;
+    for (int i = 200; i < 256; ++i) EXPECT_EQ(raw[i], 0xEE) << i;
+    EXPECT_EQ(engine.otherOptionsCalls, 0);
+}
+
+TEST_F(ReadOptions, UnparsablePairsGiveZero) {
+    DriverOptions block;
+    std::memset(&block, 0xEE, sizeof block);
+    std::string text = "DriverOptionBinary=zz" + std::string(398, 'f');
+    engine.ReadOptions(text.c_str(), &block, nullptr);
+    const auto* raw = reinterpret_cast<const uint8_t*>(&block);
+    EXPECT_EQ(raw[0], 0);
+    EXPECT_EQ(raw[1], 0xFF);
+}
+
+TEST_F(ReadOptions, WithoutTheKeyTheOtherReaderAnswers) {
+    DriverOptions block;
+    std::memset(&block, 0x42, sizeof block);
+    EXPECT_EQ(engine.ReadOptions("Something=0102", &block, nullptr), 7);
+    EXPECT_EQ(engine.otherOptionsCalls, 1);
+    EXPECT_EQ(reinterpret_cast<const uint8_t*>(&block)[0], 0x42);
+
+    // The key without "=" keeps the block and succeeds.
+    EXPECT_EQ(engine.ReadOptions("DriverOptionBinary", &block, nullptr), 1);
+    EXPECT_EQ(reinterpret_cast<const uint8_t*>(&block)[0], 0x42);
+}
+
+using Status = EngineBase;
+
+TEST_F(Status, ProgressIsClampedAndRightAligned) {
+    const std::pair<int, const char*> cases[] = {{150, "100%"}, {-5, "  0%"}, {7, "  7%"}, {42, " 42%"}};
+    for (const auto& [percent, text] : cases) {
+        engine.ReportProgress(percent);
+        EXPECT_STREQ(request.statusText, text);
+        EXPECT_EQ(request.statusKind, 3);
+    }
+}
+
+TEST_F(Status, LongTextsAreCutToTheField) {
+    const std::string longText(400, 'x');
+    engine.SetStatus(1, longText.c_str());
+    EXPECT_EQ(std::strlen(request.statusText), 255u);
+    EXPECT_EQ(request.statusKind, 1);
+}
+
+TEST(ScaleLine, ReplicatesPixelsOfEveryDepth) {
+    BaseEngine engine(nullptr, nullptr);
+    struct Case {
+        int bits, bitCount, factor;
+        std::vector<uint8_t> src, expected;
+    };
+    const Case cases[] = {
+        {1, 8, 2, {0b10100000}, {0b11001100, 0x00}},
+        {1, 3, 3, {0b10100000}, {0b11100011, 0b10000000}},   // padding bits replicated, not written past n*f
+        {2, 8, 2, {0b11011000}, {0b11110101, 0b10100000}},
+        {4, 8, 3, {0xA5}, {0xAA, 0xA5, 0x55}},
+        {8, 16, 2, {0x12, 0x34}, {0x12, 0x12, 0x34, 0x34}},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> dst(c.expected.size() + 4, 0xFF);
+        int bitPos = 0;
+        ASSERT_EQ(engine.ScaleLine(c.bits, c.bitCount, c.src.data(), c.factor, &bitPos, dst.data()), 1);
+        EXPECT_EQ(bitPos, c.bitCount * c.factor);
+        const size_t cleared = static_cast<size_t>((c.bitCount * c.factor + 7) / 8);
+        for (size_t i = 0; i < cleared; ++i) EXPECT_EQ(dst[i], c.expected[i]) << c.bits << "-bit byte " << i;
+    }
+}
+
+TEST(ScaleLine, RefusesDepthsItCannotPack) {
+    BaseEngine engine(nullptr, nullptr);
+    uint8_t src = 0xFF, dst[4] = {};
+    int bitPos = 0;
+    EXPECT_EQ(engine.ScaleLine(3, 3, &src, 2, &bitPos, dst), 0);
+    EXPECT_EQ(engine.ScaleLine(1, 8, &src, 0, &bitPos, dst), 0);
+    EXPECT_EQ(bitPos, 0);
+}
+
+TEST(PaperInfo, JoinsTheTwoTextsWithAnX) {
+    BaseEngine engine(nullptr, nullptr);
+    PaperInfo info{};
+    EXPECT_EQ(engine.SetPaperInfo(&info, 36.0, 48.5, 3, "914", "1219"), 1);
+    EXPECT_DOUBLE_EQ(info.width, 36.0);
+    EXPECT_DOUBLE_EQ(info.height, 48.5);
+    EXPECT_EQ(info.value, 3u);
+    EXPECT_STREQ(info.text, "914x1219");
+    engine.SetPaperInfo(&info, 1, 2, 0, "A0", nullptr);
+    EXPECT_STREQ(info.text, "A0");
+}
+
+TEST(PrinterSetupCopy, KeepsItsOwnStringAndIgnoresNull) {
+    BaseEngine engine(nullptr, nullptr);
+    PrinterSetup source;
+    std::strcpy(source.modelName, "KIP 7170");
+    source.setOwnedString("abc");
+    EXPECT_EQ(engine.SetPrinterSetup(&source), 1);
+    source.setOwnedString("changed");
+    EXPECT_STREQ(engine.printerSetup().modelName, "KIP 7170");
+    EXPECT_STREQ(engine.printerSetup().ownedString, "abc");
+    EXPECT_EQ(engine.SetPrinterSetup(nullptr), 1);
+    EXPECT_STREQ(engine.printerSetup().ownedString, "abc");
+}
+
+TEST(ForwardToReserved25, DropsTheFifthValue) {
+    BaseEngine engine(nullptr, nullptr);
+    EXPECT_EQ(engine.ForwardToReserved25(nullptr, nullptr, 1, 2, 3, 4, 5), 5);
+    EXPECT_EQ(engine.forwarded, (std::vector<intptr_t>{1, 2, 4, 5}));
+}
+
+TEST(ScreeningTable, DefaultsWithoutSetupOrFile) {
+    TempBaseFolder base;
+    MessageBoxCapture boxes;
+    BaseEngine engine(nullptr, nullptr);
+    auto table = std::make_unique<ScreenTable>();
+    const char* colors[] = {"Cyan", "Magenta", "Yellow", "Black", "LCyan", "LMagenta", "Orange", "Green"};
+    const float angles[] = {105, 75, 90, 45, 75, 105, 105, 75};
+    PrinterSetup named;
+    std::strcpy(named.modelName, "KIP 7170");
+    std::strcpy(named.manufacturerName, "KIP");
+    for (PrinterSetup* setup : {static_cast<PrinterSetup*>(nullptr), &named}) {
+        std::memset(table.get(), 0x7F, sizeof *table);
+        EXPECT_EQ(engine.GetScreeningTable(table.get(), setup), 1);
+        ASSERT_EQ(table->count, 8);
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_STREQ(table->entries[i].colorName, colors[i]);
+            EXPECT_STREQ(table->entries[i].shape, "Diamond");
+            EXPECT_FLOAT_EQ(table->entries[i].frequency, 55.0f);
+            EXPECT_FLOAT_EQ(table->entries[i].angle, angles[i]);
+        }
+    }
+}
+
+TEST(DitherTable, EvenWeightsForTwoBitColorants) {
+    TempBaseFolder base;
+    MessageBoxCapture boxes;
+    BaseEngine engine(nullptr, nullptr);
+    engine.inks = 20;
+    engine.bits = 2;
+    PrinterSetup setup;
+    setup.colorModeId = 3;
+    auto table = std::make_unique<DitherTable>();
+    EXPECT_EQ(engine.GetDitherTable(&setup, "KIP", &setup, table.get()), 0);
+    EXPECT_EQ(engine.requestedMode, 3);
+    EXPECT_EQ(table->levels, 4);
+    EXPECT_EQ(table->inkCount, 16);
+    EXPECT_EQ(table->antiClog, 0);
+    EXPECT_FLOAT_EQ(table->noise, 1.0f);
+    for (int ink = 0; ink < 16; ++ink) {
+        EXPECT_FLOAT_EQ(table->weights[64 * ink + 0], 1.0f / 3);
+        EXPECT_FLOAT_EQ(table->weights[64 * ink + 1], 2.0f / 3);
+        EXPECT_FLOAT_EQ(table->weights[64 * ink + 2], 1.0f);
+    }
+}
+
+TEST(DitherTable, ContinuousToneHasNoTable) {
+    TempBaseFolder base;
+    MessageBoxCapture boxes;
+    BaseEngine engine(nullptr, nullptr);
+    engine.bits = 8;
+    PrinterSetup setup;
+    auto table = std::make_unique<DitherTable>();
+    EXPECT_EQ(engine.GetDitherTable(&setup, "KIP", &setup, table.get()), 0);
+    EXPECT_EQ(table->levels, 64);
+    EXPECT_FLOAT_EQ(table->weights[62], 1.0f);
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+}  // namespace
