@@ -1,0 +1,180 @@
+#include "KIPJobTicket.h"
+
+#include "AFile.h"
+#include "ALocaleSwitcher.h"
+#include "DriverOptions.h"
+#include "KIPNamePattern.h"
+#include "RVLog.h"
+#include "SystemInfo.h"
+#include "ZuDrvUtl.h"
+
+#include <cstdarg>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace {
+const char* const kLogSource = "PrinterDriver\\ZuKIP\\Xsrc\\KIPJobTicket";
+constexpr int64_t kMaxTemplateBytes = 16 << 20;
+constexpr int64_t kMaxPrinterInfoBytes = 1 << 20;
+
+AString formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+AString formatted(const char* format, ...) {
+    // Ticket numbers always use a decimal point, whatever the user's locale.
+    ALocaleSwitcher cLocale;
+    va_list args;
+    va_start(args, format);
+    AString text;
+    text.FormatV(format, args);
+    va_end(args);
+    return text;
+}
+
+// The UTF-8 form of single-byte text; empty when it does not convert.
+AString utf8(const AString& text) {
+    AString out;
+    return DrvAnsiToUtf8(text, out) ? out : AString();
+}
+
+// Reads at most maxBytes of a file, cut at the first zero byte. False when
+// the file cannot be opened or read, or (when refuseLonger) is longer.
+bool readText(const AFilePath& path, int64_t maxBytes, bool refuseLonger, std::string& text) {
+    AFile file;
+    if (!file.Open(path.c_str(), AFile::modeRead | AFile::typeBinary)) return false;
+    const int64_t length = file.GetLength();
+    if (length < 0 || (refuseLonger && length > maxBytes)) return false;
+    text.assign(static_cast<size_t>(length < maxBytes ? length : maxBytes), '\0');
+    if (file.Read(text.data(), static_cast<unsigned>(text.size())) != text.size()) return false;
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    return true;
+}
+
+double percentage(double counter, uint32_t area) { return area ? counter * 100.0 / area : 0.0; }
+}  // namespace
+
+void KIPJobTicket::SetStartTokens(const AString& jobName, const AString& jobText3, int widthDpi, double pageWidth,
+                                  int mediaId, const DriverOptions& options) {
+    const SystemTime now = SystemInfo::UtcNow();
+    const AString computerName = SystemInfo::ComputerName();
+    const AString sender = utf8(jobText3);
+    const AString fileName = utf8(KIPNamePattern::FileNamePart(jobName));
+    // 64-bit so that the most negative media id cannot overflow.
+    const int64_t media = mediaId;
+
+    tokens["RV_ALL_COVERAGE"] = "0";
+    tokens["RV_BLACK_COVERAGE"] = "0";
+    tokens["RV_CYAN_COVERAGE"] = "0";
+    tokens["RV_MAGENTA_COVERAGE"] = "0";
+    tokens["RV_YELLOW_COVERAGE"] = "0";
+    tokens["RV_COMPUTER_NAME"] = computerName.IsEmpty() ? sender : utf8(computerName);
+    tokens["RV_COPIES"] = formatted("%d", options.copies);
+    tokens["RV_DATE"] = formatted("%.4d-%.2d-%.2d %.2d:%.2d:%.2d", now.year, now.month, now.day, now.hour,
+                                  now.minute, now.second);
+    tokens["RV_FILE_NAME"] = fileName;
+    tokens["RV_FOLDERNAME"] = fileName;
+    tokens["RV_FORCE_IGNORE_SMALLER"] = formatted("%d1000", options.bypassTray);
+    tokens["RV_IMAGE_ENHANCEMENT"] = formatted("%d", options.imageEnhancement);
+    tokens["RV_KIP_MEDIA_ID"] = formatted("%lld", static_cast<long long>(media - 1));
+    tokens["RV_KIP_MEDIA_NAME"] = CustomMediaName(ReadPrinterInfo(), mediaId);
+    tokens["RV_KIP_MEDIA_TYPE"] = formatted("MediaType:%lld", static_cast<long long>(-media));
+    tokens["RV_MEDIA_SIZE_MM"] = formatted("%.1f mm", pageWidth * 25.4);
+    tokens["RV_ORIGINALFILE"] = utf8(jobName);
+    tokens["RV_PAGE_COUNT"] = "1";
+    tokens["RV_SENDER_NAME"] = formatted("%s/%s", sender.c_str(), tokens["RV_COMPUTER_NAME"].c_str());
+    tokens["RV_WIDTHDPI"] = formatted("%d", widthDpi);
+}
+
+void KIPJobTicket::SetCoverageTokens(const AString& folderName, const double inkCounters[4], uint32_t outputWidth,
+                                     uint32_t outputHeight) {
+    // The page area is a 32-bit product, as the engine has always counted it.
+    const uint32_t area = outputWidth * outputHeight;
+    const char* const names[4] = {"RV_CYAN_COVERAGE", "RV_MAGENTA_COVERAGE", "RV_YELLOW_COVERAGE",
+                                  "RV_BLACK_COVERAGE"};
+    double all = 0.0;
+    for (int i = 0; i < 4; ++i) {
+        const double value = percentage(inkCounters[i], area);
+        all += value;
+        tokens[names[i]] = formatted("%Lf", static_cast<long double>(value));
+    }
+    tokens["RV_ALL_COVERAGE"] = formatted("%Lf", static_cast<long double>(all));
+    tokens["RV_FOLDERNAME"] = folderName;
+}
+
+void KIPJobTicket::WriteAccountingFile(const AFilePath& outputFolder, const AString& accountingTemplate,
+                                       const AString& accountingFileName, const double inkCounters[4],
+                                       uint32_t outputWidth, uint32_t outputHeight) {
+    if (accountingTemplate.IsEmpty()) return;
+    SetCoverageTokens(outputFolder.getFileName(), inkCounters, outputWidth, outputHeight);
+    AFilePath output(outputFolder);
+    output += accountingFileName;
+    FillTemplate(TemplatePath(accountingTemplate), output);
+}
+
+int KIPJobTicket::WriteTicket(const AFilePath& ticketPath, const AString& templateName) const {
+    if (ticketPath.exists()) return 1;
+    switch (FillTemplate(TemplatePath(templateName), ticketPath)) {
+    case FillResult::Written:
+        return 1;
+    case FillResult::TemplateUnreadable:
+        DrvMessageBox("Cannot open job ticket template file", 0, nullptr, nullptr);
+        return 0;
+    case FillResult::OutputNotCreated:
+    case FillResult::OutputNotWritten:
+        DrvMessageBox("Cannot create job ticket file", 0, nullptr, nullptr);
+        return 0;
+    }
+    return 0;
+}
+
+KIPJobTicket::FillResult KIPJobTicket::FillTemplate(const AFilePath& templatePath, const AFilePath& outputPath) const {
+    std::string text;
+    if (!readText(templatePath, kMaxTemplateBytes, true, text)) return FillResult::TemplateUnreadable;
+    for (const auto& [token, value] : tokens) {
+        const size_t at = token.IsEmpty() ? std::string::npos : text.find(token.str());
+        if (at != std::string::npos) text.replace(at, static_cast<size_t>(token.GetLength()), value.str());
+    }
+
+    AFile output;
+    if (!output.Open(outputPath.c_str(), AFile::modeCreate | AFile::modeWrite | AFile::typeBinary))
+        return FillResult::OutputNotCreated;
+    const bool written = output.Write(text.data(), static_cast<unsigned>(text.size())) && output.Flush();
+    if (output.Close() && written) return FillResult::Written;
+    // A half-written ticket would be taken for a complete one; anything but
+    // a plain file (a device, say) is not ours to remove.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(outputPath.c_str(), ec)) AFile::DeleteFile(outputPath.c_str());
+    RV_LOG(kLogSource)("Writing %s failed", outputPath.c_str());
+    return FillResult::OutputNotWritten;
+}
+
+AString KIPJobTicket::CustomMediaName(const AString& text, int n) {
+    const AString key = formatted("CustomMedia%d", n);
+    // The "=" belongs to the search, so medium 1 never picks up "CustomMedia12=".
+    const int at = text.Find(key + "=");
+    if (at < 0) return key;
+    const int lineEnd = text.Find('\n', at);
+    if (lineEnd < 0) return key;
+    const int valueStart = at + key.GetLength() + 1;
+    AString name = text.Mid(valueStart, lineEnd - valueStart);
+    name = ZuGetStrReplace(name, "~", " - ");
+    name = ZuGetStrReplace(name, "\n", "");
+    return ZuGetStrReplace(name, "\r", "");
+}
+
+AString KIPJobTicket::ReadPrinterInfo() {
+    AFilePath path;
+    path += "OutputDrivers";
+    path += "KIP";
+    path += "KipUnattend.dat";
+    std::string text;
+    return readText(path, kMaxPrinterInfoBytes, false, text) ? AString(std::move(text)) : AString();
+}
+
+AFilePath KIPJobTicket::TemplatePath(const AString& name) {
+    AFilePath path;
+    path += "OutputDrivers";
+    path += "JobTicketTemplates";
+    path += name;
+    return path;
+}

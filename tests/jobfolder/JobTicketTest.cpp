@@ -1,0 +1,222 @@
+#include "DriverOptions.h"
+#include "KIPJobTicket.h"
+#include "KIPMediaList.h"
+#include "PlatformMessageBox.h"
+#include "SystemInfo.h"
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+SystemTime fixedClock() { return SystemTime{2024, 2, 5, 7, 8, 9}; }
+
+struct TicketFixture {
+    TempBaseFolder base;
+    KIPJobTicket ticket;
+    DriverOptions options{};
+
+    TicketFixture() {
+        SystemInfo::SetClock(fixedClock);
+        setDefaultOptions(&options);
+    }
+    ~TicketFixture() { SystemInfo::SetClock(nullptr); }
+    void start(int mediaId = 1, const char* sender = "alice") {
+        ticket.SetStartTokens("C:\\jobs\\plan.v2.pdf", sender, static_cast<int16_t>(-1), 36.0, mediaId, options);
+    }
+    const std::string& token(const char* name) const { return ticket.tokens.at(name).str(); }
+    AFilePath path(const char* relative) const { return AFilePath(AString((base.path() / relative).string())); }
+    std::string fill(const std::string& templateText) {
+        base.write("t.txt", templateText);
+        EXPECT_EQ(ticket.FillTemplate(path("t.txt"), path("out.txt")), KIPJobTicket::FillResult::Written);
+        return readFile(base.path() / "out.txt");
+    }
+};
+}  // namespace
+
+TEST(TicketTokens, StartValuesFollowTheirFormats) {
+    TicketFixture f;
+    f.options.copies = 3;
+    f.options.bypassTray = 1;
+    f.options.imageEnhancement = 3;
+    f.start();
+    EXPECT_EQ(f.ticket.tokens.size(), 20u);
+    EXPECT_EQ(f.token("RV_COPIES"), "3");
+    EXPECT_EQ(f.token("RV_FORCE_IGNORE_SMALLER"), "11000");
+    EXPECT_EQ(f.token("RV_IMAGE_ENHANCEMENT"), "3");
+    EXPECT_EQ(f.token("RV_MEDIA_SIZE_MM"), "914.4 mm");
+    EXPECT_EQ(f.token("RV_KIP_MEDIA_ID"), "0");
+    EXPECT_EQ(f.token("RV_KIP_MEDIA_TYPE"), "MediaType:-1");
+    EXPECT_EQ(f.token("RV_KIP_MEDIA_NAME"), "CustomMedia1");
+    EXPECT_EQ(f.token("RV_DATE"), "2024-02-05 07:08:09");
+    EXPECT_EQ(f.token("RV_WIDTHDPI"), "-1");
+    EXPECT_EQ(f.token("RV_ORIGINALFILE"), "C:\\jobs\\plan.v2.pdf");
+    EXPECT_EQ(f.token("RV_FILE_NAME"), "plan.v2.pdf");
+    EXPECT_EQ(f.token("RV_FOLDERNAME"), "plan.v2.pdf");
+    EXPECT_EQ(f.token("RV_PAGE_COUNT"), "1");
+    for (const char* c : {"RV_ALL_COVERAGE", "RV_CYAN_COVERAGE", "RV_MAGENTA_COVERAGE", "RV_YELLOW_COVERAGE",
+                          "RV_BLACK_COVERAGE"})
+        EXPECT_EQ(f.token(c), "0");
+    const std::string computer = SystemInfo::ComputerName().str();
+    EXPECT_EQ(f.token("RV_COMPUTER_NAME"), computer.empty() ? "alice" : computer);
+    EXPECT_EQ(f.token("RV_SENDER_NAME"), "alice/" + f.token("RV_COMPUTER_NAME"));
+}
+
+TEST(TicketTokens, ExtremeInputsStayExact) {
+    TicketFixture f;
+    f.options.copies = -1;
+    f.options.bypassTray = 0;
+    f.start(INT_MIN, "");
+    EXPECT_EQ(f.token("RV_COPIES"), "-1");
+    EXPECT_EQ(f.token("RV_FORCE_IGNORE_SMALLER"), "01000");
+    EXPECT_EQ(f.token("RV_KIP_MEDIA_ID"), "-2147483649");
+    EXPECT_EQ(f.token("RV_KIP_MEDIA_TYPE"), "MediaType:2147483648");
+    EXPECT_EQ(f.token("RV_SENDER_NAME"), "/" + f.token("RV_COMPUTER_NAME"));
+}
+
+TEST(TicketTokens, MediaNameComesFromThePrinterInformationFile) {
+    TicketFixture f;
+    f.base.write("OutputDrivers/KIP/KipUnattend.dat", "CustomMedia4=Bond~Roll\r\nRoll1Media={4}\r\n");
+    f.start(4);
+    EXPECT_EQ(f.token("RV_KIP_MEDIA_NAME"), "Bond - Roll");
+    EXPECT_EQ(f.token("RV_KIP_MEDIA_TYPE"), "MediaType:-4");
+}
+
+TEST(TicketTokens, CoverageIsPercentOfThePageArea) {
+    TicketFixture f;
+    f.start();
+    const double ink[4] = {50.0, 25.0, 0.0, 100.0};
+    f.ticket.SetCoverageTokens("job_7", ink, 10, 10);
+    EXPECT_EQ(f.token("RV_CYAN_COVERAGE"), "50.000000");
+    EXPECT_EQ(f.token("RV_MAGENTA_COVERAGE"), "25.000000");
+    EXPECT_EQ(f.token("RV_YELLOW_COVERAGE"), "0.000000");
+    EXPECT_EQ(f.token("RV_BLACK_COVERAGE"), "100.000000");
+    EXPECT_EQ(f.token("RV_ALL_COVERAGE"), "175.000000");
+    EXPECT_EQ(f.token("RV_FOLDERNAME"), "job_7");
+    // An empty page (or a 32-bit area that wraps to 0) gives no division by zero.
+    f.ticket.SetCoverageTokens("job_7", ink, 65536, 65536);
+    EXPECT_EQ(f.token("RV_ALL_COVERAGE"), "0.000000");
+}
+
+TEST(FillTemplate, ReplacesOnlyTheFirstOccurrenceInKeyOrder) {
+    TicketFixture f;
+    f.options.copies = 2;
+    f.start();
+    EXPECT_EQ(f.fill("<c>RV_COPIES</c><c>RV_COPIES</c><p>RV_PAGE_COUNT</p>"),
+              "<c>2</c><c>RV_COPIES</c><p>1</p>");
+    f.ticket.tokens = {{"A", "B"}, {"B", "x"}, {"C", "A"}};
+    // "A" becomes "B", which the later token "B" then replaces; "C" gives "A" after "A" was done.
+    EXPECT_EQ(f.fill("A C"), "x A");
+}
+
+TEST(FillTemplate, StopsAtTheFirstZeroByte) {
+    TicketFixture f;
+    f.start();
+    EXPECT_EQ(f.fill(std::string("n=RV_PAGE_COUNT\0RV_COPIES tail", 30)), "n=1");
+    EXPECT_EQ(f.fill(std::string("\0abc", 4)), "");
+}
+
+TEST(FillTemplate, ReportsEachFailureAndLeavesNoPartialOutput) {
+    TicketFixture f;
+    f.start();
+    using R = KIPJobTicket::FillResult;
+    f.base.write("t.txt", "RV_COPIES");
+    EXPECT_EQ(f.ticket.FillTemplate(f.path("missing.txt"), f.path("o.txt")), R::TemplateUnreadable);
+    EXPECT_EQ(f.ticket.FillTemplate(f.path("Temp"), f.path("o.txt")), R::TemplateUnreadable);
+    EXPECT_FALSE(fs::exists(f.base.path() / "o.txt"));
+    EXPECT_EQ(f.ticket.FillTemplate(f.path("t.txt"), f.path("nofolder/o.txt")), R::OutputNotCreated);
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fail writes";
+    EXPECT_EQ(f.ticket.FillTemplate(f.path("t.txt"), AFilePath("/dev/full")), R::OutputNotWritten);
+    EXPECT_TRUE(fs::exists("/dev/full"));
+}
+
+TEST(WriteTicket, KeepsExistingTicketsAndNamesEachFailure) {
+    TicketFixture f;
+    f.start();
+    f.base.write("OutputDrivers/JobTicketTemplates/T.xml", "<n>RV_PAGE_COUNT</n>");
+    f.base.write("job/JobTicket.xml", "old");
+    MessageBoxCapture boxes;
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/JobTicket.xml"), "T.xml"), 1);
+    EXPECT_EQ(readFile(f.base.path() / "job/JobTicket.xml"), "old");
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/Tile.xml"), "T.xml"), 1);
+    EXPECT_EQ(readFile(f.base.path() / "job/Tile.xml"), "<n>1</n>");
+    EXPECT_TRUE(boxes.texts().empty());
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/X.xml"), "Missing.xml"), 0);
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("nofolder/X.xml"), "T.xml"), 0);
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Cannot open job ticket template file",
+                                                       "Cannot create job ticket file"}));
+}
+
+TEST(AccountingFile, CarriesCoverageIntoTheTokensAndIsSilentOnFailure) {
+    TicketFixture f;
+    f.start();
+    f.base.write("OutputDrivers/JobTicketTemplates/Acc.txt", "RV_FOLDERNAME;RV_BLACK_COVERAGE;RV_ALL_COVERAGE");
+    fs::create_directories(f.base.path() / "out" / "plan_3");
+    const double ink[4] = {0.0, 0.0, 0.0, 1.0};
+    MessageBoxCapture boxes;
+    f.ticket.WriteAccountingFile(f.path("out/plan_3"), "", "acc.txt", ink, 2, 2);
+    EXPECT_EQ(f.token("RV_BLACK_COVERAGE"), "0");
+    EXPECT_FALSE(fs::exists(f.base.path() / "out/plan_3/acc.txt"));
+    f.ticket.WriteAccountingFile(f.path("out/plan_3"), "Acc.txt", "acc.txt", ink, 2, 2);
+    EXPECT_EQ(readFile(f.base.path() / "out/plan_3/acc.txt"), "plan_3;25.000000;25.000000");
+    EXPECT_EQ(f.token("RV_BLACK_COVERAGE"), "25.000000");
+    f.ticket.WriteAccountingFile(f.path("out/plan_3"), "Missing.txt", "acc2.txt", ink, 2, 2);
+    EXPECT_FALSE(fs::exists(f.base.path() / "out/plan_3/acc2.txt"));
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+TEST(CustomMediaName, ReadsTheWholeLineOfExactlyThatMedium) {
+    const AString text = "CustomMedia12=Film\nCustomMedia1=Bond~Roll~80g\r\nCustomMedia3=\nCustomMedia9=Open end";
+    EXPECT_EQ(KIPJobTicket::CustomMediaName(text, 1).str(), "Bond - Roll - 80g");
+    EXPECT_EQ(KIPJobTicket::CustomMediaName(text, 12).str(), "Film");
+    EXPECT_EQ(KIPJobTicket::CustomMediaName(text, 3).str(), "");
+    EXPECT_EQ(KIPJobTicket::CustomMediaName(text, 9).str(), "CustomMedia9");   // no line feed
+    EXPECT_EQ(KIPJobTicket::CustomMediaName(text, 4).str(), "CustomMedia4");
+    EXPECT_EQ(KIPJobTicket::CustomMediaName("", -2).str(), "CustomMedia-2");
+}
+
+TEST(RollMediaList, ReadsLoadedRollsFromThePrinterInformation) {
+    TempBaseFolder base;
+    MediaList media;
+    int selected = 7;
+    EXPECT_EQ(KIPMediaList::GetMediaList(media, &selected), 0);
+    EXPECT_EQ(selected, 0);
+    base.write("OutputDrivers/KIP/KipUnattend.dat", "Roll1Media={5}\r\nCustomMedia5=Glossy~Photo\r\n");
+    EXPECT_EQ(KIPMediaList::GetMediaList(media, &selected), 1);
+    ASSERT_EQ(media.size(), 1u);
+    EXPECT_EQ(media[0].id, 5);
+    EXPECT_STREQ(media[0].displayName, "Glossy - Photo");
+    EXPECT_STREQ(media[0].internalName, "Glossy - Photo");
+}
+
+TEST(RollMediaList, StopsAfterRollTwentyAndSkipsBadLines) {
+    struct Case { std::string text; std::vector<int> ids; };
+    std::string thirty;
+    for (int r = 1; r <= 30; ++r) thirty += "Roll" + std::to_string(r) + "Media={" + std::to_string(r) + "}\n";
+    std::vector<int> oneToThirty;
+    for (int r = 1; r <= 30; ++r) oneToThirty.push_back(r);
+    const Case cases[] = {
+        {"Roll25Media={3}\n", {}},
+        {"Roll20Media={3}\nRoll2Media={4}\n", {4, 3}},
+        {"Roll1Media={0}\nRoll2Media={-3}\nRoll3Media=7\nRoll4Media={2}", {}},
+        {"Roll1Media=5\nRoll2Media={6}\n", {6}},   // a "={" on a later line is not roll 1's
+        {"Roll1Media={99999999999}\n", {INT_MAX}},
+        {thirty, oneToThirty},
+    };
+    for (const Case& c : cases) {
+        MediaList media;
+        KIPMediaList::ParseRolls(c.text, media);
+        std::vector<int> ids;
+        for (const MediaEntry& m : media) ids.push_back(m.id);
+        EXPECT_EQ(ids, c.ids) << c.text;
+    }
+    MediaList media;
+    KIPMediaList::ParseRolls(("Roll1Media={2}\nCustomMedia2=" + std::string(600, 'w') + "\n").c_str(), media);
+    ASSERT_EQ(media.size(), 1u);
+    EXPECT_EQ(std::string(media[0].displayName), std::string(255, 'w'));
+}

@@ -1,0 +1,143 @@
+#include "KIPModelSettings.h"
+#include "PlatformMessageBox.h"
+#include "PrinterSetup.h"
+#include "TempBaseFolder.h"
+#include "ZuDrvUtl.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+// A base folder whose index maps every "KIP" model to KIPTest.xml.
+struct ModelFixture {
+    TempBaseFolder base;
+    PrinterSetup setup;
+    KIPModelSettings settings;
+
+    explicit ModelFixture(const char* model = "KIP 700m") {
+        base.write("OutputDrivers/ZuKIPDes.xml",
+                   R"(<RootElement><Printer Name="KIP" XMLFile="KIPTest.xml"/></RootElement>)");
+        std::strncpy(setup.modelName, model, sizeof setup.modelName);
+    }
+    void description(const std::string& modelElements) {
+        base.write("OutputDrivers/KIPTest.xml", "<Root>" + modelElements + "</Root>");
+    }
+    // Loads with a description holding one Model element with these attributes.
+    int load(const std::string& attributes, const std::string& children = "") {
+        description(R"(<Model Name="KIP 700m" )" + attributes + ">" + children + "</Model>");
+        return settings.LoadModelSettings(&setup);
+    }
+};
+
+std::vector<std::string> items(const AStringArray& a) {
+    std::vector<std::string> v;
+    for (const AString& s : a) v.push_back(s.str());
+    return v;
+}
+}  // namespace
+
+TEST(ModelSettings, FreshSettingsHoldTheDefaults) {
+    KIPModelSettings s;
+    EXPECT_EQ(s.CreateFolder, 1);
+    EXPECT_EQ(s.FolderName, "filenameuniqID");
+    EXPECT_EQ(s.JobTicketTemplate, "JobTicket.xml");
+    EXPECT_EQ(s.JobTicketFileName, "JobTicket.xml");
+    EXPECT_EQ(s.JobTicketTileName, "JobTicket.xml");
+    EXPECT_TRUE(s.OutputName.IsEmpty());
+    EXPECT_EQ(s.TileSeparate + s.JobTicketForTile + s.ImageEnhancemen + s.KAWPDFT, 0);
+}
+
+TEST(ModelSettings, ReadsEveryTextAndReplacesDefaultsWithEmpty) {
+    ModelFixture f;
+    MessageBoxCapture boxes;
+    const char* names[] = {"TileFolder", "TileName", "PageFolder", "ImageName", "uniqID",
+                           "ThumbnailName", "JobTicketTemplate", "JobTicketFileName", "JobTicketTileName",
+                           "OutputName", "FinishFile", "AccountingTemplate", "AccountingFileName"};
+    std::string attributes;
+    for (const char* n : names) attributes += std::string(n) + "=\"v_" + n + "\" ";
+    ASSERT_EQ(f.load(attributes), 1);
+    EXPECT_TRUE(boxes.texts().empty());
+    const AString* values[] = {&f.settings.TileFolder, &f.settings.TileName, &f.settings.PageFolder,
+                               &f.settings.ImageName, &f.settings.uniqID, &f.settings.ThumbnailName,
+                               &f.settings.JobTicketTemplate, &f.settings.JobTicketFileName,
+                               &f.settings.JobTicketTileName, &f.settings.OutputName, &f.settings.FinishFile,
+                               &f.settings.AccountingTemplate, &f.settings.AccountingFileName};
+    for (size_t i = 0; i < std::size(names); ++i) EXPECT_EQ(values[i]->str(), std::string("v_") + names[i]);
+    // After a successful load a missing attribute is an empty value.
+    EXPECT_TRUE(f.settings.FolderName.IsEmpty());
+}
+
+TEST(ModelSettings, YesFlagsNeedYesAndNoFlagsNeedNo) {
+    ModelFixture f;
+    ASSERT_EQ(f.load(R"(ImageEnhancemen="yes" KAWPDFT="true" TileSeparate="no" JobTicketForTile="false")"), 1);
+    EXPECT_EQ(f.settings.ImageEnhancemen, 1);
+    EXPECT_EQ(f.settings.KAWPDFT, 0);
+    EXPECT_EQ(f.settings.TileSeparate, 0);
+    EXPECT_EQ(f.settings.JobTicketForTile, 1);
+    EXPECT_EQ(f.settings.CreateFolder, 1);   // missing
+    ASSERT_EQ(f.load(R"(ImageEnhancemen="1" KAWPDFT="YeS" TileSeparate="" CreateFolder="NO")"), 1);
+    EXPECT_EQ(f.settings.ImageEnhancemen, 0);
+    EXPECT_EQ(f.settings.KAWPDFT, 1);
+    EXPECT_EQ(f.settings.TileSeparate, 1);
+    EXPECT_EQ(f.settings.CreateFolder, 0);
+}
+
+TEST(ModelSettings, CommaListsDropEmptyItemsAndReloadDoesNotDuplicate) {
+    ModelFixture f;
+    ASSERT_EQ(f.load(R"(tileID="A,,B," stripID=" x , y")"), 1);
+    ASSERT_EQ(f.settings.LoadModelSettings(&f.setup), 1);
+    EXPECT_EQ(items(f.settings.tileNames), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(items(f.settings.stripNames), (std::vector<std::string>{" x ", " y"}));
+    ASSERT_EQ(f.load(R"(tileID="A,B,C" stripID="")"), 1);
+    EXPECT_EQ(items(f.settings.tileNames), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_TRUE(f.settings.stripNames.GetSize() == 0);
+}
+
+TEST(ModelSettings, ColorIdChildrenMapNamesSkippingIncompleteOnes) {
+    ModelFixture f;
+    ASSERT_EQ(f.load("", R"(<colorID><a colorName="Cyan" colorID="C"/><b colorName="" colorID="X"/>)"
+                         R"(<c colorName="Black" colorID=""/><d colorName="Cyan" colorID="CC"/></colorID>)"),
+              1);
+    ASSERT_EQ(f.settings.colorNames.size(), 1u);
+    EXPECT_EQ(f.settings.colorNames.at("Cyan"), "CC");
+    // A mapping dropped from the file is gone after the reload.
+    ASSERT_EQ(f.load(""), 1);
+    EXPECT_TRUE(f.settings.colorNames.empty());
+}
+
+TEST(ModelSettings, EachFailureShowsItsOwnMessageAndKeepsValues) {
+    ModelFixture f;
+    ASSERT_EQ(f.load(R"(FolderName="kept" tileID="T")"), 1);
+    struct Case { std::string description; const char* model; std::vector<std::string> messages; };
+    const Case cases[] = {
+        {"", "Other 1", {"Cannot get XML "}},
+        {"<Root><Model Name=", "KIP 700m", {"Loading description file fails", "Getting root node fails"}},
+        {R"(<Root><Printer/></Root>)", "KIP 700m", {"Getting Model node fails"}},
+        {R"(<Root><Model Name="kip 700m" FolderName="x"/></Root>)", "KIP 700m", {"Getting Model name fails"}},
+        // Only the first Model counts, even when the second would match.
+        {R"(<Root><Model Name="KIP 870"/><Model Name="KIP 700m" FolderName="x"/></Root>)", "KIP 700m",
+         {"Getting Model name fails"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        f.base.write("OutputDrivers/KIPTest.xml", c.description);
+        std::strncpy(f.setup.modelName, c.model, sizeof f.setup.modelName);
+        MessageBoxCapture boxes;
+        EXPECT_EQ(f.settings.LoadModelSettings(&f.setup), 0);
+        EXPECT_EQ(boxes.texts(), c.messages);
+        EXPECT_EQ(f.settings.FolderName, "kept");
+        EXPECT_EQ(items(f.settings.tileNames), std::vector<std::string>{"T"});
+    }
+}
+
+TEST(ModelSettings, UnterminatedModelNameFieldIsReadWithinItsSize) {
+    ModelFixture f;
+    std::memset(f.setup.modelName, 'K', sizeof f.setup.modelName);
+    f.description(R"(<Model Name="KIP"/>)");
+    MessageBoxCapture boxes;
+    EXPECT_EQ(f.settings.LoadModelSettings(&f.setup), 0);
+    EXPECT_EQ(f.settings.LoadModelSettings(nullptr), 0);
+    EXPECT_EQ(boxes.count("Cannot get XML "), 2);
+}

@@ -1,0 +1,81 @@
+#include "KIPModelSettings.h"
+#include "KIPNamePattern.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+std::string expand(const KIPModelSettings& s, const char* pattern, const char* color = "Cyan", int page = 3,
+                   int tile = 0, int strip = 0) {
+    return KIPNamePattern::ExpandNamePattern(s, pattern, "plan", color, page, tile, strip).str();
+}
+std::string base(const char* document) { return KIPNamePattern::MakeBaseName(document).str(); }
+}  // namespace
+
+TEST(NamePattern, ReplacesTheFirstOccurrenceOfEachToken) {
+    KIPModelSettings s;
+    EXPECT_EQ(expand(s, "filename_uniqID_colorID.tif"), "plan_uniqID_Cyan.tif");
+    EXPECT_EQ(expand(s, "colorID-colorID_pageID_pageID"), "Cyan-colorID_3_pageID");
+    EXPECT_EQ(expand(s, "F_tileID_stripID", "", -1, -1, -1), "F_-1_-1");
+    EXPECT_EQ(expand(s, "no tokens here"), "no tokens here");
+    // Each search runs over the text as already changed: a file name that
+    // holds a later token is itself expanded.
+    EXPECT_EQ(KIPNamePattern::ExpandNamePattern(s, "filename", "p_pageID", "", 5, 0, 0).str(), "p_5");
+}
+
+TEST(NamePattern, TileAndStripNamesReplaceNumbersWithinTheList) {
+    KIPModelSettings s;
+    s.tileNames.Add("A");
+    s.tileNames.Add("B");
+    s.stripNames.Add("S0");
+    EXPECT_EQ(expand(s, "tileID", "", 1, 1), "B");
+    EXPECT_EQ(expand(s, "tileID", "", 1, 2), "2");
+    EXPECT_EQ(expand(s, "tileID", "", 1, -1), "-1");
+    EXPECT_EQ(expand(s, "stripID", "", 1, 0, 0), "S0");
+    EXPECT_EQ(expand(s, "stripID", "", 1, 0, 1), "1");
+}
+
+TEST(NamePattern, ColorIdUsesOnlyNonEmptyMappings) {
+    KIPModelSettings s;
+    s.colorNames["Cyan"] = "C";
+    s.colorNames["Black"] = "";
+    EXPECT_EQ(expand(s, "colorID", "Cyan"), "C");
+    EXPECT_EQ(expand(s, "colorID", "Black"), "Black");
+    EXPECT_EQ(expand(s, "colorID", "cyan"), "cyan");
+}
+
+TEST(BaseName, FollowsTheDocumentNameRules) {
+    EXPECT_EQ(base("C:(old) my plan.rev,final.pdf"), "myplan_final");
+    EXPECT_EQ(base("report(1).final.pdf"), "report.final");
+    EXPECT_EQ(base("Plain_Name-01"), "Plain_Name-01");
+    EXPECT_EQ(base("a:b:c.pdf"), "b:c");
+    EXPECT_EQ(base("x(1)y(2)z.tif"), "xyz");
+    EXPECT_EQ(base("a.b,c.d,e.pdf"), "a_c_e");
+}
+
+TEST(BaseName, SurvivesUnbalancedAndDegenerateNames) {
+    EXPECT_EQ(base(""), "");
+    EXPECT_EQ(base(":"), "");
+    EXPECT_EQ(base("((((("), "(((((");
+    EXPECT_EQ(base("a)b(c"), "a)b(c");          // ")" before "(": left alone
+    EXPECT_EQ(base("a(b)c(d"), "ac(d");
+    EXPECT_EQ(base("...."), "...");             // only the extension is cut
+    EXPECT_EQ(base(".,.,.,"), "__");
+    EXPECT_EQ(base("(.)(,)(.,)"), "");
+    EXPECT_EQ(base("   "), "");
+    const std::string hostile = std::string(20000, '(') + std::string(20000, ')') + std::string(5000, '.') +
+                                std::string(5000, ',') + ".pdf";
+    EXPECT_EQ(base(hostile.c_str()), std::string(19999, ')') + "_" + std::string(4999, ','));
+    std::string pairs;
+    for (int i = 0; i < 5000; ++i) pairs += "(.)";
+    EXPECT_EQ(base((pairs + "x").c_str()), "x");
+}
+
+TEST(JobNameStem, DropsFolderAndExtension) {
+    EXPECT_EQ(KIPNamePattern::JobNameStem("C:\\jobs\\v1.2\\plan.pdf").str(), "plan");
+    EXPECT_EQ(KIPNamePattern::JobNameStem("/home/u/plan.final.pdf").str(), "plan.final");
+    EXPECT_EQ(KIPNamePattern::JobNameStem("C:\\dir.v2\\noext").str(), "noext");
+    EXPECT_EQ(KIPNamePattern::JobNameStem("trailing\\").str(), "");
+    EXPECT_EQ(KIPNamePattern::FileNamePart("C:\\a/b\\c.pdf").str(), "c.pdf");
+}
