@@ -1,0 +1,170 @@
+#include "DescriptionTestFiles.h"
+#include "FindDescriptionFile.h"
+
+#include <string>
+#include <vector>
+
+TEST(DescriptionIndex, FirstPrefixMatchWinsAndEmptyNamesNeverMatch) {
+    TempBaseFolder base;
+    const std::string longName(300, 'x');
+    base.write("OutputDrivers/ZuKIPDes.xml", R"(<Any><A XMLFile="empty.xml"/><A Name="" XMLFile="blank.xml"/>
+        <B Name="KIP 8" XMLFile="short.xml"/><B Name="KIP 870" XMLFile="long.xml"/>
+        <C Name="Long" XMLFile=")" + longName + R"("/></Any>)");
+    char file[256] = "untouched";
+    EXPECT_EQ(FindDescriptionFile("KIP 870 Color", file), 1);
+    EXPECT_STREQ(file, "short.xml");
+    EXPECT_EQ(FindDescriptionFile("Long model", file), 1);
+    EXPECT_EQ(std::string(file), longName.substr(0, 255));
+    std::strcpy(file, "untouched");
+    EXPECT_EQ(FindDescriptionFile("KIP", file), 0);   // shorter than every prefix
+    EXPECT_EQ(FindDescriptionFile("", file), 0);
+    EXPECT_STREQ(file, "untouched");
+}
+
+TEST(DescriptionIndex, MissingOrBrokenIndexFindsNothing) {
+    TempBaseFolder base;
+    char file[256] = {};
+    EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);
+    base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP" XMLFile="a.xml"></I>)");
+    EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);
+}
+
+TEST_F(DescriptionTest, EachFaultFailsTheLoadWithItsMessageOnce) {
+    const std::string good = testDescription();
+    struct Fault { std::string text, message; };
+    auto edit = [&good](const std::string& from, const std::string& to) { return replaced(good, from, to); };
+    const std::vector<Fault> faults = {
+        {renamed(good, "Definition", "Other"), "Getting DEFINITIONNODE node fails"},
+        {edit("<ID>2</ID><InternalName>Vellum", "<ID>10001</ID><InternalName>Vellum"), "Wrong media index."},
+        {edit("<ID>0</ID><InternalName>Bond", "<ID>-1</ID><InternalName>Bond"), "Wrong media index."},
+        {edit("<ID>0</ID><InternalName>Bond", "<InternalName>Bond"), "Wrong media index."},
+        {edit("<ID>1</ID><InternalName>Fast", "<ID>x</ID><InternalName>Fast"), "Wrong PrintMode index."},
+        {renamed(good, "ResolutionList", "ResList"), "Loading RESOLUTONLISTNODE fails."},
+        {edit("<ID>0</ID><XResValue>", "<ID>10001</ID><XResValue>"), "Wrong Resolution index."},
+        {edit("<XResValue>300<", "<XResValue>10000.5<"), "Wrong xResolution."},
+        {edit("<XResValue>300<", "<XResValue>nan<"), "Wrong xResolution."},
+        {edit("<XResValue>300</XResValue>", ""), "Wrong xResolution."},
+        {edit("<YResValue>300<", "<YResValue>-0.5<"), "Wrong yResolution."},
+        {renamed(good, "ColorList", "Colours"), "Loading COLORLISTNODE fails."},
+        {edit("<ID>3</ID><InternalName>Black", "<ID>99999</ID><InternalName>Black"), "Wrong Color index."},
+        {edit("<ID>150</ID>", "<ID>10001</ID>"), "Wrong color mode index."},
+        {edit(R"(<K ID="3")", R"(<K ID="4")"), "Wrong color ID."},   // ID equal to the number of colours
+        {edit(R"(<K ID="3")", R"(<K ID="-1")"), "Wrong color ID."},
+        {edit("<ColorDepth>8</ColorDepth>", "<ColorDepth>10001</ColorDepth>"), "Wrong color depth."},
+        {edit("<ColorDepth>8</ColorDepth>", ""), "Wrong color depth."},
+        {edit(R"(IsSpotColor="2")", R"(IsSpotColor="-2")"), "Wrong color spot."},
+        {edit(R"(IsSpotColor="2")", ""), "Wrong color spot."},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.message);
+        writeDescription(fault.text);
+        MessageBoxCapture shown;
+        CDynamic model;
+        EXPECT_EQ(model.loadDescription(kTestModel), 0);
+        EXPECT_EQ(model.isLoaded(), 0);
+        EXPECT_EQ(shown.texts(), std::vector<std::string>{fault.message});
+    }
+}
+
+TEST_F(DescriptionTest, FileFaultsBeforeParsingHaveTheirOwnMessages) {
+    CDynamic model;
+    EXPECT_EQ(model.loadDescription("Other model"), 0);
+    EXPECT_EQ(model.loadDescription(kTestModel), 0);   // index names a missing file
+    writeDescription("<Root><Definition></Root>");
+    EXPECT_EQ(model.loadDescription(kTestModel), 0);
+    writeDescription(replaced(renamed(testDescription(), "ColorList", "Old"), "<Old>", "<ColorList/><Old>"));
+    EXPECT_EQ(model.loadDescription(kTestModel), 0);
+    writeDescription(renamed(testDescription(), "ColorModeList", "Modes"));
+    EXPECT_EQ(model.loadDescription(kTestModel), 0);   // no message for a missing colour-mode list
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Cannot get XML ", "Loading description file fails",
+                                                        "Loading description file fails", "Wrong nClrDefCount"}));
+    EXPECT_EQ(model.loadDescription(nullptr), 0);
+}
+
+TEST_F(DescriptionTest, ValuesFollowTheScanRuleAndLimitsAreInclusive) {
+    writeDescription(replaced(testDescription(), "<XResValue>300<", "<XResValue>10000<"));
+    CDynamic model;
+    ASSERT_EQ(model.loadDescription(kTestModel), 1);
+    EXPECT_TRUE(boxes.texts().empty());
+    EXPECT_EQ(model.getMediaCount(), 3);
+    EXPECT_EQ(model.getResolutionCount(), 2);
+    EXPECT_EQ(model.getColorModeCount(), 3);
+    EXPECT_EQ(model.getBaseResourceNumber("BaseResolution"), -1);   // empty text
+    EXPECT_EQ(model.getColorModeAttributes(0).lookup("Order"), "0,1,2,3");
+    EXPECT_EQ(model.getColorModeAttributes(0).lookup("order"), "");
+    EXPECT_EQ(model.getColorModeAttributes(3).names.GetSize(), 0);
+    EXPECT_EQ(model.getColorModeAttributes(-1).names.GetSize(), 0);
+}
+
+TEST_F(DescriptionTest, MissingOptionalListsAndBasesStillLoad) {
+    std::string text = renamed(renamed(testDescription(), "MediaList", "NoMediaList"), "PrintModeList", "Modes");
+    text = replaced(text, "<BaseColor>-1</BaseColor>", "");
+    writeDescription(text);
+    CDynamic model;
+    ASSERT_EQ(model.loadDescription(kTestModel), 1);
+    EXPECT_EQ(model.getMediaCount(), 0);
+    EXPECT_EQ(model.getPrintModeCount(), 0);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Getting szNode node fails"});
+
+    writeDescription(renamed(testDescription(), "BaseResourceNumber", "Bases"));
+    CDynamic noBases;
+    ASSERT_EQ(noBases.loadDescription(kTestModel), 1);
+    EXPECT_EQ(boxes.count("Getting BASERESOURCENODE node fails"), 5);   // once per list
+}
+
+TEST_F(DescriptionTest, DisplayNamesComeFromTheStringTableWhenItHasThem) {
+    std::string text = replaced(testDescription(), "<BaseColor>-1<", "<BaseColor>8000<");
+    text = replaced(text, "<ID>2</ID><InternalName>#10", "<ID>5</ID><InternalName>#10");
+    text = replaced(text, "<BaseMedia>-1<", "<BaseMedia> 1<");
+    writeDescription(text);
+    CDynamic model;
+    ASSERT_EQ(model.loadDescription(kTestModel), 1);
+    EXPECT_EQ(model.getBaseResourceNumber("BaseColor"), 8000);
+    ColorantEntry entries[4] = {};
+    ColorantList list{0, entries, 4};
+    ASSERT_EQ(model.getColorantList(0, &list), 1);
+    EXPECT_STREQ(entries[0].displayName, "Cyan,Magenta,Yellow,Black,");   // string 8001
+    EXPECT_STREQ(entries[0].name, "Cyan");
+    EXPECT_STREQ(entries[2].displayName, "Red");   // string 8006 does not exist
+    MediaList media;
+    ASSERT_EQ(model.getMediaList(kTestModel, &media, nullptr), 1);
+    EXPECT_STREQ(media.back().displayName, "Media table from printer read successfully.");   // string 2
+}
+
+TEST_F(DescriptionTest, NonDescriptionLoadsOnceWithoutMessageAndIsNotUsable) {
+    writeDescription(renamed(testDescription(), "Root", "RootElement"));
+    CDynamic model;
+    EXPECT_EQ(model.loadDescription(kTestModel), 0);
+    std::filesystem::remove_all(base.outputDrivers());
+    EXPECT_EQ(model.loadDescription("Anything"), 1);   // reads no file any more
+    EXPECT_EQ(model.isLoaded(), 0);
+    EXPECT_TRUE(boxes.texts().empty());
+    EXPECT_EQ(model.findColorMode("CMYK"), -1);
+    ColorantEntry entries[4] = {};
+    ColorantList list{0, entries, 4};
+    EXPECT_EQ(model.getColorantList(0, &list), 0);
+    EXPECT_EQ(model.getColorModeCount(), -1);
+}
+
+TEST_F(DescriptionTest, FailedLoadIsRetriedAndTheFirstSuccessFixesTheModel) {
+    const std::string good = testDescription();
+    writeDescription(replaced(good, "<ID>150</ID>", "<ID>10001</ID>"));
+    CDynamic model;
+    AByteArray order;
+    const PrinterSetup setup = testSetup(0, 2, 1);
+    EXPECT_EQ(model.getDefaultColorMode(nullptr, &setup), 0);
+    EXPECT_EQ(model.loadDescription(kTestModel), 0);
+    EXPECT_EQ(boxes.count("Wrong color mode index."), 2);   // shown again at every attempt
+    EXPECT_EQ(model.getColorantOrder(0, &order), 0);        // nothing loaded before
+
+    writeDescription(replaced(good, R"(Order="0,1,2,3")", R"(Order="3,2")"));
+    ASSERT_EQ(model.loadDescription(kTestModel), 1);
+    EXPECT_EQ(model.getColorModeCount(), 3);
+    EXPECT_EQ(model.getColorantOrder(0, &order), 2);   // the retry's first mode, not a stale one
+    EXPECT_EQ(model.getColorModeAttributes(2).lookup("Order"), "");
+
+    base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP Other" XMLFile="Other.xml"/></I>)");
+    EXPECT_EQ(model.loadDescription("KIP Other"), 1);
+    EXPECT_EQ(model.findColorMode("wide"), 150);
+    EXPECT_EQ(boxes.texts().size(), 2u);
+}

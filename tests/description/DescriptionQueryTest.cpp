@@ -1,0 +1,211 @@
+#include "DescriptionTestFiles.h"
+#include "ZuColorNames.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+class DescriptionQuery : public DescriptionTest {
+protected:
+    void SetUp() override {
+        writeDescription(testDescription());
+        ASSERT_EQ(model.loadDescription(kTestModel), 1);
+    }
+    CDynamic model;
+};
+
+std::vector<int> idsOf(const MediaList& list) {
+    std::vector<int> ids;
+    for (const MediaEntry& entry : list) ids.push_back(entry.id);
+    return ids;
+}
+
+}  // namespace
+
+TEST_F(DescriptionQuery, MediaAndPrintModesFollowTheControlTreeAndSkipUnknownIds) {
+    MediaList media;
+    int defaultMedia = -5;
+    ASSERT_EQ(model.getMediaList(kTestModel, &media, &defaultMedia), 1);
+    EXPECT_EQ(idsOf(media), (std::vector<int>{2, 0}));
+    EXPECT_STREQ(media[1].displayName, "Plain Bond");
+    EXPECT_STREQ(media[1].internalName, "Bond");
+    EXPECT_EQ(defaultMedia, 1);
+
+    MediaList modes;
+    int defaultPosition = -5;
+    ASSERT_EQ(model.getPrintModeList(kTestModel, &media[1], &modes, &defaultPosition), 1);
+    EXPECT_EQ(idsOf(modes), (std::vector<int>{1, 2}));
+    EXPECT_EQ(defaultPosition, 2);   // a child position: the skipped mode 7 still counts
+    MediaEntry unknown{};
+    unknown.id = 1;
+    EXPECT_EQ(model.getPrintModeList(kTestModel, &unknown, &modes, &defaultPosition), 0);
+}
+
+TEST_F(DescriptionQuery, ResolutionListDefaultsToTheFirstAndReadsValues) {
+    MediaEntry media{}, mode{};
+    mode.id = 2;
+    ResolutionList list;
+    int defaultPosition = -5;
+    ASSERT_EQ(model.getResolutionList(kTestModel, &media, &mode, &list, &defaultPosition), 1);
+    ASSERT_EQ(list.size(), 2u);   // resolution 5 is not in the list
+    EXPECT_EQ(defaultPosition, 0);
+    EXPECT_EQ(list[0].id, 1u);
+    EXPECT_EQ(list[0].xResolution, 600.0);
+    EXPECT_EQ(list[0].yResolution, 1200.0);
+    EXPECT_STREQ(list[0].displayName, "High");
+    EXPECT_EQ(list[1].xResolution, 300.0);
+    mode.id = 0;
+    EXPECT_EQ(model.getResolutionList(kTestModel, &media, &mode, &list, &defaultPosition), 0);
+}
+
+TEST_F(DescriptionQuery, ColourModeNamesUseTheListedFlagAndTheLimitRule) {
+    int listed = -1;
+    char name[CDynamic::kNameSize] = "untouched";
+    const PrinterSetup atHigh = testSetup(0, 2, 1), atLow = testSetup(0, 2, 0), nowhere = testSetup(1, 2, 1);
+    EXPECT_EQ(model.getColorModeName(1, &listed, name, &atHigh), 1);
+    EXPECT_EQ(listed, 1);
+    EXPECT_STREQ(name, "Spots");
+    std::strcpy(name, "untouched");
+    EXPECT_EQ(model.getColorModeName(100, &listed, name, &atHigh), 1);   // not listed, within 100 and 150
+    EXPECT_EQ(listed, 0);
+    EXPECT_EQ(model.getColorModeName(101, &listed, name, &atHigh), 0);
+    EXPECT_EQ(model.getColorModeName(150, &listed, name, &atHigh), 0);
+    EXPECT_EQ(model.getColorModeName(3, &listed, name, &atLow), 1);      // resolution without children
+    EXPECT_STREQ(name, "untouched");
+    EXPECT_EQ(model.getColorModeName(0, &listed, name, &nowhere), 0);
+
+    writeDescription(replaced(testDescription(), "<ID>150</ID>", "<ID>3</ID>"));
+    CDynamic small;
+    ASSERT_EQ(small.loadDescription(kTestModel), 1);
+    EXPECT_EQ(small.getColorModeName(3, &listed, name, &atHigh), 1);
+    EXPECT_EQ(small.getColorModeName(4, &listed, name, &atHigh), 0);
+}
+
+TEST_F(DescriptionQuery, DefaultColourModeComesFromTheResolution) {
+    char name[CDynamic::kNameSize] = "untouched";
+    const PrinterSetup atHigh = testSetup(0, 2, 1), atLow = testSetup(0, 2, 0), noMedium = testSetup(1, 2, 1);
+    EXPECT_EQ(model.getDefaultColorMode(name, &noMedium), 1);
+    EXPECT_STREQ(name, "untouched");
+    EXPECT_EQ(model.getDefaultColorMode(name, &atHigh), 1);
+    EXPECT_STREQ(name, "Spots");
+    EXPECT_EQ(model.getDefaultColorMode(name, &atLow), 0);   // no "DefaultColorMode"
+    EXPECT_EQ(model.findColorMode("cmyk"), 0);
+    EXPECT_EQ(model.findColorMode("CMY"), -1);
+}
+
+TEST_F(DescriptionQuery, ColorantsCarryDepthsSpotFlagsAndDisplayColours) {
+    ColorantEntry entries[4] = {};
+    ColorantList list{0, entries, 4};
+    ASSERT_EQ(model.getColorantList(0, &list), 1);
+    ASSERT_EQ(list.count, 4);
+    EXPECT_EQ(entries[0].color, GetZuColorValue("Cyan"));
+    EXPECT_EQ(entries[1].color, 1971210u);    // #10,20,30
+    EXPECT_EQ(entries[2].color, 16776970u);   // #10: green and blue stay 255
+    EXPECT_STREQ(entries[1].displayName, "Rgb");
+    EXPECT_EQ(entries[3].bitsPerPixel, 1u);
+    EXPECT_EQ(entries[3].one, 1u);
+
+    ASSERT_EQ(model.getColorantList(1, &list), 1);
+    ASSERT_EQ(list.count, 2);
+    EXPECT_EQ(entries[0].spot, 1u);
+    EXPECT_EQ(entries[1].spot, 0u);   // IsSpotColor 2 is a process colour
+    EXPECT_EQ(entries[1].bitsPerPixel, 8u);
+    EXPECT_EQ(model.getColorantList(150, &list), 1);
+    EXPECT_EQ(list.count, 0);
+    EXPECT_EQ(model.getColorantList(2, &list), 0);
+
+    ColorantList small{0, entries, 3};
+    ASSERT_EQ(model.getColorantList(0, &small), 1);
+    EXPECT_EQ(small.count, 3);   // never more than the caller's room
+}
+
+TEST_F(DescriptionQuery, ColourModeNodesAreFoundThroughTheWholePath) {
+    AXMLTreeNode media, mode, resolution, colorMode;
+    const PrinterSetup listed = testSetup(0, 2, 1, 1), unlisted = testSetup(0, 2, 1, 150);
+    ASSERT_EQ(model.findColorModeNodes(&listed, &media, &mode, &resolution, &colorMode), 1);
+    AEnXMLTree* tree = model.getXMLTree();
+    EXPECT_EQ(tree->getAttribute(media, "DefaultPrintMode"), "2");
+    EXPECT_EQ(tree->getAttribute(resolution, "DefaultColorMode"), "1");
+    EXPECT_EQ(tree->getAttribute(colorMode, "ID"), "1");
+    EXPECT_EQ(model.findColorModeNodes(&unlisted, &media, &mode, &resolution, &colorMode), 0);
+}
+
+TEST_F(DescriptionTest, ColorantOrderReadsCommaListsStrictly) {
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> cases = {
+        {"0,1,2,3", {0, 1, 2, 3}}, {"3,2,1,0,", {3, 2, 1, 0}}, {" 7 , 300", {7, 44}},
+        {"0,,1", {}},              {"0,1,x", {}},              {"", {}},
+    };
+    for (const auto& [value, bytes] : cases) {
+        SCOPED_TRACE(value);
+        writeDescription(replaced(testDescription(), "0,1,2,3", value));
+        CDynamic model;
+        AByteArray order;
+        ASSERT_EQ(model.loadDescription(kTestModel), 1);
+        EXPECT_EQ(model.getColorantOrder(0, &order), static_cast<int>(bytes.size()));
+        EXPECT_EQ(std::vector<uint8_t>(order.begin(), order.end()), bytes);
+        EXPECT_EQ(model.getColorantOrder(1, &order), 0);   // no "Order"
+        EXPECT_EQ(model.getColorantOrder(9, &order), 0);
+    }
+}
+
+TEST_F(DescriptionTest, WithoutAListTheFirstControlChildMatchesAnyId) {
+    writeDescription(renamed(testDescription(), "MediaList", "NoMediaList"));
+    CDynamic model;
+    MediaList media, modes;
+    int defaultMedia = -5, defaultPosition = -5;
+    ASSERT_EQ(model.getMediaList(kTestModel, &media, &defaultMedia), 1);
+    EXPECT_TRUE(media.empty());
+    EXPECT_EQ(defaultMedia, 0);
+    MediaEntry any{};
+    any.id = 42;
+    ASSERT_EQ(model.getPrintModeList(kTestModel, &any, &modes, &defaultPosition), 1);
+    EXPECT_EQ(idsOf(modes), std::vector<int>{0});   // the first "Media" of the tree
+    EXPECT_EQ(defaultPosition, 0);
+}
+
+TEST(DescriptionSamples, SampleModelsLoadSilentlyAndAnswerSensibly) {
+    TempBaseFolder base;
+    base.copySamples();
+    MessageBoxCapture boxes;
+
+    CDynamic color;
+    MediaList media;
+    int defaultMedia = -1;
+    ASSERT_EQ(color.getMediaList("KIP 870 Color", &media, &defaultMedia), 1);
+    EXPECT_EQ(idsOf(media), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(defaultMedia, 0);
+    ResolutionList resolutions;
+    int defaultPosition = -1;
+    ASSERT_EQ(color.getResolutionList("KIP 870 Color", &media[0], &media[0], &resolutions, &defaultPosition), 1);
+    ASSERT_EQ(resolutions.size(), 2u);
+    EXPECT_EQ(resolutions[1].xResolution, 600.0);
+    char name[CDynamic::kNameSize] = {};
+    const PrinterSetup setup = [] {
+        PrinterSetup s;
+        ZuCopyField(s.modelName, sizeof s.modelName, "KIP 870 Color");
+        s.resolutionId = 1;
+        return s;
+    }();
+    EXPECT_EQ(color.getDefaultColorMode(name, &setup), 0);
+    EXPECT_STREQ(name, "CMYK");
+    EXPECT_EQ(color.findColorMode("Grayscale"), 3);
+    ColorantEntry entries[4] = {};
+    ColorantList list{0, entries, 4};
+    ASSERT_EQ(color.getColorantList(1, &list), 1);
+    EXPECT_EQ(list.count, 4);
+    EXPECT_STREQ(entries[3].name, "Black");
+    EXPECT_EQ(entries[3].bitsPerPixel, 8u);
+    AByteArray order;
+    EXPECT_EQ(color.getColorantOrder(2, &order), 4);
+    EXPECT_EQ(order[0], 3);
+
+    CDynamic mono;
+    ASSERT_EQ(mono.loadDescription("KIP 700m"), 1);
+    EXPECT_EQ(mono.getColorModeCount(), 2);
+    ASSERT_EQ(mono.getColorantList(1, &list), 1);
+    EXPECT_EQ(list.count, 1);
+    EXPECT_EQ(entries[0].bitsPerPixel, 8u);
+    EXPECT_TRUE(boxes.texts().empty());
+}
