@@ -1,0 +1,317 @@
+// The driver front over a scripted engine: host record copies, special media
+// ids, the job calls and the options operations.
+#include "CDriver.h"
+#include "CDriverOptionDialogGX.h"
+#include "Platform/PlatformMessageBox.h"
+#include "RVLog.h"
+#include "TempBaseFolder.h"
+#include "TestEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+DriverOptions filled(uint8_t value) {
+    DriverOptions block;
+    std::memset(&block, value, sizeof block);
+    return block;
+}
+
+bool same(const DriverOptions& a, const DriverOptions& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+class DriverFront : public ::testing::Test {
+protected:
+    DriverFront() : engine(new TestEngine), driver(engine) { engine->mediaIds = {5, 7, 9}; }
+
+    // Media id the engine sees for a setup with the given id.
+    int32_t seenForSetup(int32_t id) {
+        PrinterSetup setup;
+        setup.mediaId = id;
+        driver.getColorModeName(0, nullptr, nullptr, &setup);
+        EXPECT_EQ(setup.mediaId, id);   // the caller's record stays as it was
+        return engine->receivedMediaId;
+    }
+
+    // Media id the engine sees for a media entry with the given id.
+    int32_t seenForMedia(int32_t id) {
+        PrinterSetup setup;
+        MediaEntry media{};
+        media.id = id;
+        driver.checkMedia(&setup, &media, 0, 0, nullptr);
+        EXPECT_EQ(media.id, id);
+        return engine->receivedMediaId;
+    }
+
+    TempBaseFolder base;
+    TestEngine* engine;
+    CDriver driver;
+};
+
+// Opens a job without a job file: the engine is never started, the record stays.
+class DriverJobCalls : public DriverFront {
+protected:
+    DriverJobCalls() {
+        NullPort port;
+        driver.openJob(&request, &port);
+        request.portCode = 256;
+    }
+    JobRequest request{};
+};
+
+// Dialog presenters a GUI layer could install.
+int g_presenterCalls = 0;
+uint8_t g_versionSeen = 0;
+int presentAndConfirm(DriverOptions* block, PrinterSetup*, void*) {
+    ++g_presenterCalls;
+    g_versionSeen = block->optionsVersion;
+    block->copies = 9;
+    return kIdOk;
+}
+int presentAndCancel(DriverOptions* block, PrinterSetup*, void*) {
+    ++g_presenterCalls;
+    g_versionSeen = block->optionsVersion;
+    block->copies = 9;
+    block->invertOutput = 1;
+    block->reserved[100] = 0x42;
+    return kIdCancel;
+}
+int presentAndFail(DriverOptions* block, PrinterSetup*, void*) {
+    block->copies = 9;
+    throw std::runtime_error("dialog failed");
+}
+
+class EditOptions : public DriverFront {
+protected:
+    EditOptions() { g_presenterCalls = 0; }
+    ~EditOptions() override { CDriverOptionDialogGX::SetPresenter(nullptr); }
+};
+}  // namespace
+
+TEST(PrinterSetupRecord, CopyOwnsItsStringAndAssignmentReplacesIt) {
+    auto* source = new PrinterSetup;
+    source->setOwnedString("abc");
+    source->mediaId = 17;
+    {
+        PrinterSetup copy(*source);
+        EXPECT_NE(copy.ownedString, source->ownedString);
+        EXPECT_STREQ(copy.ownedString, "abc");
+        EXPECT_EQ(copy.mediaId, 17);
+    }
+    EXPECT_STREQ(source->ownedString, "abc");
+    PrinterSetup target;
+    target.setOwnedString("old");
+    target = *source;
+    delete source;
+    EXPECT_STREQ(target.ownedString, "abc");
+    PrinterSetup empty;
+    target = empty;
+    EXPECT_EQ(target.ownedString, nullptr);
+}
+
+TEST_F(DriverFront, SpecialMediaIdsResolveAgainstTheEngineList) {
+    EXPECT_EQ(seenForSetup(-101), 7);
+    EXPECT_EQ(seenForSetup(-100), 9);
+    EXPECT_EQ(seenForSetup(-102), 9);
+    EXPECT_EQ(seenForSetup(-103), -103);
+    EXPECT_EQ(seenForSetup(-99), -99);
+    EXPECT_EQ(seenForSetup(4), 4);
+    EXPECT_EQ(seenForMedia(-101), 7);
+    EXPECT_EQ(seenForMedia(-100), 9);
+    EXPECT_EQ(seenForMedia(12), 12);
+}
+
+TEST_F(DriverFront, SpecialMediaIdsStayWithoutEnoughEntries) {
+    engine->mediaIds = {};
+    EXPECT_EQ(seenForSetup(-100), -100);
+    EXPECT_EQ(seenForMedia(-102), -102);
+    engine->mediaIds = {3};
+    EXPECT_EQ(seenForSetup(-101), -101);
+    EXPECT_EQ(seenForSetup(-100), 3);
+}
+
+TEST_F(DriverFront, NullRecordsBecomeNeutralCopies) {
+    engine->receivedMediaId = 99;
+    driver.getDefaultColorMode(nullptr, nullptr);
+    EXPECT_EQ(engine->receivedMediaId, 0);
+    driver.checkMedia(nullptr, nullptr, 0, 0, nullptr);
+    EXPECT_EQ(engine->receivedMediaId, -1);
+}
+
+TEST_F(DriverFront, ForwardsAndAnswersEngineCodes) {
+    EXPECT_EQ(driver.getDriverNumber(), 8.0f);
+    EXPECT_EQ(driver.getEngineCode(), 12);
+    EXPECT_EQ(driver.queryCode(), 12);
+    EXPECT_EQ(driver.findColorMode("CMYK"), 2);
+    EXPECT_EQ(driver.reserved21(), 0);
+    EXPECT_EQ(driver.reserved37(), 1);
+    const int negative = -4;
+    const int positive = 4;
+    EXPECT_EQ(driver.reserved42(0, &negative), 1);
+    EXPECT_EQ(driver.reserved42(0, &positive), 1);
+}
+
+TEST_F(DriverFront, OpenJobWithoutPortFailsAndKeepsTheRecordUntilReplaced) {
+    JobRequest request{};
+    EXPECT_EQ(driver.openJob(&request, nullptr), 0);
+    EXPECT_EQ(request.portCode, -1);
+    ASSERT_NE(driver.currentJob(), nullptr);
+    EXPECT_EQ(driver.currentJob()->request, &request);
+
+    JobRequest second{};
+    EXPECT_EQ(driver.openJob(&second, nullptr), 0);
+    EXPECT_EQ(driver.currentJob()->request, &second);
+    EXPECT_EQ(driver.openJob(nullptr, nullptr), 0);
+    ASSERT_NE(driver.currentJob(), nullptr);
+    EXPECT_EQ(driver.currentJob()->request, nullptr);
+}
+
+TEST_F(DriverJobCalls, StepAnswersOneWhileTheEngineGoesOn) {
+    RVLogCapture log;
+    EXPECT_EQ(driver.processJobStep(), 1);
+    EXPECT_TRUE(log.messages().empty());
+}
+
+TEST_F(DriverJobCalls, RefusedStepAfterAbortIsSilent) {
+    RVLogCapture log;
+    EXPECT_EQ(driver.abortJob(), 1);
+    EXPECT_EQ(engine->abortCalls, 1);
+    EXPECT_EQ(request.portCode, -1);
+    EXPECT_EQ(driver.currentJob()->aborted, 1);
+    engine->stepResult = 0;
+    EXPECT_EQ(driver.processJobStep(), 0);
+    EXPECT_TRUE(log.messages().empty());
+}
+
+TEST_F(DriverJobCalls, RefusedOrFailingStepIsLoggedAsException) {
+    RVLogCapture log;
+    engine->stepResult = 0;
+    EXPECT_EQ(driver.processJobStep(), 0);
+    engine->stepResult = 1;
+    engine->throwInStep = true;
+    EXPECT_EQ(driver.processJobStep(), 0);
+    ASSERT_EQ(log.messages().size(), 2u);
+    EXPECT_EQ(log.messages()[0], "Exception");
+    EXPECT_NE(log.lines()[1].find("PrinterDriver\\Common\\Xsrc\\ABasePrinterDriverImp("), std::string::npos);
+}
+
+TEST_F(DriverJobCalls, FailingAbortStillEndsTheJob) {
+    RVLogCapture log;
+    engine->throwInAbort = true;
+    EXPECT_EQ(driver.abortJob(), 0);
+    EXPECT_EQ(request.portCode, -1);
+}
+
+TEST_F(DriverJobCalls, RefusedOutputNameEndsTheJob) {
+    EXPECT_EQ(driver.setOutputName("job", 0), 1);
+    EXPECT_EQ(request.portCode, 256);
+    engine->outputNameResult = 0;
+    EXPECT_EQ(driver.setOutputName("job", 0), 1);
+    EXPECT_EQ(request.portCode, -1);
+}
+
+TEST_F(DriverFront, JobCallsWithoutJobAnswerZero) {
+    EXPECT_EQ(driver.processJobStep(), 0);
+    EXPECT_EQ(driver.abortJob(), 0);
+    EXPECT_EQ(engine->abortCalls, 0);
+}
+
+TEST_F(DriverFront, OptionsDifferIsTheEnginesAnswer) {
+    DriverOptions a = filled(0);
+    DriverOptions b = filled(0xFF);
+    EXPECT_EQ(driver.optionsDiffer(&a, &b), 0);
+}
+
+TEST(DriverWithoutEngine, OptionsDifferComparesAllBytes) {
+    CDriver driver(nullptr);
+    DriverOptions a = filled(3);
+    DriverOptions b = a;
+    EXPECT_EQ(driver.optionsDiffer(&a, &b), 0);
+    b.reserved[246] = 4;   // byte 255
+    EXPECT_EQ(driver.optionsDiffer(&a, &b), 1);
+}
+
+TEST(DriverWithoutEngine, EditOptionsStillResetsAndRunsTheDialog) {
+    CDriver driver(nullptr);
+    DriverOptions block = filled(0x10);
+    EXPECT_EQ(driver.editOptions(&block, 2, nullptr, nullptr), 1);
+    EXPECT_TRUE(IsValidOptions(&block));
+}
+
+TEST_F(EditOptions, ModeTwoResetsWithoutDialog) {
+    CDriverOptionDialogGX::SetPresenter(presentAndConfirm);
+    DriverOptions block = filled(0x10);
+    block.optionsVersion = 20;
+    EXPECT_EQ(driver.editOptions(&block, 2, nullptr, nullptr), 1);
+    DriverOptions expected = filled(0x10);
+    setDefaultOptions(&expected);
+    EXPECT_TRUE(same(block, expected));
+    EXPECT_EQ(g_presenterCalls, 0);
+}
+
+TEST_F(EditOptions, UnknownModesChangeNothing) {
+    CDriverOptionDialogGX::SetPresenter(presentAndConfirm);
+    for (int mode : {0, 4, -1}) {
+        DriverOptions block = filled(0x10);
+        EXPECT_EQ(driver.editOptions(&block, mode, nullptr, nullptr), 0);
+        EXPECT_TRUE(same(block, filled(0x10)));
+    }
+    EXPECT_EQ(g_presenterCalls, 0);
+}
+
+TEST_F(EditOptions, ModeThreeResetsAnOldVersionAndCancelKeepsTheDefaults) {
+    CDriverOptionDialogGX::SetPresenter(presentAndCancel);
+    DriverOptions block = filled(0x10);
+    block.optionsVersion = 19;
+    EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 1);
+    EXPECT_EQ(g_presenterCalls, 1);
+    EXPECT_EQ(g_versionSeen, 20);
+    DriverOptions expected = filled(0x10);
+    setDefaultOptions(&expected);
+    EXPECT_TRUE(same(block, expected));
+}
+
+TEST_F(EditOptions, CancelRestoresEveryByteOfAValidBlock) {
+    CDriverOptionDialogGX::SetPresenter(presentAndCancel);
+    DriverOptions block = filled(0x01);
+    block.optionsVersion = 20;
+    const DriverOptions before = block;
+    EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 1);
+    EXPECT_TRUE(same(block, before));
+}
+
+TEST_F(EditOptions, ConfirmKeepsWhatTheDialogWrote) {
+    CDriverOptionDialogGX::SetPresenter(presentAndConfirm);
+    DriverOptions block = filled(0x01);
+    EXPECT_EQ(driver.editOptions(&block, 1, nullptr, nullptr), 1);
+    EXPECT_EQ(block.optionsVersion, 20);
+    EXPECT_EQ(block.invertOutput, 0);   // mode 1 reset the block first
+    EXPECT_EQ(block.copies, 9);
+}
+
+TEST_F(EditOptions, HeadlessDialogIsCancelled) {
+    DriverOptions block = filled(0x01);
+    block.optionsVersion = 20;
+    const DriverOptions before = block;
+    EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 1);
+    EXPECT_TRUE(same(block, before));
+}
+
+TEST_F(EditOptions, FailingDialogAnswersZeroAndLeavesItsWrites) {
+    CDriverOptionDialogGX::SetPresenter(presentAndFail);
+    DriverOptions block = filled(0x01);
+    block.optionsVersion = 20;
+    EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 0);
+    EXPECT_EQ(block.copies, 9);
+}
+
+TEST_F(EditOptions, ResolvesTheCallersMediaIdInPlaceAndHandsTheSetupOver) {
+    PrinterSetup setup;
+    setup.mediaId = -101;
+    DriverOptions block = filled(0);
+    EXPECT_EQ(driver.editOptions(&block, 2, &setup, nullptr), 1);
+    EXPECT_EQ(setup.mediaId, 7);
+    EXPECT_EQ(engine->setupCalls, 1);
+    EXPECT_EQ(engine->printerSetup().mediaId, 7);
+}
