@@ -9,10 +9,12 @@
 #include "TempBaseFolder.h"
 
 #include "RVLog.h"
+#include "ZUJob.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -61,8 +63,15 @@ public:
     }
     int SetPlaneOrder() override {
         record("SetPlaneOrder");
-        return APageBaseRTL::SetPlaneOrder();
+        APageBaseRTL::SetPlaneOrder();
+        if (interleaved) {
+            // Every plane of a line in turn, without plane starts and ends.
+            track->firstLine = track->lastLine = -1;
+            track->lineOrder = 2;
+        }
+        return 1;
     }
+    int SkipPlane(int colorant) override { return colorant == skippedColorant; }
     int BeginPage() override { return record("BeginPage"); }
     int EndPage() override { return record("EndPage"); }
     int EndJob() override {
@@ -99,6 +108,8 @@ public:
     int deviceX = 1, deviceY = 1;
     int slowLine = -1;   // writing this line takes 201 ms of the fake clock
     bool failBeginPlane = false, failWriteLine = false, failEndPlane = false;
+    bool interleaved = false;
+    int skippedColorant = -1;
 
 protected:
     uint32_t TickCount() override { return now; }
@@ -358,6 +369,57 @@ TEST_F(PageEngine, PageWithoutMatchingPlanesWritesNothing) {
     EXPECT_GT(runToEnd(), 0);
     ASSERT_EQ(engine->lines.size(), 4u);
     EXPECT_EQ(engine->calls.back(), "EndJob");
+}
+
+TEST_F(PageEngine, InterleavedOrderWritesEveryPlanePerLine) {
+    engine->interleaved = true;
+    engine->slowLine = 1;
+    ASSERT_EQ(open({{8, 3, {{"Black", 1}, {"Cyan", 1}}}}), 1);
+    ASSERT_EQ(driver.processJobStep(), 1);
+    ASSERT_EQ(driver.processJobStep(), 1);   // stops after line 1 of Cyan
+    EXPECT_STREQ(job.request.statusText, " 33%");
+    EXPECT_EQ(job.request.statusKind, 3);
+    EXPECT_GT(runToEnd(), 0);
+    std::vector<std::pair<int, int>> order;
+    for (const auto& l : engine->lines) order.emplace_back(l.line, l.plane);
+    EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{0, 1}, {0, 0}, {1, 1}, {1, 0}, {2, 1}, {2, 0}}));
+    for (const auto& c : engine->calls) EXPECT_EQ(c.find("Plane("), std::string::npos) << c;
+}
+
+TEST_F(PageEngine, SkippedPlanesAreNotOutput) {
+    engine->skippedColorant = 0;
+    ASSERT_EQ(open({{8, 2, {{"Cyan", 1}, {"Magenta", 1}}}, {8, 2, {{"Magenta", 1}, {"Cyan", 1}}}}), 1);
+    EXPECT_GT(runToEnd(), 0);
+    ASSERT_EQ(engine->lines.size(), 4u);
+    EXPECT_EQ(engine->lines[0].plane, 1);
+    EXPECT_EQ(engine->lines[2].plane, 0);
+}
+
+TEST_F(PageEngine, RasterFileWithoutPrefixIsFound) {
+    job.writeHeader(360, 360, 0);
+    job.writeRaster({cmykPage(8, 1)});
+    const std::string prefixed = ZUJob::GetFileName(2, job.request.jobFilePath).c_str();
+    const std::string plain = ZUJob::GetFileName(0, job.request.jobFilePath).c_str();
+    ASSERT_NE(prefixed, plain);
+    std::filesystem::rename(prefixed, plain);
+    ASSERT_EQ(driver.openJob(&job.request, &port), 1);
+    EXPECT_GT(runToEnd(), 0);
+    EXPECT_EQ(engine->lines.size(), 4u);
+}
+
+TEST_F(PageEngine, TruncatedRasterFileRefusesTheJob) {
+    job.writeHeader(360, 360, 0);
+    job.writeRaster({cmykPage(64, 16)});
+    const std::filesystem::path raster = ZUJob::GetFileName(2, job.request.jobFilePath).c_str();
+    const auto whole = readBytes(raster);
+    RVLogCapture log;
+    for (size_t size : {size_t{0}, size_t{20}, whole.size() / 2, whole.size() - 1}) {
+        writeBytes(raster, std::vector<unsigned char>(whole.begin(), whole.begin() + static_cast<long>(size)));
+        job.request.portCode = 256;
+        EXPECT_EQ(driver.openJob(&job.request, &port), 0) << size;
+        EXPECT_EQ(job.request.portCode, -1);
+    }
+    EXPECT_FALSE(log.messages().empty());
 }
 
 TEST(ColorModeList, NamesAreFoundWholeAndIgnoringCase) {
