@@ -1,0 +1,194 @@
+#include "AGroupImage.h"
+#include "RasterTestFiles.h"
+#include "TempBaseFolder.h"
+#include "ZUPackBits.h"
+#include "ZURasterFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace fs = std::filesystem;
+
+TEST(PackBits, StaysWithinItsBoundAndRoundTrips) {
+    EXPECT_EQ(ZURasterFormat::Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+    std::mt19937 rng(20240611);
+    std::vector<uint8_t> line, packed, back;
+    for (int round = 0; round < 3000; ++round) {
+        const size_t size = 1 + rng() % 700;
+        line.resize(size);
+        // Alternate runs of every length (2, 3, 128, 129...) with literal stretches.
+        for (size_t i = 0; i < size;) {
+            const size_t n = std::min<size_t>(size - i, 1 + rng() % (round % 2 ? 4 : 300));
+            const bool run = rng() % 2;
+            const uint8_t v = uint8_t(rng());
+            for (size_t k = 0; k < n; ++k) line[i + k] = run ? v : uint8_t(rng() % 3);
+            i += n;
+        }
+        packed.assign(ZURasterFormat::MaxPackedSize(size), 0);
+        const size_t n = ZUPackBits::Pack(line.data(), size, packed.data());
+        ASSERT_LE(n, ZURasterFormat::MaxPackedSize(size));
+        back.assign(size, 0xAA);
+        ASSERT_TRUE(ZUPackBits::Unpack(packed.data(), n, back.data(), size));
+        ASSERT_EQ(back, line);
+        ASSERT_FALSE(ZUPackBits::Unpack(packed.data(), n - 1, back.data(), size));
+    }
+}
+
+TEST(PackBits, RefusesMalformedInput) {
+    uint8_t out[8];
+    const uint8_t noop[] = {0x80, 0x00, 0x01};
+    const uint8_t literalPastInput[] = {0x03, 1, 2};
+    const uint8_t runPastOutput[] = {0xF8, 7};   // 9 bytes into 8
+    const uint8_t runWithoutValue[] = {0xFE};
+    const uint8_t tooShort[] = {0xFE, 7};        // 3 bytes of 8
+    EXPECT_FALSE(ZUPackBits::Unpack(noop, sizeof noop, out, 1));
+    EXPECT_FALSE(ZUPackBits::Unpack(literalPastInput, sizeof literalPastInput, out, 8));
+    EXPECT_FALSE(ZUPackBits::Unpack(runPastOutput, sizeof runPastOutput, out, 8));
+    EXPECT_FALSE(ZUPackBits::Unpack(runWithoutValue, sizeof runWithoutValue, out, 8));
+    EXPECT_FALSE(ZUPackBits::Unpack(tooShort, sizeof tooShort, out, 8));
+    EXPECT_TRUE(ZUPackBits::Unpack(tooShort, sizeof tooShort, out, 3));
+}
+
+TEST(RasterRoundTrip, MixedDepthsReadBackInBothLineOrders) {
+    TempBaseFolder base;
+    const fs::path path = base.temp() / "job.zrs";
+    const std::vector<PageSpec> pages = {{{45, 9}, {{"Cyan", "cyan", 1}, {"Light Black", "lk", 2}, {"Black", "black", 8}}, {}}};
+    for (bool interleaved : {false, true}) {
+        WritePatternJob(path, pages, interleaved);
+        ZUJob job;
+        ASSERT_EQ(job.Load(path.c_str()), 1);
+        ASSERT_EQ(job.OpenData(), 1);
+        AImage* image = job.GetImage(0);
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->GetWidth(), 45);
+        EXPECT_EQ(image->GetHeight(), 9);
+        ASSERT_EQ(image->GetColorants().size(), 3u);
+        EXPECT_EQ(image->GetColorants()[1]->GetName(), "Light Black");
+        EXPECT_EQ(image->GetColorants()[1]->GetInternalName(), "lk");
+        EXPECT_EQ(image->GetColorants()[1]->GetDepth(), 2);
+        EXPECT_TRUE(JobMatchesPattern(job, pages, false));
+        EXPECT_TRUE(JobMatchesPattern(job, pages, true));
+    }
+}
+
+TEST(RasterRoundTrip, OneRowOneColumnAndLongRuns) {
+    TempBaseFolder base;
+    const fs::path path = base.temp() / "edge.zrs";
+    const std::vector<PageSpec> pages = {
+        {{1, 1}, {{"K", "K", 1}}, {}},
+        {{1, 300}, {{"K", "K", 2}, {"C", "C", 8}}, {}},
+        {{1000, 1}, {{"K", "K", 8}}, {}},
+        {{1003, 3}, {{"K", "K", 1}}, {}},
+    };
+    WritePatternJob(path, pages);
+    ZUJob job;
+    ASSERT_EQ(job.Load(path.c_str()), 1);
+    ASSERT_EQ(job.OpenData(), 1);
+    EXPECT_TRUE(JobMatchesPattern(job, pages));
+
+    // Runs longer than 128 bytes on either side of a literal stretch.
+    ZURasterWriter w;
+    ASSERT_TRUE(w.Create(path.c_str()));
+    ASSERT_TRUE(w.BeginPage(1000, 1) && w.AddPlane("K", "K", 8));
+    std::vector<uint8_t> line(1000, 0);
+    for (size_t i = 300; i < 500; ++i) line[i] = uint8_t(i);
+    std::fill(line.begin() + 500, line.begin() + 629, uint8_t(0xFF));
+    ASSERT_TRUE(w.WriteLine(0, 0, line.data(), line.size()) && w.EndPage() && w.Finish());
+    ASSERT_EQ(job.Load(path.c_str()), 1);
+    ASSERT_EQ(job.OpenData(), 1);
+    std::vector<uint8_t> back(1000);
+    ASSERT_EQ(job.GetImage(0)->ReadLine(0, 0, back.data(), back.size()), 1);
+    EXPECT_EQ(back, line);
+}
+
+TEST(RasterRoundTrip, MultiPageJobWithTileGroup) {
+    TempBaseFolder base;
+    const fs::path path = base.temp() / "tiles.zrs";
+    std::vector<PageSpec> pages = SmallJob();
+    pages.push_back({{64, 2}, {{"Black", "K", 1}}, {}});
+    WritePatternJob(path, pages);
+    ZUJob job;
+    ASSERT_EQ(job.Load(path.c_str()), 1);
+    ASSERT_EQ(job.OpenData(), 1);
+    EXPECT_EQ(job.GetPageCount(), 3);
+    EXPECT_EQ(job.GetImage(3), nullptr);
+    EXPECT_EQ(job.GetImage(-1), nullptr);
+    EXPECT_EQ(dynamic_cast<AGroupImage*>(job.GetImage(0)), nullptr);
+
+    auto* group = dynamic_cast<AGroupImage*>(job.GetImage(1));
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group, job.GetImage(1));
+    EXPECT_EQ(group->GetWidth(), 30);
+    EXPECT_EQ(group->GetHeight(), 7);
+    ASSERT_EQ(group->GetImageCount(), 2);
+    EXPECT_EQ(group->GetImage(2), nullptr);
+    EXPECT_EQ(group->GetImage(1)->GetWidth(), 17);
+    EXPECT_EQ(group->GetImage(1)->GetHeight(), 3);
+    ASSERT_EQ(group->GetImage(1)->GetColorants().size(), 2u);
+    EXPECT_EQ(group->GetImage(1)->GetColorants()[0]->GetName(), "Magenta");
+    uint8_t buffer[64];
+    EXPECT_EQ(group->ReadLine(0, 0, buffer, sizeof buffer), 0);
+
+    EXPECT_TRUE(JobMatchesPattern(job, pages, true));
+    EXPECT_EQ(job.Flush(), 1);
+    EXPECT_TRUE(JobMatchesPattern(job, pages));
+}
+
+TEST(RasterRoundTrip, RepeatedLinesAreStoredOnce) {
+    TempBaseFolder base;
+    const fs::path path = base.temp() / "blank.zrs";
+    ZURasterWriter w;
+    ASSERT_TRUE(w.Create(path.c_str()) && w.BeginPage(4000, 2000) && w.AddPlane("C", "C", 8) && w.AddPlane("K", "K", 8));
+    std::vector<uint8_t> line(4000);
+    for (int plane = 0; plane < 2; ++plane)
+        for (int y = 0; y < 2000; ++y) {
+            line[0] = uint8_t(y / 1000 + plane);   // two distinct lines per plane
+            ASSERT_TRUE(w.WriteLine(plane, y, line.data(), line.size()));
+        }
+    ASSERT_TRUE(w.EndPage() && w.Finish());
+    // Line data of four distinct lines plus the index (16 bytes per line).
+    EXPECT_LT(fs::file_size(path), 2u * 2000u * 16u + 1000u);
+    ZUJob job;
+    ASSERT_EQ(job.Load(path.c_str()), 1);
+    ASSERT_EQ(job.OpenData(), 1);
+    ASSERT_EQ(job.GetImage(0)->ReadLine(1, 1999, line.data(), line.size()), 1);
+    EXPECT_EQ(line[0], 2);
+}
+
+TEST(ZUJob, ReadLineRefusesBadIndexesShortBuffersAndUnopenedData) {
+    TempBaseFolder base;
+    const fs::path path = base.temp() / "job.zrs";
+    WritePatternJob(path, SmallJob());
+    ZUJob job;
+    EXPECT_EQ(job.GetPageCount(), 0);
+    EXPECT_EQ(job.GetImage(0), nullptr);
+    EXPECT_EQ(job.OpenData(), 0);
+    ASSERT_EQ(job.Load(path.c_str()), 1);
+    AImage* image = job.GetImage(0);
+    ASSERT_NE(image, nullptr);
+    uint8_t buffer[64];
+    EXPECT_EQ(image->ReadLine(0, 0, buffer, sizeof buffer), 0);   // before OpenData
+    EXPECT_EQ(job.OpenData(1), 0);
+    ASSERT_EQ(job.OpenData(), 1);
+    EXPECT_EQ(image->ReadLine(0, 0, buffer, sizeof buffer), 1);
+    EXPECT_EQ(image->ReadLine(1, 4, buffer, 21), 1);
+    EXPECT_EQ(image->ReadLine(1, 4, buffer, 20), 0);              // 8-bit line of 21 pixels
+    EXPECT_EQ(image->ReadLine(0, 0, buffer, 5), 0);               // 2-bit line of 21 pixels: 6 bytes
+    EXPECT_EQ(image->ReadLine(-1, 0, buffer, sizeof buffer), 0);
+    EXPECT_EQ(image->ReadLine(3, 0, buffer, sizeof buffer), 0);
+    EXPECT_EQ(image->ReadLine(0, -1, buffer, sizeof buffer), 0);
+    EXPECT_EQ(image->ReadLine(0, 5, buffer, sizeof buffer), 0);
+    EXPECT_EQ(image->ReadLine(0, 0, nullptr, sizeof buffer), 0);
+}
+
+TEST(ZUJob, FileNameForPrefixKinds) {
+    EXPECT_EQ(ZUJob::GetFileName(2, "/spool/jobs/J0042.job"), "/spool/jobs/J0042.zrs");
+    EXPECT_EQ(ZUJob::GetFileName(2, "/spool/v1.2/J0042"), "/spool/v1.2/J0042.zrs");
+    EXPECT_EQ(ZUJob::GetFileName(2, "C:\\Spool\\a.b\\J7.tmp.job"), "C:\\Spool\\a.b\\J7.tmp.zrs");
+    EXPECT_EQ(ZUJob::GetFileName(2, "/spool/.job"), "/spool/.job.zrs");
+    EXPECT_EQ(ZUJob::GetFileName(0, "/spool/jobs/J0042.job"), "/spool/jobs/J0042.job.zrs");
+    EXPECT_EQ(ZUJob::GetFileName(1, "/spool/jobs/J0042.job"), "");
+    EXPECT_EQ(ZUJob::GetFileName(0, nullptr), "");
+    EXPECT_EQ(ZUJob::GetFileName(2, ""), "");
+}

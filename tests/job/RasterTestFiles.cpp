@@ -1,0 +1,145 @@
+#include "RasterTestFiles.h"
+
+#include "AGroupImage.h"
+#include "ZURasterFormat.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+uint32_t Mix(uint32_t x) {
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    return x ^ (x >> 16);
+}
+
+std::vector<AImage*> Images(AImage* page) {
+    if (!page) return {};
+    if (auto* group = dynamic_cast<AGroupImage*>(page)) {
+        std::vector<AImage*> tiles;
+        for (int t = 0; t < group->GetImageCount(); ++t) tiles.push_back(group->GetImage(t));
+        return tiles;
+    }
+    return {page};
+}
+
+std::vector<ImageSpec> ImagesOf(const PageSpec& page) {
+    return page.tiles.empty() ? std::vector<ImageSpec>{page.size} : page.tiles;
+}
+
+unsigned PadBits(int depth, int width) {
+    return unsigned(LineBytes(depth, width) * 8 - size_t(depth) * size_t(width));
+}
+
+// Clears the bits past the width, as the writer stores them.
+std::vector<uint8_t> StoredLine(int image, int plane, int line, int depth, int width) {
+    std::vector<uint8_t> data = PatternLine(image, plane, line, LineBytes(depth, width));
+    data.back() &= uint8_t(0xFF << PadBits(depth, width));
+    return data;
+}
+
+}  // namespace
+
+size_t LineBytes(int depth, int width) { return (size_t(depth) * size_t(width) + 7) / 8; }
+
+std::vector<uint8_t> PatternLine(int image, int plane, int line, size_t bytes) {
+    std::vector<uint8_t> data(bytes);
+    for (size_t i = 0; i < bytes; ++i) {
+        const uint32_t segment = Mix(uint32_t(image) * 7919u + uint32_t(plane) * 104729u + uint32_t(line) * 31u +
+                                     uint32_t(i / 16) * 2654435761u);
+        switch (segment % 3) {
+        case 0: data[i] = uint8_t(Mix(segment + uint32_t(i))); break;
+        case 1: data[i] = uint8_t(segment >> 8); break;
+        default: data[i] = 0; break;
+        }
+    }
+    // Keeps lines of a small job distinct from each other.
+    data[0] = uint8_t(line * 16 + plane * 4 + image % 4);
+    return data;
+}
+
+void WritePatternJob(const std::filesystem::path& path, const std::vector<PageSpec>& pages, bool interleaved) {
+    ZURasterWriter w;
+    ASSERT_TRUE(w.Create(path.c_str())) << w.GetError().c_str();
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const PageSpec& page = pages[p];
+        const bool tiled = !page.tiles.empty();
+        ASSERT_TRUE(tiled ? w.BeginTiledPage(page.size.width, page.size.height)
+                          : w.BeginPage(page.size.width, page.size.height));
+        for (const PlaneSpec& plane : page.planes)
+            ASSERT_TRUE(w.AddPlane(plane.name.c_str(), plane.internalName.c_str(), plane.depth));
+        const std::vector<ImageSpec> images = ImagesOf(page);
+        for (size_t t = 0; t < images.size(); ++t) {
+            if (tiled) {
+                ASSERT_TRUE(w.BeginTile(images[t].width, images[t].height));
+            }
+            const int planes = int(page.planes.size());
+            const int lines = images[t].height;
+            for (int k = 0; k < planes * lines; ++k) {
+                const int plane = interleaved ? k % planes : k / lines;
+                const int line = interleaved ? k / planes : k % lines;
+                // Garbage in the padding bits must not reach the file.
+                const int depth = page.planes[size_t(plane)].depth;
+                std::vector<uint8_t> data = PatternLine(int(p) * 1000 + int(t), plane, line,
+                                                        LineBytes(depth, images[t].width));
+                data.back() |= uint8_t(~(0xFF << PadBits(depth, images[t].width)));
+                ASSERT_TRUE(w.WriteLine(plane, line, data.data(), data.size())) << w.GetError().c_str();
+            }
+        }
+        ASSERT_TRUE(w.EndPage()) << w.GetError().c_str();
+    }
+    ASSERT_TRUE(w.Finish()) << w.GetError().c_str();
+}
+
+std::vector<PageSpec> SmallJob() {
+    return {
+        {{21, 5}, {{"Cyan", "C", 2}, {"Black", "K", 8}, {"Gloss", "G", 1}}, {}},
+        {{30, 7}, {{"Magenta", "M", 8}, {"Yellow", "Y", 1}}, {{13, 4}, {17, 3}}},
+    };
+}
+
+bool JobMatchesPattern(ZUJob& job, const std::vector<PageSpec>& pages, bool lineMajor) {
+    if (job.GetPageCount() != int(pages.size())) return false;
+    std::vector<uint8_t> buffer(1 << 20);
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const std::vector<AImage*> images = Images(job.GetImage(int(p)));
+        const std::vector<ImageSpec> specs = ImagesOf(pages[p]);
+        if (images.size() != specs.size()) return false;
+        const int planes = int(pages[p].planes.size());
+        for (size_t t = 0; t < images.size(); ++t) {
+            const int lines = specs[t].height;
+            for (int k = 0; k < planes * lines; ++k) {
+                const int plane = lineMajor ? k % planes : k / lines;
+                const int line = lineMajor ? k / planes : k % lines;
+                const std::vector<uint8_t> expected = StoredLine(int(p) * 1000 + int(t), plane, line,
+                                                                 pages[p].planes[size_t(plane)].depth, specs[t].width);
+                if (images[t]->ReadLine(plane, line, buffer.data(), expected.size()) != 1 ||
+                    !std::equal(expected.begin(), expected.end(), buffer.begin()))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+int ReadEveryLine(ZUJob& job) {
+    int good = 0;
+    std::vector<uint8_t> buffer(1 << 20);
+    for (int p = 0; p < job.GetPageCount(); ++p)
+        for (AImage* image : Images(job.GetImage(p)))
+            for (size_t plane = 0; plane < image->GetColorants().size(); ++plane)
+                for (int line = 0; line < image->GetHeight(); ++line)
+                    good += image->ReadLine(int(plane), line, buffer.data(), buffer.size());
+    return good;
+}
+
+uint64_t DirectoryOffset(const std::vector<unsigned char>& bytes) { return ZURasterFormat::Get64(bytes.data() + 16); }
+
+void Reseal(std::vector<unsigned char>& bytes) {
+    using namespace ZURasterFormat;
+    const uint64_t dir = std::min<uint64_t>(DirectoryOffset(bytes), bytes.size());
+    Put32(bytes.data() + 32, Crc32(bytes.data() + dir, bytes.size() - dir));
+    Put32(bytes.data() + 36, Crc32(bytes.data(), 36));
+}
