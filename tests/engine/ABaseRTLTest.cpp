@@ -206,13 +206,6 @@ TEST_F(Status, ProgressIsClampedAndRightAligned) {
     }
 }
 
-TEST_F(Status, LongTextsAreCutToTheField) {
-    const std::string longText(400, 'x');
-    engine.SetStatus(1, longText.c_str());
-    EXPECT_EQ(std::strlen(request.statusText), 255u);
-    EXPECT_EQ(request.statusKind, 1);
-}
-
 TEST(ScaleLine, ReplicatesPixelsOfEveryDepth) {
     BaseEngine engine(nullptr, nullptr);
     struct Case {
@@ -255,19 +248,6 @@ TEST(PaperInfo, JoinsTheTwoTextsWithAnX) {
     EXPECT_STREQ(info.text, "914x1219");
     engine.SetPaperInfo(&info, 1, 2, 0, "A0", nullptr);
     EXPECT_STREQ(info.text, "A0");
-}
-
-TEST(PrinterSetupCopy, KeepsItsOwnStringAndIgnoresNull) {
-    BaseEngine engine(nullptr, nullptr);
-    PrinterSetup source;
-    std::strcpy(source.modelName, "KIP 7170");
-    source.setOwnedString("abc");
-    EXPECT_EQ(engine.SetPrinterSetup(&source), 1);
-    source.setOwnedString("changed");
-    EXPECT_STREQ(engine.printerSetup().modelName, "KIP 7170");
-    EXPECT_STREQ(engine.printerSetup().ownedString, "abc");
-    EXPECT_EQ(engine.SetPrinterSetup(nullptr), 1);
-    EXPECT_STREQ(engine.printerSetup().ownedString, "abc");
 }
 
 TEST(ForwardToReserved25, DropsTheFifthValue) {

@@ -48,6 +48,10 @@ APageBaseRTL::~APageBaseRTL() {
 
 int APageBaseRTL::StartJob(DriverJob* job, int, OutputPort* port, DriverOptions*) {
     if (!job || !job->request) throw DriverError{0};
+    // Nothing of the previous job may be stepped once this one has begun.
+    track.reset();
+    settings.reset();
+    pageImage = nullptr;
     openRasterJob(*job->request);
     job->pageCount = hostJob->GetPageCount();
     driverJob = job;
@@ -56,7 +60,6 @@ int APageBaseRTL::StartJob(DriverJob* job, int, OutputPort* port, DriverOptions*
 
     settings.reset(new (std::nothrow) PageSettings(*job, *job->request));
     if (!settings) throw DriverError{0};
-    // The old record owns the old colorants: dropping it releases them.
     track.reset(new (std::nothrow) JobTrackRecord(job->pageCount, job->xResolution, job->yResolution));
     if (!track) throw DriverError{0};
     buildColorants();
