@@ -22,6 +22,12 @@ std::vector<int> idsOf(const MediaList& list) {
     return ids;
 }
 
+// The entries are packed, so their doubles are read by value, never bound by reference.
+std::pair<double, double> valuesOf(const ResolutionEntry& entry) {
+    const double x = entry.xResolution, y = entry.yResolution;
+    return {x, y};
+}
+
 }  // namespace
 
 TEST_F(DescriptionQuery, MediaAndPrintModesFollowTheControlTreeAndSkipUnknownIds) {
@@ -52,10 +58,9 @@ TEST_F(DescriptionQuery, ResolutionListDefaultsToTheFirstAndReadsValues) {
     ASSERT_EQ(list.size(), 2u);   // resolution 5 is not in the list
     EXPECT_EQ(defaultPosition, 0);
     EXPECT_EQ(list[0].id, 1u);
-    EXPECT_EQ(list[0].xResolution, 600.0);
-    EXPECT_EQ(list[0].yResolution, 1200.0);
+    EXPECT_EQ(valuesOf(list[0]), std::make_pair(600.0, 1200.0));
     EXPECT_STREQ(list[0].displayName, "High");
-    EXPECT_EQ(list[1].xResolution, 300.0);
+    EXPECT_EQ(valuesOf(list[1]), std::make_pair(300.0, 300.0));
     mode.id = 0;
     EXPECT_EQ(model.getResolutionList(kTestModel, &media, &mode, &list, &defaultPosition), 0);
 }
@@ -180,7 +185,7 @@ TEST(DescriptionSamples, SampleModelsLoadSilentlyAndAnswerSensibly) {
     int defaultPosition = -1;
     ASSERT_EQ(color.getResolutionList("KIP 870 Color", &media[0], &media[0], &resolutions, &defaultPosition), 1);
     ASSERT_EQ(resolutions.size(), 2u);
-    EXPECT_EQ(resolutions[1].xResolution, 600.0);
+    EXPECT_EQ(valuesOf(resolutions[1]), std::make_pair(600.0, 600.0));
     char name[CDynamic::kNameSize] = {};
     const PrinterSetup setup = [] {
         PrinterSetup s;
