@@ -1,0 +1,271 @@
+#include "ExportBitmap.h"
+#include "ImageTestFiles.h"
+#include "KIPExportBitmap.h"
+#include "RVLog.h"
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+
+namespace {
+std::size_t paddedRowBytes(std::uint32_t width, int bitsPerPixel) { return (std::size_t{width} * bitsPerPixel + 31) / 32 * 4; }
+std::size_t storedRowBytes(std::uint32_t width, int bitsPerPixel) { return (std::size_t{width} * bitsPerPixel + 7) / 8; }
+
+// Pixels read back equal the first storedRowBytes of every padded row written.
+void expectRoundTrip(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
+                     const std::vector<unsigned char>& rows) {
+    const std::size_t padded = paddedRowBytes(width, bitsPerPixel);
+    const std::size_t stored = storedRowBytes(width, bitsPerPixel);
+    TiffReader reader(path);
+    ASSERT_NE(reader.get(), nullptr);
+    const std::vector<unsigned char> pixels = reader.scanlines();
+    ASSERT_EQ(pixels.size(), stored * height);
+    for (std::uint32_t r = 0; r < height; ++r)
+        ASSERT_TRUE(std::equal(pixels.begin() + r * stored, pixels.begin() + (r + 1) * stored, rows.begin() + r * padded))
+            << "row " << r << " of " << width << " x " << height << " at " << bitsPerPixel << " bits";
+    EXPECT_TRUE(reader.errors.empty());
+}
+
+// Runs body in a child process whose files may not grow past limitBytes; its exit status.
+template <typename Body>
+int inChildWithFileLimit(rlim_t limitBytes, Body body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{limitBytes, limitBytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(body());
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Peak resident memory of this process in KiB since the last reset.
+long peakResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmHWM:" && status >> value) return value;
+    }
+    return -1;
+}
+}  // namespace
+
+TEST(TiffExport, RoundTripsOddShapesAtEveryDepth) {
+    TempBaseFolder base;
+    struct Shape { std::uint32_t width, height; int bits; };
+    for (const Shape shape : {Shape{13, 7, 1}, Shape{1, 5, 1}, Shape{37, 1, 1}, Shape{8, 3, 1}, Shape{9, 4, 2},
+                              Shape{1, 1, 8}, Shape{33, 6, 8}, Shape{5, 3, 32}}) {
+        const std::string path = (base.temp() / "odd.tif").string();
+        const std::size_t padded = paddedRowBytes(shape.width, shape.bits);
+        const auto rows = patternRows(shape.height, padded);
+        ASSERT_TRUE(writeImage(path, shape.width, shape.height, shape.bits, rows, padded, kipTagList(shape.height)));
+        expectRoundTrip(path, shape.width, shape.height, shape.bits, rows);
+    }
+}
+
+TEST(TiffExport, PackBitsRunsAndLiteralsLongerThan128Bytes) {
+    TempBaseFolder base;
+    const std::string path = (base.temp() / "runs.tif").string();
+    const std::uint32_t width = 1000, height = 4;
+    std::vector<unsigned char> rows(width * height);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::size_t column = i % width;
+        // 300-byte runs, 300 distinct bytes, a run straddling the row end.
+        rows[i] = column < 300 ? 0xAA : column < 600 ? static_cast<unsigned char>(column * 5 + i / width) : 0x00;
+    }
+    ASSERT_TRUE(writeImage(path, width, height, 8, rows, width, kipTagList(height)));
+    expectRoundTrip(path, width, height, 8, rows);
+    // The runs were really compressed.
+    EXPECT_LT(readRawTiff(path).entries.at(279).value, rows.size() / 2);
+}
+
+TEST(TiffExport, SamplesAreInkAmounts) {
+    TempBaseFolder base;
+    const std::string gray = (base.temp() / "k.tif").string();
+    const std::string cmyk = (base.temp() / "cmyk.tif").string();
+    ASSERT_TRUE(writeImage(gray, 8, 1, 8, std::vector<unsigned char>(8, 0), 8, ""));
+    ASSERT_TRUE(writeImage(cmyk, 2, 1, 32, std::vector<unsigned char>(8, 0), 8, ""));
+    TiffReader g(gray);
+    EXPECT_EQ(g.number(TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_MINISWHITE);
+    EXPECT_EQ(g.number(TIFFTAG_SAMPLESPERPIXEL), 1u);
+    TiffReader c(cmyk);
+    EXPECT_EQ(c.number(TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_SEPARATED);
+    EXPECT_EQ(c.number(TIFFTAG_SAMPLESPERPIXEL), 4u);
+    EXPECT_EQ(c.number(TIFFTAG_INKSET), INKSET_CMYK);
+    std::uint16_t* bits = nullptr;
+    ASSERT_TRUE(TIFFGetField(c.get(), TIFFTAG_BITSPERSAMPLE, &bits));
+}
+
+TEST(TiffExport, OneStripAtOffset8WithTheDirectoryAfterIt) {
+    TempBaseFolder base;
+    const std::string path = (base.temp() / "layout.tif").string();
+    const std::uint32_t width = 100, height = 50;
+    ASSERT_TRUE(writeImage(path, width, height, 8, patternRows(height, width), width, kipTagList(9999)));
+    const RawTiff raw = readRawTiff(path);
+    EXPECT_EQ(raw.bytes[0], 'I');
+    EXPECT_EQ(raw.bytes[1], 'I');
+    EXPECT_EQ(raw.entries.at(273).count, 1u);
+    EXPECT_EQ(raw.entries.at(273).value, 8u);
+    const std::uint32_t dataEnd = 8 + raw.entries.at(279).value;
+    EXPECT_EQ(raw.ifdOffset, dataEnd + (dataEnd & 1));   // libtiff keeps the directory word-aligned
+    for (const auto& [tag, entry] : raw.entries) {
+        if (entry.count > 4 || tag == 282 || tag == 283) {
+            EXPECT_GE(entry.value, raw.ifdOffset + raw.ifdLength()) << tag;
+        }
+    }
+    // A RowsPerStrip larger than the image (a tile of a taller page) still gives one strip.
+    EXPECT_EQ(raw.entries.at(278).value, 9999u);
+}
+
+TEST(TiffExport, EveryTagOfTheListIsWrittenWithItsValue) {
+    TempBaseFolder base;
+    const std::string path = (base.temp() / "tags.tif").string();
+    ASSERT_TRUE(writeImage(path, 16, 3, 1, patternRows(3, 4), 4, kipTagList(3)));
+    TiffReader reader(path);
+    EXPECT_EQ(reader.number(TIFFTAG_COMPRESSION), COMPRESSION_PACKBITS);
+    EXPECT_EQ(reader.number(TIFFTAG_THRESHHOLDING), 2u);
+    EXPECT_EQ(reader.number(TIFFTAG_FILLORDER), 1u);
+    EXPECT_EQ(reader.number(TIFFTAG_ORIENTATION), 1u);
+    EXPECT_EQ(reader.number(TIFFTAG_ROWSPERSTRIP), 3u);
+    EXPECT_EQ(reader.text(TIFFTAG_PAGENAME), "page__test");
+    EXPECT_EQ(reader.text(TIFFTAG_SOFTWARE), "Qel");
+    EXPECT_EQ(reader.text(TIFFTAG_DATETIME), "2011");
+    float x = 0, y = 0;
+    ASSERT_TRUE(TIFFGetField(reader.get(), TIFFTAG_XRESOLUTION, &x) && TIFFGetField(reader.get(), TIFFTAG_YRESOLUTION, &y));
+    EXPECT_EQ(x, 300.0f);
+    EXPECT_EQ(y, 600.0f);
+    EXPECT_EQ(reader.number(TIFFTAG_RESOLUTIONUNIT), RESUNIT_INCH);
+    EXPECT_TRUE(reader.errors.empty());
+}
+
+TEST(TiffExport, UnknownTagsAreWrittenAndMalformedTriplesSkipped) {
+    TempBaseFolder base;
+    RVLogCapture log;
+    const std::string path = (base.temp() / "custom.tif").string();
+    const std::string tags = "int16 65000 7 str 65001 hello int32 65002 70000 float 300 1 int32 x 5 "
+                             "int16 274 70000 str 256 wide int16 41000";
+    ASSERT_TRUE(writeImage(path, 8, 1, 8, std::vector<unsigned char>(8, 1), 8, tags));
+    const RawTiff raw = readRawTiff(path);
+    EXPECT_EQ(raw.entries.at(65000).type, TIFF_SHORT);
+    EXPECT_EQ(raw.entries.at(65000).value, 7u);
+    EXPECT_EQ(raw.text(65001), "hello");
+    EXPECT_EQ(raw.entries.at(65002).type, TIFF_LONG);
+    EXPECT_EQ(raw.entries.at(65002).value, 70000u);
+    EXPECT_EQ(raw.entries.count(274), 0u);      // 70000 does not fit int16
+    EXPECT_EQ(raw.entries.at(256).value, 8u);   // the writer owns the layout
+    EXPECT_EQ(raw.entries.count(41000), 0u);
+    EXPECT_EQ(log.messages().size(), 5u);       // float, x, 70000, 256, the incomplete tail
+    EXPECT_NE(TiffReader(path).get(), nullptr);
+}
+
+// libtiff writes an image without rows without strip tags, so libtiff
+// itself will not read it back; the file and its directory are there.
+TEST(TiffExport, ZeroHeightMakesAFileWithoutRows) {
+    TempBaseFolder base;
+    const std::string path = (base.temp() / "empty.tif").string();
+    ASSERT_TRUE(writeImage(path, 40, 0, 1, {}, 8, kipTagList(100)));
+    const RawTiff raw = readRawTiff(path);
+    EXPECT_EQ(raw.ifdOffset, 8u);
+    EXPECT_EQ(raw.entries.at(256).value, 40u);
+    EXPECT_EQ(raw.entries.at(257).value, 0u);
+    EXPECT_EQ(raw.text(285), "page__test");
+}
+
+TEST(ExportBitmap, RefusesWhatItCannotWriteWithALogLine) {
+    TempBaseFolder base;
+    const std::vector<unsigned char> row(64, 0);
+    struct Case { std::string name; std::uint32_t width; int bits; };
+    for (const Case& c : {Case{"missing/folder/a.tif", 8, 8}, Case{"a.png", 8, 8}, Case{"noextension", 8, 8},
+                          Case{"tif", 8, 8}, Case{"four.tif", 8, 4}, Case{"wide.bmp", 0, 8}, Case{"huge.tif", 0xFFFFFFFFu, 32}}) {
+        RVLogCapture log;
+        const std::string path = (base.temp() / c.name).string();
+        ExportBitmap image(path.c_str(), c.width, 2, 300, 300, c.bits, 6, 0, nullptr, nullptr, 0);
+        EXPECT_FALSE(image.IsOpen()) << c.name;
+        EXPECT_EQ(image.WriteBand(1, 64, row.data()), 0) << c.name;
+        EXPECT_FALSE(log.messages().empty()) << c.name;
+        EXPECT_FALSE(std::filesystem::exists(path)) << c.name;
+    }
+    ExportBitmap nameless(nullptr, 8, 1, 300, 300, 8, 6, 0, nullptr, nullptr, 0);
+    EXPECT_EQ(nameless.WriteBand(1, 8, row.data()), 0);
+}
+
+TEST(ExportBitmap, ExtensionIsMatchedWithoutRegardToCase) {
+    TempBaseFolder base;
+    const std::string tif = (base.temp() / "UPPER.TIF").string();
+    const std::string bmp = (base.temp() / "Mixed.Bmp").string();
+    ASSERT_TRUE(writeImage(tif, 8, 1, 8, std::vector<unsigned char>(8, 1), 8, ""));
+    ASSERT_TRUE(writeImage(bmp, 8, 1, 8, std::vector<unsigned char>(8, 1), 8, ""));
+    EXPECT_NE(TiffReader(tif).get(), nullptr);
+    EXPECT_EQ(readBytes(bmp).at(0), 'B');
+}
+
+TEST(ExportBitmap, KeepsToTheStatedHeightAndRowLength) {
+    TempBaseFolder base;
+    RVLogCapture log;
+    const std::string path = (base.temp() / "short.tif").string();
+    {
+        KIPExportBitmap image(path.c_str(), 16, 4, 300, 300, 8, 6, 0, nullptr, nullptr, 0);
+        EXPECT_EQ(image.filePath.GetFullPath(), path.c_str());
+        const std::vector<unsigned char> row(16, 0x55);
+        EXPECT_EQ(image.WriteBand(5, 16, std::vector<unsigned char>(80, 1).data()), 0);   // past the height
+        EXPECT_TRUE(image.IsOpen());
+        EXPECT_EQ(image.WriteBand(1, 6, row.data()), 1);    // short row: the rest is no ink
+        EXPECT_EQ(image.WriteBand(1, 40, std::vector<unsigned char>(40, 0x55).data()), 1);   // long row: cut
+        EXPECT_EQ(image.WriteBand(0, 16, nullptr), 1);
+        EXPECT_EQ(image.WriteBand(1, 16, nullptr), 0);
+    }   // two rows missing: written blank
+    std::vector<unsigned char> expected(64, 0);
+    std::fill_n(expected.begin(), 6, 0x55);
+    std::fill_n(expected.begin() + 16, 16, 0x55);
+    TiffReader reader(path);
+    EXPECT_EQ(reader.scanlines(), expected);
+    EXPECT_FALSE(log.messages().empty());
+}
+
+TEST(ExportBitmap, FullDiskMakesWriteBandFail) {
+    TempBaseFolder base;
+    for (const char* name : {"full.tif", "full.bmp"}) {
+        const std::string path = (base.temp() / name).string();
+        const int status = inChildWithFileLimit(64 * 1024, [&] {
+            const std::uint32_t width = 4000, height = 400;
+            const auto rows = patternRows(height, width);
+            bool failed = false;
+            {
+                ExportBitmap image(path.c_str(), width, height, 300, 300, 8, 6, 0, nullptr, nullptr, 0);
+                for (std::uint32_t r = 0; r < height && !failed; ++r)
+                    failed = image.WriteBand(1, width, rows.data() + r * width) == 0;
+                failed = failed && image.WriteBand(1, width, rows.data()) == 0;   // stays failed
+            }
+            return failed ? 0 : 1;
+        });
+        EXPECT_EQ(status, 0) << name;
+    }
+}
+
+// Encoded data goes to the file as it is made: a wide page does not cost
+// memory in proportion to its size (libtiff alone would buffer the whole strip).
+TEST(TiffExport, MemoryDoesNotGrowWithThePage) {
+    TempBaseFolder base;
+    const std::string path = (base.temp() / "wide.tif").string();
+    const std::uint32_t width = 21600, height = 2000;   // 43 MB of incompressible rows
+    std::vector<unsigned char> row(width);
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = static_cast<unsigned char>(i * 7 + i / 256);
+    std::ofstream("/proc/self/clear_refs") << "5";   // resets the peak
+    const long before = peakResidentKiB();
+    {
+        ExportBitmap image(path.c_str(), width, height, 300, 300, 8, 6, 0, nullptr, nullptr, 0);
+        for (std::uint32_t r = 0; r < height; ++r) ASSERT_EQ(image.WriteBand(1, width, row.data()), 1);
+    }
+    EXPECT_LT(peakResidentKiB() - before, 16 * 1024);
+    EXPECT_GT(std::filesystem::file_size(path), std::uintmax_t{width} * height);
+}

@@ -1,0 +1,106 @@
+#include "ImageTestFiles.h"
+
+#include "KIPExportBitmap.h"
+#include "TempBaseFolder.h"
+
+#include <tiffio.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+std::string kipTagList(std::uint32_t pageHeight) {
+    return "int16 259 32773 int32 263 2 int32 266 1 int32 274 1 int32 278 " + std::to_string(pageHeight) +
+           " str 285 page__test str 305 Qel str 306 2011";
+}
+
+std::vector<unsigned char> patternRows(std::uint32_t rows, std::size_t rowBytes, unsigned seed) {
+    std::vector<unsigned char> bytes(rows * rowBytes);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<unsigned char>((i / rowBytes) * 31 + (i % rowBytes) * 7 + seed * 13);
+    return bytes;
+}
+
+bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
+                const std::vector<unsigned char>& rows, std::size_t rowBytes, const std::string& tagList) {
+    KIPExportBitmap image(path.c_str(), width, height, 300.0, 600.0, bitsPerPixel, 6, bitsPerPixel == 32 ? 2 : 0,
+                          nullptr, tagList.c_str(), static_cast<int>(tagList.size()));
+    bool ok = true;
+    for (std::size_t at = 0; at + rowBytes <= rows.size(); at += rowBytes)
+        ok = image.WriteBand(1, static_cast<std::uint32_t>(rowBytes), rows.data() + at) != 0 && ok;
+    return ok;
+}
+
+namespace {
+int collect(TIFF*, void* reader, const char*, const char* format, va_list args) {
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    static_cast<TiffReader*>(reader)->errors.emplace_back(text);
+    return 1;
+}
+}  // namespace
+
+TiffReader::TiffReader(const std::string& path) {
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, collect, this);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, collect, this);
+    tif_ = TIFFOpenExt(path.c_str(), "r", options);
+    TIFFOpenOptionsFree(options);
+}
+
+TiffReader::~TiffReader() {
+    if (tif_) TIFFClose(tif_);
+}
+
+std::vector<unsigned char> TiffReader::scanlines() const {
+    std::uint32_t height = 0;
+    TIFFGetField(tif_, TIFFTAG_IMAGELENGTH, &height);
+    const auto lineBytes = static_cast<std::size_t>(TIFFScanlineSize(tif_));
+    std::vector<unsigned char> pixels(lineBytes * height);
+    for (std::uint32_t row = 0; row < height; ++row)
+        if (TIFFReadScanline(tif_, pixels.data() + row * lineBytes, row, 0) != 1) return {};
+    return pixels;
+}
+
+std::uint32_t TiffReader::number(std::uint16_t tag) const {
+    const TIFFField* field = TIFFFindField(tif_, tag, TIFF_ANY);
+    if (!field) return 0;
+    if (TIFFFieldDataType(field) == TIFF_LONG) {
+        std::uint32_t value = 0;
+        return TIFFGetField(tif_, tag, &value) ? value : 0;
+    }
+    std::uint16_t value = 0;
+    return TIFFGetField(tif_, tag, &value) ? value : 0;
+}
+
+std::string TiffReader::text(std::uint16_t tag) const {
+    const char* value = nullptr;
+    return TIFFGetField(tif_, tag, &value) && value ? value : "";
+}
+
+std::uint32_t le32(const std::vector<unsigned char>& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | std::uint32_t{bytes[at + 3]} << 24;
+}
+
+namespace {
+std::uint16_t le16(const std::vector<unsigned char>& bytes, std::size_t at) {
+    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+}  // namespace
+
+RawTiff readRawTiff(const std::string& path) {
+    RawTiff raw;
+    raw.bytes = readBytes(path);
+    raw.ifdOffset = le32(raw.bytes, 4);
+    const std::uint16_t count = le16(raw.bytes, raw.ifdOffset);
+    for (std::uint16_t i = 0; i < count; ++i) {
+        const std::size_t at = raw.ifdOffset + 2 + 12u * i;
+        raw.entries[le16(raw.bytes, at)] = {le16(raw.bytes, at + 2), le32(raw.bytes, at + 4), le32(raw.bytes, at + 8), at + 8};
+    }
+    return raw;
+}
+
+std::string RawTiff::text(std::uint16_t tag) const {
+    const Entry& entry = entries.at(tag);
+    const std::size_t at = entry.count > 4 ? entry.value : entry.fieldAt;
+    return std::string(reinterpret_cast<const char*>(bytes.data() + at), entry.count - 1);
+}

@@ -1,0 +1,58 @@
+#pragma once
+// Shared helpers of the image tests: images made by the real writer, and two
+// independent ways to look at a TIFF (libtiff, and the raw directory bytes).
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+struct tiff;
+
+// The driver's tag list for an image of the given page height.
+std::string kipTagList(std::uint32_t pageHeight);
+
+// Rows for a test image, each rowBytes long; bytes differ per row and column.
+std::vector<unsigned char> patternRows(std::uint32_t rows, std::size_t rowBytes, unsigned seed = 1);
+
+// Writes rows (rowBytes each) through KIPExportBitmap, one WriteBand per row;
+// true when every WriteBand succeeded.
+bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
+                const std::vector<unsigned char>& rows, std::size_t rowBytes, const std::string& tagList);
+
+// A TIFF opened for reading with libtiff; its errors are collected, not printed.
+class TiffReader {
+public:
+    explicit TiffReader(const std::string& path);
+    ~TiffReader();
+    TiffReader(const TiffReader&) = delete;
+    TiffReader& operator=(const TiffReader&) = delete;
+
+    tiff* get() const { return tif_; }
+    // Every scanline, concatenated; empty when one cannot be read.
+    std::vector<unsigned char> scanlines() const;
+    std::uint32_t number(std::uint16_t tag) const;   // a 16- or 32-bit scalar tag, 0 if absent
+    std::string text(std::uint16_t tag) const;       // an ASCII tag, empty if absent
+
+    std::vector<std::string> errors;
+
+private:
+    tiff* tif_ = nullptr;
+};
+
+// The first directory of a little-endian TIFF, read straight from its bytes.
+struct RawTiff {
+    struct Entry {
+        std::uint16_t type;
+        std::uint32_t count;
+        std::uint32_t value;   // value or offset field
+        std::size_t fieldAt;   // file position of the value or offset field
+    };
+    std::vector<unsigned char> bytes;
+    std::uint32_t ifdOffset = 0;
+    std::map<std::uint16_t, Entry> entries;
+
+    std::uint32_t ifdLength() const { return 12 * static_cast<std::uint32_t>(entries.size()) + 6; }
+    std::string text(std::uint16_t tag) const;   // ASCII value without its terminator, inline or not
+};
+RawTiff readRawTiff(const std::string& path);
+std::uint32_t le32(const std::vector<unsigned char>& bytes, std::size_t at);

@@ -1,0 +1,155 @@
+#include "ImageTestFiles.h"
+#include "PlatformMessageBox.h"
+#include "TempBaseFolder.h"
+#include "TiffDirectoryMover.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace {
+const char* const kFailure = "Cannot convert TIF file";
+
+std::string makeSeparation(const TempBaseFolder& base, const std::string& name, std::uint32_t width,
+                           std::uint32_t height, int bits, const std::string& tags) {
+    const std::string path = (base.temp() / name).string();
+    const std::size_t rowBytes = (std::size_t{width} * bits + 31) / 32 * 4;
+    EXPECT_TRUE(writeImage(path, width, height, bits, patternRows(height, rowBytes), rowBytes, tags));
+    return path;
+}
+
+std::vector<unsigned char> slice(const std::vector<unsigned char>& bytes, std::size_t from, std::size_t to) {
+    return {bytes.begin() + from, bytes.begin() + to};
+}
+
+void put32(std::vector<unsigned char>& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<unsigned char>(value >> (8 * i));
+}
+
+fs::path temporaryOf(const std::string& path) { return fs::path(path).parent_path() / ("temp_" + fs::path(path).filename().string()); }
+
+// Moving leaves the file exactly as it was, shows the message once and removes the temporary file.
+void expectLeftAlone(const std::string& path, const std::vector<unsigned char>& bytes, const std::string& what) {
+    writeBytes(path, bytes);
+    MessageBoxCapture boxes;
+    EXPECT_EQ(MoveTiffDirectoryToFront(path.c_str()), 1) << what;
+    EXPECT_EQ(readBytes(path), bytes) << what;
+    EXPECT_EQ(boxes.count(kFailure), 1) << what;
+    EXPECT_FALSE(fs::exists(temporaryOf(path))) << what;
+}
+}  // namespace
+
+TEST(TiffDirectoryMover, PutsValuesAndDirectoryInFrontOfTheData) {
+    TempBaseFolder base;
+    const std::string path = makeSeparation(base, "C.tif", 50, 20, 1, kipTagList(20));
+    const RawTiff before = readRawTiff(path);
+    const std::vector<unsigned char> pixels = TiffReader(path).scanlines();
+    const std::uint32_t O = before.ifdOffset, L = before.ifdLength();
+    const auto T = static_cast<std::uint32_t>(before.bytes.size()) - O, V = T - L;
+
+    MessageBoxCapture boxes;
+    ASSERT_EQ(MoveTiffDirectoryToFront(path.c_str()), 1);
+    EXPECT_TRUE(boxes.texts().empty());
+    EXPECT_FALSE(fs::exists(temporaryOf(path)));
+
+    const RawTiff after = readRawTiff(path);
+    ASSERT_EQ(after.bytes.size(), before.bytes.size());
+    EXPECT_EQ(slice(after.bytes, 0, 4), slice(before.bytes, 0, 4));
+    EXPECT_EQ(after.ifdOffset, 8 + V);
+    EXPECT_EQ(slice(after.bytes, 8, 8 + V), slice(before.bytes, O + L, before.bytes.size()));
+    EXPECT_EQ(slice(after.bytes, T + 8, after.bytes.size()), slice(before.bytes, 8, O));
+    EXPECT_EQ(after.entries.at(273).value, T + 8);
+    EXPECT_EQ(after.entries.at(279).value, before.entries.at(279).value);
+    // "Qel" and its terminator fit the entry; the longer strings moved with the values.
+    EXPECT_EQ(after.entries.at(305).value, before.entries.at(305).value);
+    EXPECT_EQ(after.text(305), "Qel");
+    for (const std::uint16_t moved : {285, 306, 282, 283}) EXPECT_LT(after.entries.at(moved).value, after.ifdOffset) << moved;
+    EXPECT_EQ(after.text(285), "page__test");
+    EXPECT_EQ(after.text(306), "2011");
+
+    TiffReader reader(path);
+    ASSERT_NE(reader.get(), nullptr);
+    EXPECT_EQ(reader.scanlines(), pixels);
+    EXPECT_EQ(reader.text(TIFFTAG_PAGENAME), "page__test");
+    float x = 0;
+    EXPECT_TRUE(TIFFGetField(reader.get(), TIFFTAG_XRESOLUTION, &x));
+    EXPECT_EQ(x, 300.0f);
+    EXPECT_TRUE(reader.errors.empty());
+}
+
+TEST(TiffDirectoryMover, MovesManyStripsAndFourSamples) {
+    TempBaseFolder base;
+    const std::string strips = makeSeparation(base, "strips.tif", 30, 10, 8, kipTagList(10) + " int32 278 3");
+    const std::string cmyk = makeSeparation(base, "cmyk.tif", 7, 5, 32, kipTagList(5));
+    ASSERT_EQ(readRawTiff(strips).entries.at(273).count, 4u);
+    ASSERT_EQ(readRawTiff(cmyk).entries.at(258).count, 4u);   // 8 bytes: stored out of line
+    for (const std::string& path : {strips, cmyk}) {
+        const std::vector<unsigned char> pixels = TiffReader(path).scanlines();
+        MessageBoxCapture boxes;
+        ASSERT_EQ(MoveTiffDirectoryToFront(path.c_str()), 1);
+        EXPECT_TRUE(boxes.texts().empty());
+        TiffReader reader(path);
+        ASSERT_NE(reader.get(), nullptr) << path;
+        EXPECT_EQ(reader.scanlines(), pixels) << path;
+        EXPECT_TRUE(reader.errors.empty()) << path;
+    }
+}
+
+TEST(TiffDirectoryMover, EveryTruncatedPrefixIsLeftAsItWas) {
+    TempBaseFolder base;
+    const std::string path = makeSeparation(base, "K.tif", 16, 4, 1, kipTagList(4));
+    const std::vector<unsigned char> whole = readBytes(path);
+    for (std::size_t length = 0; length < whole.size(); ++length)
+        expectLeftAlone(path, slice(whole, 0, length), "prefix of " + std::to_string(length));
+}
+
+TEST(TiffDirectoryMover, CorruptOrForeignFilesAreLeftAsTheyWere) {
+    TempBaseFolder base;
+    const std::string path = makeSeparation(base, "M.tif", 24, 6, 8, kipTagList(6));
+    const RawTiff good = readRawTiff(path);
+    const auto size = static_cast<std::uint32_t>(good.bytes.size());
+    const std::size_t pageName = good.entries.at(285).fieldAt;
+    const std::size_t xResolution = good.entries.at(282).fieldAt;
+    const std::size_t count = good.ifdOffset;
+    const std::size_t next = good.ifdOffset + good.ifdLength() - 4;
+    const std::vector<std::pair<std::string, std::function<void(std::vector<unsigned char>&)>>> corruptions = {
+        {"big-endian", [](auto& b) { b[0] = b[1] = 'M'; }},
+        {"not 42", [](auto& b) { b[2] = 43; }},
+        {"directory past the end", [&](auto& b) { put32(b, 4, size + 10); }},
+        {"directory at 0", [](auto& b) { put32(b, 4, 0); }},
+        {"directory in the header", [](auto& b) { put32(b, 4, 4); }},
+        {"negative entry count", [&](auto& b) { b[count] = 0x00; b[count + 1] = 0x80; }},
+        {"entries past the end", [&](auto& b) { b[count] = 0xFF; b[count + 1] = 0x7F; }},
+        {"value past the end", [&](auto& b) { put32(b, pageName, size - 3); }},
+        {"value offset wraps", [&](auto& b) { put32(b, pageName, 0xFFFFFFFFu); }},
+        {"value in the image data", [&](auto& b) { put32(b, pageName, 8); }},
+        {"value count overflows", [&](auto& b) { put32(b, xResolution - 4, 0x40000000u); }},
+        {"unknown type", [&](auto& b) { b[pageName - 6] = 99; }},
+        {"strip outside the data", [&](auto& b) { put32(b, good.entries.at(273).fieldAt, good.ifdOffset + 2); }},
+        {"second directory", [&](auto& b) { put32(b, next, 8); }},
+    };
+    for (const auto& [what, corrupt] : corruptions) {
+        std::vector<unsigned char> bytes = good.bytes;
+        corrupt(bytes);
+        expectLeftAlone(path, bytes, what);
+    }
+}
+
+TEST(TiffDirectoryMover, UnopenableFilesGiveZeroAndChangeNothing) {
+    TempBaseFolder base;
+    MessageBoxCapture boxes;
+    const std::string missing = (base.temp() / "missing.tif").string();
+    EXPECT_EQ(MoveTiffDirectoryToFront(missing.c_str()), 0);
+    EXPECT_FALSE(fs::exists(temporaryOf(missing)));
+    EXPECT_EQ(MoveTiffDirectoryToFront(nullptr), 0);
+
+    const std::string path = makeSeparation(base, "Y.tif", 8, 2, 8, kipTagList(2));
+    const std::vector<unsigned char> bytes = readBytes(path);
+    fs::create_directory(temporaryOf(path));   // the temporary file cannot be created
+    EXPECT_EQ(MoveTiffDirectoryToFront(path.c_str()), 0);
+    EXPECT_EQ(readBytes(path), bytes);
+    EXPECT_TRUE(boxes.texts().empty());
+}
