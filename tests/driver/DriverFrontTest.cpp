@@ -95,7 +95,10 @@ TEST(PrinterSetupRecord, CopyOwnsItsStringAndAssignmentReplacesIt) {
     source->mediaId = 17;
     {
         PrinterSetup copy(*source);
-        EXPECT_NE(copy.ownedString, source->ownedString);
+        // Read by value: the packed field cannot be bound to a reference.
+        const char* copied = copy.ownedString;
+        const char* original = source->ownedString;
+        EXPECT_NE(copied, original);
         EXPECT_STREQ(copy.ownedString, "abc");
         EXPECT_EQ(copy.mediaId, 17);
     }
@@ -107,7 +110,7 @@ TEST(PrinterSetupRecord, CopyOwnsItsStringAndAssignmentReplacesIt) {
     EXPECT_STREQ(target.ownedString, "abc");
     PrinterSetup empty;
     target = empty;
-    EXPECT_EQ(target.ownedString, nullptr);
+    EXPECT_TRUE(target.ownedString == nullptr);
 }
 
 TEST_F(DriverFront, SpecialMediaIdsResolveAgainstTheEngineList) {
