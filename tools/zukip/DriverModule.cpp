@@ -1,0 +1,45 @@
+#include "DriverModule.h"
+
+#include "ToolError.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#ifndef ZUKIP_DEFAULT_MODULE
+#error "ZUKIP_DEFAULT_MODULE must name the module the program was built with"
+#endif
+
+namespace fs = std::filesystem;
+
+std::string DriverModule::locate(const std::string& option) {
+    if (!option.empty()) return option;
+    if (const char* env = std::getenv("ZUKIP_MODULE"); env && *env) return env;
+    std::error_code ec;
+    const fs::path beside = fs::read_symlink("/proc/self/exe", ec).parent_path() / "ZuKIP.so";
+    if (!ec && fs::is_regular_file(beside, ec)) return beside.string();
+    return ZUKIP_DEFAULT_MODULE;
+}
+
+DriverModule::DriverModule(const std::string& path) : path_(path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) throw ToolError("driver module not found: " + path);
+    // A path without "/" would make dlopen search the library path instead of this file.
+    const std::string openPath = path.find('/') == std::string::npos ? "./" + path : path;
+    handle_ = dlopen(openPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) throw ToolError("cannot load driver module " + path + ": " + dlerror());
+    create_ = reinterpret_cast<ABasePrinterDriver* (*)()>(dlsym(handle_, "createNewPrinterDriver"));
+    if (!create_) {
+        dlclose(handle_);
+        throw ToolError("driver module " + path + " does not export createNewPrinterDriver");
+    }
+}
+
+DriverModule::~DriverModule() { dlclose(handle_); }
+
+DriverModule::Driver DriverModule::createDriver() const {
+    Driver driver(create_());
+    if (!driver) throw ToolError("driver module " + path_ + " gave no printer driver (createNewPrinterDriver failed)");
+    return driver;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The printer-driver module loaded as a third-party host loads it: dlopen,
+// then only the exported createNewPrinterDriver and the ABasePrinterDriver
+// interface.
+#include "ABasePrinterDriver.h"
+
+#include <memory>
+#include <string>
+
+class DriverModule {
+public:
+    // Deletes a driver through its virtual destructor (the module's own code frees it).
+    struct DriverDeleter {
+        void operator()(ABasePrinterDriver* driver) const { delete driver; }
+    };
+    using Driver = std::unique_ptr<ABasePrinterDriver, DriverDeleter>;
+
+    // The module path: the option's value when given, else env ZUKIP_MODULE, else ZuKIP.so next to the
+    // program, else the module this program was built with.
+    static std::string locate(const std::string& option);
+
+    // Loads the module; throws ToolError when it is missing or lacks the export.
+    explicit DriverModule(const std::string& path);
+    ~DriverModule();   // unloads; every driver must be gone by then
+    DriverModule(const DriverModule&) = delete;
+    DriverModule& operator=(const DriverModule&) = delete;
+
+    // A new driver; throws ToolError when the module gives none.
+    Driver createDriver() const;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    void* handle_ = nullptr;
+    ABasePrinterDriver* (*create_)() = nullptr;
+};

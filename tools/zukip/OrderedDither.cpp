@@ -1,0 +1,48 @@
+#include "OrderedDither.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+// Bayer index of (x, y) in a 16 x 16 matrix, built by interleaving the bits
+// of x XOR y and y (most significant level first): 0..255, each value once.
+constexpr std::array<uint8_t, 256> makeMatrix() {
+    std::array<uint8_t, 256> m{};
+    for (unsigned y = 0; y < 16; ++y)
+        for (unsigned x = 0; x < 16; ++x) {
+            const unsigned a = x ^ y;
+            unsigned v = 0;
+            for (int bit = 0; bit < 4; ++bit) {
+                v |= ((a >> bit) & 1u) << (2 * (3 - bit) + 1);
+                v |= ((y >> bit) & 1u) << (2 * (3 - bit));
+            }
+            // Scale 0..255 to 0..254 so that 255 ink exceeds every threshold.
+            m[16 * y + x] = uint8_t(v * 255 / 256);
+        }
+    return m;
+}
+
+constexpr std::array<uint8_t, 256> kMatrix = makeMatrix();
+
+}  // namespace
+
+uint8_t OrderedDither::threshold(uint32_t x, uint32_t y) { return kMatrix[16 * (y % 16) + x % 16]; }
+
+void OrderedDither::ditherRow(const uint8_t* ink, uint32_t width, uint32_t y, uint8_t* out) {
+    std::memset(out, 0, packedRowBytes(1, width));
+    const uint8_t* thresholds = &kMatrix[16 * (y % 16)];
+    for (uint32_t x = 0; x < width; ++x)
+        if (ink[x] > thresholds[x % 16]) out[x / 8] |= uint8_t(0x80 >> (x % 8));
+}
+
+RasterPlane OrderedDither::apply(const RasterPlane& plane, uint32_t width, uint32_t height) {
+    if (plane.depth != 8) return plane;
+    RasterPlane out;
+    out.name = plane.name;
+    out.depth = 1;
+    out.rowBytes = packedRowBytes(1, width);
+    out.data.assign(out.rowBytes * height, 0);
+    for (uint32_t y = 0; y < height; ++y) ditherRow(plane.row(y), width, y, out.row(y));
+    return out;
+}

@@ -1,0 +1,160 @@
+#include "OutputSummary.h"
+
+#include "TextTable.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <strings.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+struct TiffCloser {
+    void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+
+struct InkCount {
+    double ink = 0;       // in fully inked samples
+    double samples = 0;
+};
+
+// Adds the ink of every sample of a 1-bit or 8-bit TIFF (samples of several channels go to channel i).
+bool countInk(const std::string& path, bool inverted, std::vector<InkCount>* channels) {
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, quiet, nullptr);
+    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(path.c_str(), "r", options));
+    TIFFOpenOptionsFree(options);
+    if (!tif || TIFFIsTiled(tif.get())) return false;
+    uint32_t width = 0, height = 0;
+    uint16_t bits = 1, samples = 1, planar = PLANARCONFIG_CONTIG;
+    TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
+    if (!((bits == 1 && samples == 1) || (bits == 8 && (samples == 1 || samples == 4))) ||
+        (samples > 1 && planar != PLANARCONFIG_CONTIG))
+        return false;
+    const tmsize_t lineSize = TIFFScanlineSize(tif.get());
+    if (lineSize <= 0) return false;
+    std::vector<uint8_t> line(size_t(lineSize), 0);
+    std::vector<InkCount> counts(samples);
+    for (uint32_t y = 0; y < height; ++y) {
+        if (TIFFReadScanline(tif.get(), line.data(), y, 0) < 0) return false;
+        if (bits == 1) {
+            for (uint32_t x = 0; x < width; ++x) {
+                const bool set = (line[x / 8] & (0x80 >> (x % 8))) != 0;
+                counts[0].ink += set != inverted ? 1 : 0;
+            }
+        } else {
+            for (uint32_t i = 0; i < width * samples && i < line.size(); ++i)
+                counts[i % samples].ink += (inverted ? 255 - line[i] : line[i]) / 255.0;
+        }
+        for (InkCount& c : counts) c.samples += width;
+    }
+    *channels = counts;
+    return true;
+}
+
+std::string colourOf(const std::string& fileName, const std::vector<std::string>& colourNames) {
+    std::string best;
+    for (const std::string& name : colourNames) {
+        if (name.size() <= best.size()) continue;
+        for (size_t i = 0; i + name.size() <= fileName.size(); ++i)
+            if (strncasecmp(fileName.c_str() + i, name.c_str(), name.size()) == 0) {
+                best = name;
+                break;
+            }
+    }
+    return best.empty() ? fs::path(fileName).stem().string() : best;
+}
+
+std::string sizeText(uintmax_t bytes) {
+    char text[32];
+    if (bytes < 10 * 1024) std::snprintf(text, sizeof text, "%ju B", bytes);
+    else if (bytes < 10 * 1024 * 1024) std::snprintf(text, sizeof text, "%.1f KiB", bytes / 1024.0);
+    else std::snprintf(text, sizeof text, "%.1f MiB", bytes / (1024.0 * 1024.0));
+    return text;
+}
+
+bool isTiff(const fs::path& path) {
+    const std::string ext = path.extension().string();
+    return strcasecmp(ext.c_str(), ".tif") == 0 || strcasecmp(ext.c_str(), ".tiff") == 0;
+}
+
+}  // namespace
+
+std::set<std::string> OutputSummary::snapshot(const std::string& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.insert(it->path().filename().string());
+    return names;
+}
+
+OutputSummary OutputSummary::collect(const std::string& outputFolder, const std::set<std::string>& before,
+                                     const std::vector<std::string>& colourNames, bool inverted) {
+    OutputSummary summary;
+    summary.jobFolder_ = outputFolder;
+    std::error_code ec;
+    for (const std::string& name : snapshot(outputFolder))
+        if (!before.count(name) && fs::is_directory(fs::path(outputFolder) / name, ec)) {
+            summary.jobFolder_ = (fs::path(outputFolder) / name).string();
+            break;
+        }
+    std::map<std::string, InkCount> byColour;
+    std::map<std::string, int> imageCount;
+    const fs::path root(summary.jobFolder_);
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec)) continue;
+        const fs::path relative = fs::relative(it->path(), root, ec);
+        // Without a job folder of its own, only what the job added counts.
+        if (summary.jobFolder_ == outputFolder && before.count(relative.begin()->string())) continue;
+        summary.files_.push_back({relative.string(), it->file_size(ec)});
+        std::vector<InkCount> channels;
+        if (!isTiff(it->path()) || !countInk(it->path().string(), inverted, &channels)) continue;
+        static const char* const kChannels[4] = {"Cyan", "Magenta", "Yellow", "Black"};
+        for (size_t c = 0; c < channels.size(); ++c) {
+            const std::string colour =
+                channels.size() == 4 ? kChannels[c] : colourOf(it->path().filename().string(), colourNames);
+            byColour[colour].ink += channels[c].ink;
+            byColour[colour].samples += channels[c].samples;
+            ++imageCount[colour];
+        }
+    }
+    std::sort(summary.files_.begin(), summary.files_.end(),
+              [](const OutputFile& a, const OutputFile& b) { return a.path < b.path; });
+    for (const auto& [colour, count] : byColour)
+        summary.coverage_.push_back(
+            {colour, count.samples > 0 ? 100.0 * count.ink / count.samples : 0.0, imageCount[colour]});
+    return summary;
+}
+
+std::string OutputSummary::render() const {
+    TextTable files("Job folder " + jobFolder_, {"File", "Size"});
+    uintmax_t total = 0;
+    for (const OutputFile& f : files_) {
+        files.addRow({f.path, sizeText(f.size)});
+        total += f.size;
+    }
+    files.setNote(files_.empty() ? "The job left no files."
+                                 : std::to_string(files_.size()) + " file(s), " + sizeText(total));
+    TextTable ink("Ink coverage", {"Colour", "Coverage", "Images"});
+    for (const InkCoverage& c : coverage_) {
+        char percent[32];
+        std::snprintf(percent, sizeof percent, "%.2f %%", c.percent);
+        ink.addRow({c.colour, percent, std::to_string(c.images)});
+    }
+    if (coverage_.empty()) ink.setNote("No TIFF separations to measure.");
+    return files.render() + "\n" + ink.render();
+}

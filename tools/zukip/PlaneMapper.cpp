@@ -1,0 +1,59 @@
+#include "PlaneMapper.h"
+
+#include "OrderedDither.h"
+#include "ToolError.h"
+
+namespace {
+
+bool takesAllPlanes(const CatalogColorMode& mode, const std::vector<RasterPage>& pages, int depth) {
+    if (mode.colorants.empty()) return false;
+    for (const RasterPage& page : pages)
+        for (const RasterPlane& plane : page.planes) {
+            const CatalogColorant* c = mode.findColorant(plane.name);
+            if (!c || c->depth != depth) return false;
+        }
+    return true;
+}
+
+bool allBilevel(const std::vector<RasterPage>& pages) {
+    for (const RasterPage& page : pages)
+        if (page.maxDepth() != 1) return false;
+    return true;
+}
+
+}  // namespace
+
+const CatalogColorMode& PlaneMapper::choose(const PrinterCatalog& catalog, const std::string& requested,
+                                            const std::vector<RasterPage>& pages, bool halftone) {
+    if (!requested.empty()) {
+        if (const CatalogColorMode* mode = catalog.findColorMode(requested)) return *mode;
+        throw UsageError("unknown colour mode \"" + requested + "\" for model \"" + catalog.model() +
+                         "\" (it has " + catalog.colorModeList() + ")");
+    }
+    const int depth = halftone || allBilevel(pages) ? 1 : 8;
+    for (const CatalogColorMode& mode : catalog.colorModes())
+        if (mode.id == catalog.defaultColorModeId() && takesAllPlanes(mode, pages, depth)) return mode;
+    for (const CatalogColorMode& mode : catalog.colorModes())
+        if (takesAllPlanes(mode, pages, depth)) return mode;
+    throw ToolError("no colour mode of model \"" + catalog.model() + "\" takes these planes at " +
+                    std::to_string(depth) + " bit(s) per pixel; choose one with --color-mode (it has " +
+                    catalog.colorModeList() + ")");
+}
+
+void PlaneMapper::fit(const CatalogColorMode& mode, std::vector<RasterPage>& pages) {
+    for (RasterPage& page : pages)
+        for (RasterPlane& plane : page.planes) {
+            const CatalogColorant* colorant = mode.findColorant(plane.name);
+            if (!colorant)
+                throw ToolError("colour mode \"" + mode.displayName + "\" has no colorant " + plane.name + " (image " +
+                                page.source + ")");
+            if (colorant->depth != 1 && colorant->depth != 8)
+                throw ToolError("colour mode \"" + mode.displayName + "\" uses " + std::to_string(colorant->depth) +
+                                "-bit colorants; make-job writes 1-bit and 8-bit planes only");
+            if (colorant->depth == 8 && plane.depth == 1)
+                throw ToolError("colour mode \"" + mode.displayName + "\" takes 8-bit planes, but " + plane.name +
+                                " of " + page.source + " is 1-bit; choose a 1-bit colour mode");
+            if (colorant->depth == 1 && plane.depth == 8) plane = OrderedDither::apply(plane, page.width, page.height);
+            plane.name = colorant->internalName;
+        }
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Fits the planes of the input pages to a colour mode of the printer: picks
+// the colour mode, names each plane after the mode's colorant and brings it
+// to the colorant's depth (8-bit planes are halftoned for 1-bit colorants).
+#include "PrinterCatalog.h"
+#include "RasterPage.h"
+
+#include <string>
+#include <vector>
+
+class PlaneMapper {
+public:
+    // The requested colour mode (name or id), or when requested is empty the mode that takes every plane at
+    // 1 bit when halftone is set or all planes are 1-bit, else at 8 bits (the description's default first).
+    // Throws UsageError for an unknown mode, ToolError when no mode fits.
+    static const CatalogColorMode& choose(const PrinterCatalog& catalog, const std::string& requested,
+                                          const std::vector<RasterPage>& pages, bool halftone);
+    // Renames and converts the planes for mode; throws ToolError for a plane the mode lacks, a 1-bit plane
+    // of an 8-bit colorant or a depth other than 1 or 8.
+    static void fit(const CatalogColorMode& mode, std::vector<RasterPage>& pages);
+};
