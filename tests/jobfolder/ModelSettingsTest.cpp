@@ -38,35 +38,16 @@ std::vector<std::string> items(const AStringArray& a) {
 }
 }  // namespace
 
-TEST(ModelSettings, FreshSettingsHoldTheDefaults) {
-    KIPModelSettings s;
-    EXPECT_EQ(s.CreateFolder, 1);
-    EXPECT_EQ(s.FolderName, "filenameuniqID");
-    EXPECT_EQ(s.JobTicketTemplate, "JobTicket.xml");
-    EXPECT_EQ(s.JobTicketFileName, "JobTicket.xml");
-    EXPECT_EQ(s.JobTicketTileName, "JobTicket.xml");
-    EXPECT_TRUE(s.OutputName.IsEmpty());
-    EXPECT_EQ(s.TileSeparate + s.JobTicketForTile + s.ImageEnhancemen + s.KAWPDFT, 0);
-}
-
-TEST(ModelSettings, ReadsEveryTextAndReplacesDefaultsWithEmpty) {
+TEST(ModelSettings, ReadsTextsByTheirOwnNamesAndReplacesDefaultsWithEmpty) {
     ModelFixture f;
-    MessageBoxCapture boxes;
-    const char* names[] = {"TileFolder", "TileName", "PageFolder", "ImageName", "uniqID",
-                           "ThumbnailName", "JobTicketTemplate", "JobTicketFileName", "JobTicketTileName",
-                           "OutputName", "FinishFile", "AccountingTemplate", "AccountingFileName"};
-    std::string attributes;
-    for (const char* n : names) attributes += std::string(n) + "=\"v_" + n + "\" ";
-    ASSERT_EQ(f.load(attributes), 1);
-    EXPECT_TRUE(boxes.texts().empty());
-    const AString* values[] = {&f.settings.TileFolder, &f.settings.TileName, &f.settings.PageFolder,
-                               &f.settings.ImageName, &f.settings.uniqID, &f.settings.ThumbnailName,
-                               &f.settings.JobTicketTemplate, &f.settings.JobTicketFileName,
-                               &f.settings.JobTicketTileName, &f.settings.OutputName, &f.settings.FinishFile,
-                               &f.settings.AccountingTemplate, &f.settings.AccountingFileName};
-    for (size_t i = 0; i < std::size(names); ++i) EXPECT_EQ(values[i]->str(), std::string("v_") + names[i]);
+    ASSERT_EQ(f.load(R"(OutputName="o" JobTicketTileName="t" AccountingFileName="a" uniqID="%05d")"), 1);
+    EXPECT_EQ(f.settings.OutputName, "o");
+    EXPECT_EQ(f.settings.JobTicketTileName, "t");
+    EXPECT_EQ(f.settings.AccountingFileName, "a");
+    EXPECT_EQ(f.settings.uniqID, "%05d");
     // After a successful load a missing attribute is an empty value.
     EXPECT_TRUE(f.settings.FolderName.IsEmpty());
+    EXPECT_TRUE(f.settings.JobTicketFileName.IsEmpty());
 }
 
 TEST(ModelSettings, YesFlagsNeedYesAndNoFlagsNeedNo) {
