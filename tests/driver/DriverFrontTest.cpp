@@ -142,19 +142,6 @@ TEST_F(DriverFront, NullRecordsBecomeNeutralCopies) {
     EXPECT_EQ(engine->receivedMediaId, -1);
 }
 
-TEST_F(DriverFront, ForwardsAndAnswersEngineCodes) {
-    EXPECT_EQ(driver.getDriverNumber(), 8.0f);
-    EXPECT_EQ(driver.getEngineCode(), 12);
-    EXPECT_EQ(driver.queryCode(), 12);
-    EXPECT_EQ(driver.findColorMode("CMYK"), 2);
-    EXPECT_EQ(driver.reserved21(), 0);
-    EXPECT_EQ(driver.reserved37(), 1);
-    const int negative = -4;
-    const int positive = 4;
-    EXPECT_EQ(driver.reserved42(0, &negative), 1);
-    EXPECT_EQ(driver.reserved42(0, &positive), 1);
-}
-
 TEST_F(DriverFront, OpenJobWithoutPortFailsAndKeepsTheRecordUntilReplaced) {
     JobRequest request{};
     EXPECT_EQ(driver.openJob(&request, nullptr), 0);
@@ -224,22 +211,6 @@ TEST_F(DriverFront, OptionsDifferIsTheEnginesAnswer) {
     DriverOptions a = filled(0);
     DriverOptions b = filled(0xFF);
     EXPECT_EQ(driver.optionsDiffer(&a, &b), 0);
-}
-
-TEST(DriverWithoutEngine, OptionsDifferComparesAllBytes) {
-    CDriver driver(nullptr);
-    DriverOptions a = filled(3);
-    DriverOptions b = a;
-    EXPECT_EQ(driver.optionsDiffer(&a, &b), 0);
-    b.reserved[246] = 4;   // byte 255
-    EXPECT_EQ(driver.optionsDiffer(&a, &b), 1);
-}
-
-TEST(DriverWithoutEngine, EditOptionsStillResetsAndRunsTheDialog) {
-    CDriver driver(nullptr);
-    DriverOptions block = filled(0x10);
-    EXPECT_EQ(driver.editOptions(&block, 2, nullptr, nullptr), 1);
-    EXPECT_TRUE(IsValidOptions(&block));
 }
 
 TEST_F(EditOptions, ModeTwoResetsWithoutDialog) {

@@ -110,12 +110,6 @@ TEST(SplitFirst, SplitsAtFirstOccurrenceOfFirstDelimiterPresent) {
     EXPECT_EQ(DrvSplitFirst("1,2,3", ",", head), "2,3");
 }
 
-TEST(StrICmp, IgnoresCaseAndOrdersLikeTheCLibrary) {
-    EXPECT_EQ(DrvStrICmp("KIP 7170", "kip 7170"), 0);
-    EXPECT_LT(DrvStrICmp("abc", "ABD"), 0);
-    EXPECT_GT(DrvStrICmp("b", "A"), 0);
-}
-
 TEST(StrReplace, ReplacesSeparateOccurrences) {
     EXPECT_EQ(ZuGetStrReplace("page%d_%d.tif", "%d", "12"), "page12_12.tif");
     EXPECT_EQ(ZuGetStrReplace("no token", "%d", "1"), "no token");
