@@ -220,3 +220,13 @@ TEST(RollMediaList, StopsAfterRollTwentyAndSkipsBadLines) {
     ASSERT_EQ(media.size(), 1u);
     EXPECT_EQ(std::string(media[0].displayName), std::string(255, 'w'));
 }
+
+TEST(FillTemplate, SampleTicketHoldsEveryTokenAndLeavesNoneBehind) {
+    TicketFixture f;
+    f.base.copySamples();
+    f.start();
+    const std::string sample = readFile(f.base.outputDrivers() / "JobTicketTemplates" / "JobTicket.xml");
+    for (const auto& [token, value] : f.ticket.tokens) EXPECT_NE(sample.find(token.str()), std::string::npos) << token;
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("JobTicket.xml"), "JobTicket.xml"), 1);
+    EXPECT_EQ(readFile(f.base.path() / "JobTicket.xml").find("RV_"), std::string::npos);
+}
