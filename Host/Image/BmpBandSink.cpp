@@ -55,6 +55,7 @@ std::unique_ptr<BmpBandSink> BmpBandSink::open(const ImageSpec& spec) {
     sink->file_ = std::fopen(spec.path, "wb");
     if (!sink->file_ || !sink->writeHeaders(spec)) {
         RV_LOG(kLogSource)("Cannot create BMP file %s", spec.path);
+        if (sink->file_) std::remove(spec.path);
         return nullptr;
     }
     return sink;

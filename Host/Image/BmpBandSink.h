@@ -19,7 +19,7 @@
 
 class BmpBandSink final : public ImageBandSink {
 public:
-    // Creates the file and writes headers and palette; null (logged) when it cannot.
+    // Creates the file and writes headers and palette; null (logged, no file left behind) when it cannot.
     static std::unique_ptr<BmpBandSink> open(const ImageSpec& spec);
     ~BmpBandSink() override;   // closes the file if finish() was not called
 

@@ -83,7 +83,13 @@ TiffBandSink::~TiffBandSink() { close(); }
 
 std::unique_ptr<TiffBandSink> TiffBandSink::open(const ImageSpec& spec) {
     std::unique_ptr<TiffBandSink> sink(new TiffBandSink(spec));
-    if (!sink->create() || !sink->describe(spec)) return nullptr;
+    if (!sink->create()) return nullptr;
+    if (!sink->describe(spec)) {
+        // A half-described file is of no use to anyone.
+        sink->close();
+        std::remove(spec.path);
+        return nullptr;
+    }
     return sink;
 }
 

@@ -13,7 +13,7 @@ struct tiff;
 
 class TiffBandSink final : public ImageBandSink {
 public:
-    // Creates the file and writes its header; null (logged) when it cannot.
+    // Creates the file and writes its header; null (logged, no file left behind) when it cannot.
     static std::unique_ptr<TiffBandSink> open(const ImageSpec& spec);
     ~TiffBandSink() override;   // closes the file if finish() was not called
 
