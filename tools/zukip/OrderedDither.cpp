@@ -17,8 +17,9 @@ constexpr std::array<uint8_t, 256> makeMatrix() {
                 v |= ((a >> bit) & 1u) << (2 * (3 - bit) + 1);
                 v |= ((y >> bit) & 1u) << (2 * (3 - bit));
             }
-            // Scale 0..255 to 0..254 so that 255 ink exceeds every threshold.
-            m[16 * y + x] = uint8_t(v * 255 / 256);
+            // The centre of cell v on the 0..255 ink scale (0..254): ink 255 exceeds every threshold, ink 0 none,
+            // and ink v sets about v * 256 / 255 of the 256 cells.
+            m[16 * y + x] = uint8_t((2 * v + 1) * 255 / 512);
         }
     return m;
 }

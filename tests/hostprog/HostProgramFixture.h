@@ -1,0 +1,45 @@
+#pragma once
+// Shared parts of the host program tests: a base folder with a small printer
+// description, TIFF files written with libtiff, and runs of the built zukip
+// program with its output captured.
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+struct ProgramRun {
+    int status = -1;        // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+    // The lines of err.
+    std::vector<std::string> errLines() const;
+};
+
+// Runs the built zukip with args (in the folder `cwd`), stdout and stderr captured, no standard input.
+ProgramRun runZukip(const std::vector<std::string>& args, const std::filesystem::path& cwd);
+
+// Writes a TIFF: samples per pixel, bits, photometric, rows of packed bytes (rowBytes each).
+void writeTiff(const std::filesystem::path& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t bits,
+               uint16_t photometric, const std::vector<uint8_t>& data);
+
+// Every file and folder below root, relative, sorted.
+std::vector<std::string> listTree(const std::filesystem::path& root);
+
+// A base folder holding the model "Test Color": colour modes 0 "CMYK" (1-bit), 1 "CMYK (8 bits)",
+// 2 "Grayscale" (1-bit Black); resolutions 0 600x600 (default) and 1 300x150. Work files go into work().
+class HostProgramTest : public ::testing::Test {
+protected:
+    HostProgramTest();
+    const std::filesystem::path& work() const { return work_; }
+    std::string basePath() const { return base_.path().string(); }
+    // zukip with "--base <base>" appended after the command name.
+    ProgramRun zukip(const std::string& command, std::vector<std::string> args) const;
+
+    TempBaseFolder base_;
+    std::filesystem::path work_;
+};

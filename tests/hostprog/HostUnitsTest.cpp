@@ -1,0 +1,149 @@
+// The host program's units on their own: halftoning, reading progress
+// texts, page arguments, options and the output summary over real files.
+#include "CommandLine.h"
+#include "HostProgramFixture.h"
+#include "OrderedDither.h"
+#include "OutputSummary.h"
+#include "PageInput.h"
+#include "ProgressDisplay.h"
+#include "ThumbnailWriter.h"
+#include "ToolError.h"
+
+#include <tiffio.h>
+
+#include <cstdio>
+
+namespace fs = std::filesystem;
+
+TEST(OrderedDither, EachInkValueCoversItsShareOfEveryBlock) {
+    std::vector<uint8_t> row(16), out(2);
+    int previous = -1;
+    for (int ink = 0; ink <= 255; ++ink) {
+        std::fill(row.begin(), row.end(), uint8_t(ink));
+        int set = 0;
+        for (uint32_t y = 0; y < 16; ++y) {
+            OrderedDither::ditherRow(row.data(), 16, y, out.data());
+            set += __builtin_popcount(out[0]) + __builtin_popcount(out[1]);
+        }
+        EXPECT_NEAR(set, ink * 256.0 / 255, 1.0) << ink;
+        EXPECT_GT(set, previous) << ink;   // every step of ink adds dots
+        previous = set;
+    }
+    EXPECT_EQ(previous, 256);
+}
+
+TEST(OrderedDither, RowsNotAMultipleOfEightLeavePaddingClear) {
+    const std::vector<uint8_t> row(13, 255);
+    std::vector<uint8_t> out(2, 0xAA);
+    OrderedDither::ditherRow(row.data(), 13, 5, out.data());
+    EXPECT_EQ(out[0], 0xFF);
+    EXPECT_EQ(out[1], 0xF8);
+}
+
+TEST(ProgressDisplay, ReadsTheDriversStatusTexts) {
+    JobStatus s = ProgressDisplay::parse("Cyan   45%  11%", 1);
+    EXPECT_EQ(s.plane, "Cyan");
+    EXPECT_EQ(s.planePercent, 45);
+    EXPECT_EQ(s.overallPercent, 11);
+    s = ProgressDisplay::parse("Light Cyan  100% 100%", 1);
+    EXPECT_EQ(s.plane, "Light Cyan");
+    EXPECT_EQ(s.overallPercent, 100);
+    s = ProgressDisplay::parse("  7%", 3);
+    EXPECT_EQ(s.planePercent, 7);
+    EXPECT_TRUE(s.plane.empty() && s.message.empty());
+    s = ProgressDisplay::parse("Write Data Error", 1);
+    EXPECT_EQ(s.message, "Write Data Error");
+    EXPECT_EQ(s.overallPercent, -1);
+    EXPECT_EQ(ProgressDisplay::parse("Disk 1234%", 1).message, "Disk 1234%");
+}
+
+TEST(ProgressDisplay, PlainLinesOnlyForANewPlaneOrTenth) {
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    ProgressDisplay display(out, false);
+    for (const char* status : {"Cyan    3%   1%", "Cyan    9%   2%", "Cyan   40%  10%", "Cyan   40%  10%",
+                               "Magenta  2%  25%", "Write Data Error"})
+        display.update(status, 1);
+    display.finish();
+    std::fclose(out);
+    EXPECT_STREQ(text, "progress   1%  Cyan\nprogress  10%  Cyan\nprogress  25%  Magenta\nWrite Data Error\n");
+    std::free(text);
+}
+
+TEST(PageInput, ArgumentsNameImagesOrSeparations) {
+    using Parts = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(PageInput::parse("poster.tif"), (Parts{{"", "poster.tif"}}));
+    EXPECT_EQ(PageInput::parse("Cyan=c.tif,Black=dir/k.tif"), (Parts{{"Cyan", "c.tif"}, {"Black", "dir/k.tif"}}));
+    EXPECT_THROW(PageInput::parse("Cyan=c.tif,cyan=d.tif"), UsageError);
+    EXPECT_THROW(PageInput::parse("=c.tif"), UsageError);
+    EXPECT_THROW(PageInput::parse("Cyan=c.tif,,Black=k.tif"), UsageError);
+
+    TempBaseFolder folder;
+    const fs::path odd = folder.path() / "a=b.tif";
+    std::ofstream(odd) << "x";
+    EXPECT_EQ(PageInput::parse(odd.string()), (Parts{{"", odd.string()}}));
+}
+
+TEST(CommandLine, OptionFormsAndMistakes) {
+    const std::vector<OptionSpec> specs = {{"output", 'o', true}, {"flag", 0, false}, {"option", 'O', true, true}};
+    const CommandLine cl({"-o", "a", "--option=x=1", "-O", "y=2", "--flag", "p1", "--", "--p2"}, specs);
+    EXPECT_EQ(cl.value("output"), "a");
+    EXPECT_TRUE(cl.has("flag"));
+    EXPECT_EQ(cl.values("option"), (std::vector<std::string>{"x=1", "y=2"}));
+    EXPECT_EQ(cl.positionals(), (std::vector<std::string>{"p1", "--p2"}));
+    EXPECT_FALSE(cl.wantsHelp());
+    EXPECT_TRUE(CommandLine({"-h"}, specs).wantsHelp());
+    EXPECT_THROW(CommandLine({"--output"}, specs), UsageError);
+    EXPECT_THROW(CommandLine({"-o", "a", "--output=b"}, specs), UsageError);
+    EXPECT_THROW(CommandLine({"--flag=1"}, specs), UsageError);
+    EXPECT_THROW(CommandLine({"-x"}, specs), UsageError);
+    EXPECT_THROW(parseNumber("12x", "n", 0, 100), UsageError);
+    EXPECT_THROW(parseNumber("101", "n", 0, 100), UsageError);
+    EXPECT_EQ(parseNumber("-3", "n", -5, 5), -3);
+}
+
+TEST(Thumbnail, SmallBmpWithInksMixedSubtractively) {
+    RasterPage page;
+    page.width = 300;
+    page.height = 100;
+    RasterPlane cyan{"Cyan", 1, packedRowBytes(1, 300), std::vector<uint8_t>(packedRowBytes(1, 300) * 100, 0xFF)};
+    page.planes.push_back(cyan);
+    const std::vector<uint8_t> bmp = ThumbnailWriter::encode(page);
+    ASSERT_GE(bmp.size(), 54u + 3);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp[18] | bmp[19] << 8, 128);   // width scaled to the longest side
+    EXPECT_EQ(bmp[22] | bmp[23] << 8, 42);
+    EXPECT_EQ(bmp.size(), 54u + 384 * 42);     // rows padded to 4 bytes
+    EXPECT_EQ(bmp[54], 255);                   // blue
+    EXPECT_EQ(bmp[55], 255);                   // green
+    EXPECT_EQ(bmp[56], 0);                     // red: cyan ink absorbs it
+}
+
+TEST(OutputSummary, FindsTheJobFolderAndMeasuresInk) {
+    TempBaseFolder folder;
+    const fs::path out = folder.path() / "out";
+    fs::create_directories(out / "old");
+    const std::set<std::string> before = OutputSummary::snapshot(out.string());
+    const fs::path job = out / "poster7";
+    fs::create_directories(job);
+    // Cyan: 2 of 8 pixels per row set; Black: half the samples at 255.
+    writeTiff(job / "poster_7_Cyan.tif", 8, 2, 1, 1, PHOTOMETRIC_MINISWHITE, {0xC0, 0x0C});
+    writeTiff(job / "poster_7_Black.tif", 2, 2, 1, 8, PHOTOMETRIC_MINISWHITE, {255, 0, 0, 255});
+    std::ofstream(job / "JobTicket.xml") << "<Ticket/>";
+
+    OutputSummary summary = OutputSummary::collect(out.string(), before, {"Cyan", "Black"}, false);
+    EXPECT_EQ(summary.jobFolder(), job.string());
+    ASSERT_EQ(summary.files().size(), 3u);
+    EXPECT_EQ(summary.files()[0].path, "JobTicket.xml");
+    EXPECT_EQ(summary.files()[0].size, 9u);
+    ASSERT_EQ(summary.coverage().size(), 2u);
+    EXPECT_EQ(summary.coverage()[0].colour, "Black");
+    EXPECT_DOUBLE_EQ(summary.coverage()[0].percent, 50.0);
+    EXPECT_EQ(summary.coverage()[1].colour, "Cyan");
+    EXPECT_DOUBLE_EQ(summary.coverage()[1].percent, 25.0);
+    EXPECT_NE(summary.render().find("25.00 %"), std::string::npos);
+
+    summary = OutputSummary::collect(out.string(), before, {"Cyan", "Black"}, true);
+    EXPECT_DOUBLE_EQ(summary.coverage()[1].percent, 75.0);
+}

@@ -1,0 +1,185 @@
+// make-job through the built program: the job header and the raster file it
+// writes, read back with the driver's header layout and the host job library.
+#include "HostProgramFixture.h"
+#include "JobHeader.h"
+#include "ZUJob.h"
+
+#include <tiffio.h>
+
+#include <cstring>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+JobHeaderLayout readHeader(const fs::path& job) {
+    const std::vector<unsigned char> bytes = readBytes(job);
+    JobHeaderLayout header{};
+    EXPECT_EQ(bytes.size(), kJobHeaderSize);
+    if (bytes.size() == kJobHeaderSize) std::memcpy(&header, bytes.data(), kJobHeaderSize);
+    return header;
+}
+
+struct PlaneData {
+    std::string name, internalName;
+    int depth = 0;
+    std::vector<std::vector<uint8_t>> rows;
+};
+
+struct PageData {
+    int width = 0, height = 0;
+    std::vector<PlaneData> planes;
+};
+
+// Every page of the job's raster file, read with ZUJob as the driver reads it.
+std::vector<PageData> readRaster(const fs::path& job) {
+    std::vector<PageData> pages;
+    ZUJob reader;
+    const std::string raster = ZUJob::GetFileName(2, job.c_str()).c_str();
+    EXPECT_TRUE(reader.Load(raster.c_str())) << raster;
+    EXPECT_TRUE(reader.OpenData());
+    for (int p = 0; p < reader.GetPageCount(); ++p) {
+        AImage* image = reader.GetImage(p);
+        if (!image) {
+            ADD_FAILURE() << "page " << p;
+            break;
+        }
+        PageData page{image->GetWidth(), image->GetHeight(), {}};
+        for (size_t c = 0; c < image->GetColorants().size(); ++c) {
+            const AColorant* colorant = image->GetColorants()[c];
+            PlaneData plane{colorant->GetName().c_str(), colorant->GetInternalName().c_str(), colorant->GetDepth(), {}};
+            const size_t bytes = (size_t(plane.depth) * page.width + 7) / 8;
+            for (int y = 0; y < page.height; ++y) {
+                std::vector<uint8_t> row(bytes);
+                EXPECT_TRUE(image->ReadLine(int(c), y, row.data(), row.size()));
+                plane.rows.push_back(row);
+            }
+            page.planes.push_back(plane);
+        }
+        pages.push_back(page);
+    }
+    return pages;
+}
+
+double inkShare(const PlaneData& plane, int width) {
+    double set = 0;
+    for (const auto& row : plane.rows)
+        for (int x = 0; x < width; ++x) set += (row[x / 8] >> (7 - x % 8)) & 1;
+    return set / (double(width) * plane.rows.size());
+}
+
+class MakeJob : public HostProgramTest {};
+
+}  // namespace
+
+TEST_F(MakeJob, CmykTiffGivesHeaderFieldsAndRasterPlanes) {
+    const uint32_t w = 10, h = 3;
+    std::vector<uint8_t> cmyk(size_t(w) * h * 4);
+    for (size_t i = 0; i < cmyk.size(); ++i) cmyk[i] = uint8_t(i * 7);
+    writeTiff(work() / "in.tif", w, h, 4, 8, PHOTOMETRIC_SEPARATED, cmyk);
+
+    const ProgramRun run = zukip("make-job", {"-m", "Test Color", "-c", "cmyk (8 BITS)", "-r", "300x150", "-d",
+                                              "My Plan.pdf", "--sender", "alice", "-O", "copies=3", "-O",
+                                              "invert=on", "-o", "job.job", "in.tif"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const JobHeaderLayout header = readHeader(work() / "job.job");
+    EXPECT_STREQ(header.modelName, "Test Color");
+    EXPECT_STREQ(header.jobName, "My Plan.pdf");
+    EXPECT_STREQ(header.jobText3, "alice");
+    EXPECT_EQ(header.xResolution, 300.0f);
+    EXPECT_EQ(header.yResolution, 150.0f);
+    EXPECT_DOUBLE_EQ(header.pageWidth, 10.0 / 300);
+    EXPECT_DOUBLE_EQ(header.pageHeight, 3.0 / 150);
+    EXPECT_EQ(header.widthDpi, 300);
+    EXPECT_EQ(header.heightWord, 150);
+    EXPECT_EQ(header.colorMode, 1);
+    EXPECT_EQ(header.options[0], 20);   // version
+    EXPECT_EQ(header.options[3], 1);    // invert
+    EXPECT_EQ(header.options[4], 3);    // copies
+
+    const std::vector<PageData> pages = readRaster(work() / "job.job");
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(pages[0].planes.size(), 4u);
+    EXPECT_EQ(pages[0].width, 10);
+    EXPECT_EQ(pages[0].height, 3);
+    const char* const names[4] = {"Cyan", "Magenta", "Yellow", "Black"};
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_EQ(pages[0].planes[p].internalName, names[p]);
+        EXPECT_EQ(pages[0].planes[p].name, std::string(names[p]) + " ink");
+        EXPECT_EQ(pages[0].planes[p].depth, 8);
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x) EXPECT_EQ(pages[0].planes[p].rows[y][x], cmyk[4 * (y * w + x) + p]);
+    }
+    EXPECT_EQ(readFile(work() / "job.job.thumb.bmp").substr(0, 2), "BM");
+    for (const std::string& name : listTree(work())) EXPECT_EQ(name.find(".part"), std::string::npos) << name;
+}
+
+TEST_F(MakeJob, DefaultsComeFromTheDescription) {
+    std::vector<uint8_t> cmyk(4 * 4 * 4, 200);
+    writeTiff(work() / "in.tif", 4, 4, 4, 8, PHOTOMETRIC_SEPARATED, cmyk);
+
+    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "a.job", "in.tif"}).status, 0);
+    JobHeaderLayout header = readHeader(work() / "a.job");
+    EXPECT_EQ(header.colorMode, 1);   // the resolution's DefaultColorMode, 8-bit like the input
+    EXPECT_EQ(header.xResolution, 600.0f);
+    EXPECT_STREQ(header.jobName, "in.tif");
+    EXPECT_EQ(header.options[4], 1);
+
+    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "--halftone", "-o", "b.job", "in.tif"}).status, 0);
+    header = readHeader(work() / "b.job");
+    EXPECT_EQ(header.colorMode, 0);   // the first mode that takes the planes at 1 bit
+    const std::vector<PageData> pages = readRaster(work() / "b.job");
+    ASSERT_EQ(pages.size(), 1u);
+    for (const PlaneData& plane : pages[0].planes) EXPECT_EQ(plane.depth, 1);
+}
+
+TEST_F(MakeJob, GreyscaleBecomesBlackInkEitherPhotometric) {
+    std::vector<uint8_t> grey = {0, 64, 128, 255, 10, 20, 30, 40};
+    writeTiff(work() / "black-is-zero.tif", 4, 2, 1, 8, PHOTOMETRIC_MINISBLACK, grey);
+    writeTiff(work() / "white-is-zero.tif", 4, 2, 1, 8, PHOTOMETRIC_MINISWHITE, grey);
+    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "g.job", "black-is-zero.tif", "white-is-zero.tif"}).status, 0);
+
+    const std::vector<PageData> pages = readRaster(work() / "g.job");
+    ASSERT_EQ(pages.size(), 2u);
+    for (int p = 0; p < 2; ++p) {
+        ASSERT_EQ(pages[p].planes.size(), 1u);
+        EXPECT_EQ(pages[p].planes[0].internalName, "Black");
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(pages[p].planes[0].rows[i / 4][i % 4], p == 0 ? 255 - grey[i] : grey[i]) << "page " << p;
+    }
+}
+
+TEST_F(MakeJob, OneBilevelTiffPerSeparationKeepsEveryBit) {
+    // 13 pixels: the last byte of each row has 3 padding bits, set in the input.
+    const std::vector<uint8_t> cyan = {0xA5, 0xFF, 0x0F, 0xF0}, black = {0xFF, 0xFF, 0x00, 0x07};
+    writeTiff(work() / "c.tif", 13, 2, 1, 1, PHOTOMETRIC_MINISWHITE, cyan);
+    writeTiff(work() / "k.tif", 13, 2, 1, 1, PHOTOMETRIC_MINISBLACK, black);
+    const ProgramRun run = zukip("make-job", {"-m", "Test Color", "-o", "s.job", "cyan=c.tif,Black=k.tif", "k.tif"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readHeader(work() / "s.job").colorMode, 0);
+
+    const std::vector<PageData> pages = readRaster(work() / "s.job");
+    ASSERT_EQ(pages.size(), 2u);
+    ASSERT_EQ(pages[0].planes.size(), 2u);
+    EXPECT_EQ(pages[0].planes[0].internalName, "Cyan");
+    EXPECT_EQ(pages[0].planes[0].rows[0], (std::vector<uint8_t>{0xA5, 0xF8}));
+    EXPECT_EQ(pages[0].planes[0].rows[1], (std::vector<uint8_t>{0x0F, 0xF0}));
+    // Black is zero in the black file: its bits are inverted into ink.
+    EXPECT_EQ(pages[0].planes[1].rows[0], (std::vector<uint8_t>{0x00, 0x00}));
+    EXPECT_EQ(pages[0].planes[1].rows[1], (std::vector<uint8_t>{0xFF, 0xF8}));
+    EXPECT_EQ(pages[1].planes[0].internalName, "Black");
+}
+
+TEST_F(MakeJob, HalftoningKeepsTheInkShare) {
+    const uint32_t side = 64;
+    for (const int ink : {0, 1, 64, 128, 254, 255}) {
+        SCOPED_TRACE(ink);
+        writeTiff(work() / "flat.tif", side, side, 1, 8, PHOTOMETRIC_MINISWHITE,
+                  std::vector<uint8_t>(side * side, uint8_t(ink)));
+        ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "--halftone", "-o", "h.job", "flat.tif"}).status, 0);
+        const std::vector<PageData> pages = readRaster(work() / "h.job");
+        ASSERT_EQ(pages.size(), 1u);
+        ASSERT_EQ(pages[0].planes[0].depth, 1);
+        EXPECT_NEAR(inkShare(pages[0].planes[0], int(side)), ink / 255.0, 1.0 / 256);
+    }
+}
