@@ -77,13 +77,13 @@ int readNumber(const char* text, size_t& i) {
 // out; returns the position after it.
 size_t formatConversion(const char* text, size_t start, int32_t value, std::string& out) {
     size_t i = start + 1;
-    std::string spec = "%";
-    while (isFlag(text[i])) spec += text[i++];
-    if (isDigit(text[i])) spec += std::to_string(readNumber(text, i));
+    std::string directive = "%";
+    while (isFlag(text[i])) directive += text[i++];
+    if (isDigit(text[i])) directive += std::to_string(readNumber(text, i));
     if (text[i] == '.') {
         ++i;
-        spec += '.';
-        spec += std::to_string(readNumber(text, i));
+        directive += '.';
+        directive += std::to_string(readNumber(text, i));
     }
     while (isLength(text[i])) ++i;   // the value is always printed in full
     const char conversion = text[i];
@@ -93,14 +93,14 @@ size_t formatConversion(const char* text, size_t start, int32_t value, std::stri
         out.append(text + start, end - start);
         return end;
     }
-    spec += "ll";
-    spec += conversion;
+    directive += "ll";
+    directive += conversion;
     char buffer[2 * kMaxWidth + 32];
     const long long number = value;
     if (conversion == 'd' || conversion == 'i')
-        std::snprintf(buffer, sizeof buffer, spec.c_str(), number);
+        std::snprintf(buffer, sizeof buffer, directive.c_str(), number);
     else
-        std::snprintf(buffer, sizeof buffer, spec.c_str(), static_cast<unsigned long long>(number));
+        std::snprintf(buffer, sizeof buffer, directive.c_str(), static_cast<unsigned long long>(number));
     out += buffer;
     return i + 1;
 }
