@@ -136,6 +136,8 @@ int ABasePrinterDriverImp::processJobStep() {
         // Logged below like a refused step.
     }
     logException();
+    // A failed job has ended too: the host may watch the port code alone.
+    markJobEnded();
     return 0;
 }
 
