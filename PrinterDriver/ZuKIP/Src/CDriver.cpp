@@ -1,6 +1,7 @@
 #include "CDriver.h"
 
 #include "CDriverOptionDialogGX.h"
+#include "RTL.h"
 #include "Platform/ModuleStateGuard.h"
 #include "Platform/PlatformMessageBox.h"
 
@@ -16,11 +17,7 @@ CDriver::CDriver() : ABasePrinterDriverImp(createEngine()) {}
 
 CDriver::CDriver(ABaseRTL* ownedEngine) : ABasePrinterDriverImp(ownedEngine) {}
 
-ABaseRTL* CDriver::createEngine() {
-    // ENGINE SWITCH: the KIP engine is not part of the module yet; once it is,
-    // this becomes `return new RTL();` (with #include "RTL.h").
-    return nullptr;
-}
+ABaseRTL* CDriver::createEngine() { return new RTL(); }
 
 float CDriver::getDriverNumber() { return kDriverNumber; }
 

@@ -1,23 +1,14 @@
 #include "CDriverDLL.h"
 
-namespace {
-const AString kNoName;
-}  // namespace
-
-CDriverDLL::CDriverDLL() : colorNames{"Cyan", "Magenta", "Yellow", "Black"} {}
+CDriverDLL::CDriverDLL() = default;
 
 bool CDriverDLL::InitInstance() { return true; }
 
 int CDriverDLL::ExitInstance() { return 0; }
 
-const AString& CDriverDLL::ColorName(int index) const {
-    if (index < 0 || index >= kColorNameCount) return kNoName;
-    return colorNames[index];
-}
+const AString& CDriverDLL::ColorName(int index) const { return KIPColorSuffixes::Get(index); }
 
-void CDriverDLL::SetColorName(int index, const char* name) {
-    if (index >= 0 && index < kColorNameCount) colorNames[index] = name;
-}
+void CDriverDLL::SetColorName(int index, const char* name) { KIPColorSuffixes::Set(index, name); }
 
 CDriverDLL& CDriverDLL::Instance() {
     static CDriverDLL module;

@@ -1,12 +1,13 @@
 #pragma once
 // The module object: built when the module is loaded, destroyed when it is
-// unloaded. It holds the module-wide colour-name table that the KIP engine
-// uses for colour suffixes in output names.
+// unloaded. It gives access to the module-wide colour-name table that the
+// KIP engine uses for colour suffixes in output names (KIPColorSuffixes).
 #include "AString.h"
+#include "KIPColorSuffixes.h"
 
 class CDriverDLL {
 public:
-    static constexpr int kColorNameCount = 10;
+    static constexpr int kColorNameCount = KIPColorSuffixes::kCount;
 
     CDriverDLL();
     CDriverDLL(const CDriverDLL&) = delete;
@@ -23,7 +24,4 @@ public:
 
     // The module's single instance.
     static CDriverDLL& Instance();
-
-private:
-    AString colorNames[kColorNameCount];
 };

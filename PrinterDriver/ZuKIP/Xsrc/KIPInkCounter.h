@@ -1,0 +1,26 @@
+#pragma once
+// The ink a job puts on paper, per process ink, in units of fully inked
+// pixels. Counters start at 0 and only grow: they sum every line an engine
+// has written, across pages and jobs.
+#include <cstddef>
+#include <cstdint>
+
+class KIPInkCounter {
+public:
+    enum Ink { Cyan, Magenta, Yellow, Black, kInkCount };
+
+    // The ink that a colorant named exactly "Cyan", "Magenta", "Yellow" or
+    // "Black" counts towards, or -1 for any other name (case matters).
+    static int InkOf(const char* colorantName);
+
+    // Adds the ink of `bytes` bytes of one packed line: 1 bit per pixel counts
+    // set bits; 2 bits weigh the levels 0, 0.25, 0.75, 1; 8 bits count
+    // (value * 100 / 255) / 100 per pixel. Other depths and ink -1 add nothing.
+    void Count(int ink, const uint8_t* data, size_t bytes, int bitsPerPixel);
+
+    // The four counters, in the order of Ink.
+    const double* Counters() const { return counters; }
+
+private:
+    double counters[kInkCount] = {};
+};

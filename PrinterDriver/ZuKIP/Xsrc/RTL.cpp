@@ -1,0 +1,534 @@
+#include "RTL.h"
+
+#include "DriverError.h"
+#include "KIPBuiltinColors.h"
+#include "KIPMediaList.h"
+#include "KIPNamePattern.h"
+#include "TiffDirectoryMover.h"
+#include "ZuDrvUtl.h"
+
+#include "AFile.h"
+#include "RVLog.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+#define RTL_LOG RV_LOG("PrinterDriver\\ZuKIP\\Xsrc\\RTL")
+
+namespace {
+// Every image carries these TIFF tags; "%d" is the page height in rows
+// (RowsPerStrip: the whole image is one strip).
+constexpr char kTagTemplate[] =
+    "int16 259 32773 int32 263 2 int32 266 1 int32 274 1 int32 278 %d str 285 page__test str 305 Qel str 306 2011";
+static_assert(sizeof kTagTemplate - 1 == 108);
+
+constexpr int kImageMode = 6;
+constexpr int kSeparationImageKind = 0;
+constexpr int kCombinedImageKind = 2;
+constexpr int kCombinedBitsPerPixel = 32;
+constexpr int kCombinedChannels = 4;
+constexpr uint8_t kBmpFileType = 1;
+constexpr int kPortMessage = 9002;
+constexpr int kHostNameSize = 64;          // the host's colour mode name buffers
+// Row buffers past this are a corrupt page, not paper.
+constexpr uint64_t kMaxRowBufferBytes = 1ull << 30;
+// Leaves room for the unique number, colour and extension within a file name.
+constexpr int kMaxNameStem = 200;
+// Colour mode 3 (CMYKOr) pages may carry a seventh plane that the printer has no ink for.
+constexpr int kOrangeMode = 3;
+constexpr int kOrangeModeSparePlane = 6;
+
+const char* const kWriteDataError = "Write Data Error";
+const char* const kDefaultSeparationName = "filename_uniqID_colorID";
+const char* const kDefaultThumbnailName = "thumbnail.bmp";
+
+constexpr struct {
+    const char* color;
+    float angle;
+} kCombinedScreens[] = {{"Cyan", 15.0f}, {"Magenta", 75.0f}, {"Yellow", 90.0f}, {"Black", 45.0f}};
+constexpr float kCombinedScreenFrequency = 60.0f;
+
+// The fresh entry of a colorant list: all zero but the two fields that are 1.
+ColorantEntry freshColorant() {
+    ColorantEntry entry{};
+    entry.one = 1;
+    entry.bitsPerPixel = 1;
+    return entry;
+}
+
+// Keeps a name derived from the document inside one path component of
+// reasonable length: separators become "_", a name of dots alone (".", "..")
+// becomes underscores, and it is cut to kMaxNameStem characters.
+AString safeNameStem(const AString& name) {
+    std::string text = name.str().substr(0, kMaxNameStem);
+    for (char& c : text)
+        if (AFilePath::isSeparator(c)) c = '_';
+    if (!text.empty() && text.find_first_not_of('.') == std::string::npos) std::replace(text.begin(), text.end(), '.', '_');
+    return AString(std::move(text));
+}
+
+bool isTiffPath(const AString& path) {
+    const int n = path.GetLength();
+    return n >= 4 && path.Right(4).CompareNoCase(".tif") == 0;
+}
+
+// The combined image's channel of a plane: C, M, Y, K by name in any case, else the first.
+int channelOf(const AString& name) {
+    static const char* const kChannels[kCombinedChannels] = {"Cyan", "Magenta", "Yellow", "Black"};
+    for (int c = 0; c < kCombinedChannels; ++c)
+        if (name.CompareNoCase(kChannels[c]) == 0) return c;
+    return 0;
+}
+
+void copyName(char* out, const char* name) {
+    if (out) ZuCopyField(out, kHostNameSize, name);
+}
+}  // namespace
+
+RTL::RTL()
+    : colorantEntries(kColorantCapacity, freshColorant()),
+      colorants{0, colorantEntries.data(), kColorantCapacity},
+      tagTemplate(kTagTemplate) {}
+
+RTL::~RTL() {
+    rowBuffer.reset();
+    // Finishes a last image still open (blank images stay open until the next image).
+    currentImage.reset();
+}
+
+AString RTL::modelNameOf(const char* field) { return AString(field, kHostNameSize); }
+
+int RTL::loadModelDescription(const AString& modelName) {
+    // No description is named by an empty model; asking would only show a message.
+    return description.loadDescription(modelName.IsEmpty() ? nullptr : modelName.c_str());
+}
+
+bool RTL::loadSetupDescription(const PrinterSetup* query) {
+    return loadModelDescription(query ? modelNameOf(query->modelName) : AString()) != 0;
+}
+
+// ---------------------------------------------------------------------------
+// Job start and host queries
+
+int RTL::StartJob(DriverJob* job, int reserved, OutputPort* port, DriverOptions* block) {
+    if (!job || !block) return 0;
+    loadModelDescription(modelNameOf(job->modelName));
+    APageBaseRTL::StartJob(job, reserved, port, block);
+    options = block;
+    // A job without an output name writes where an empty output path would put it.
+    outputFolder = AFilePath();
+    outputFolder += "temp";
+    jobFolder = outputFolder;
+    baseName.Empty();
+
+    colorants.count = 0;
+    if (description.isLoaded()) {
+        if (!description.getColorantList(job->colorMode, &colorants)) colorants.count = 0;
+        separationCount = colorants.count;
+    } else {
+        separationCount = KIPBuiltinColors::ApplySeparationRule(job->colorMode);
+        if (separationCount == 0) {
+            RTL_LOG("Colour mode %d cannot be written without a printer description", job->colorMode);
+            return 0;
+        }
+    }
+
+    PrinterSetup modelSetup;
+    std::memcpy(modelSetup.modelName, job->modelName, sizeof modelSetup.modelName);
+    modelSettings.LoadModelSettings(&modelSetup);
+    jobTicket.SetStartTokens(AString(job->jobName, sizeof job->jobName),
+                             AString(job->jobText3, sizeof job->jobText3), job->widthDpi, job->pageWidth,
+                             settings->mediaId, *options);
+    return 1;
+}
+
+int RTL::GetDeviceResolution(int* x, int* y) {
+    if (x) *x = 1;
+    if (y) *y = 1;
+    return 1;
+}
+
+int RTL::GetColorModeName(int index, int* flag, char* name, PrinterSetup* query) {
+    loadSetupDescription(query);
+    if (!description.isLoaded()) return APageBaseRTL::GetColorModeName(index, flag, name, query);
+    // The description may hold longer names than the host's buffer takes.
+    char text[CDynamic::kNameSize] = {};
+    const int result = description.getColorModeName(index, flag, text, query);
+    if (text[0]) copyName(name, text);
+    return result;
+}
+
+int RTL::GetColorantList(int colorMode, ColorantList* list) {
+    if (description.isLoaded()) return description.getColorantList(colorMode, list);
+    return KIPBuiltinColors::GetColorantList(colorMode, list);
+}
+
+int RTL::FindColorMode(const char* name) {
+    if (description.isLoaded()) return description.findColorMode(name);
+    return APageBaseRTL::FindColorMode(name);
+}
+
+int RTL::GetDefaultColorMode(char* name, PrinterSetup* query) {
+    if (!description.isLoaded()) return APageBaseRTL::GetDefaultColorMode(name, query);
+    char text[CDynamic::kNameSize] = {};
+    const int result = description.getDefaultColorMode(text, query);
+    if (text[0]) copyName(name, text);
+    return result;
+}
+
+int RTL::GetScreeningTable(ScreenTable* table, PrinterSetup*) {
+    if (!combinedMode || !table) return 1;
+    table->count = static_cast<int32_t>(std::size(kCombinedScreens));
+    for (size_t i = 0; i < std::size(kCombinedScreens); ++i) {
+        ScreenEntry& entry = table->entries[i];
+        std::memset(&entry, 0, sizeof entry);
+        ZuCopyField(entry.shape, sizeof entry.shape, "Round");
+        entry.frequency = kCombinedScreenFrequency;
+        entry.angle = kCombinedScreens[i].angle;
+        ZuCopyField(entry.colorName, sizeof entry.colorName, kCombinedScreens[i].color);
+    }
+    return 1;
+}
+
+int RTL::GetMediaList(const PrinterSetup*, MediaList* list, int* defaultMedia) {
+    if (!list) return 0;
+    return KIPMediaList::GetMediaList(*list, defaultMedia);
+}
+
+int RTL::GetMediaControl(const PrinterSetup* query, const MediaEntry* media, const MediaEntry* printMode,
+                         ResolutionList* list, int* defaultPosition) {
+    if (!query || !loadSetupDescription(query) || !description.isLoaded()) return 0;
+    return description.getResolutionList(modelNameOf(query->modelName), media, printMode, list, defaultPosition);
+}
+
+int RTL::ValidateOptions(DriverOptions* block) {
+    if (block) ValidateOptionsBlock(block);
+    return 1;
+}
+
+int RTL::SelectPlanes(int colorMode) {
+    // StartJob has just tried to load the job's model; trying again would only repeat its message.
+    if (description.isLoaded()) {
+        AByteArray order;
+        if (description.getColorantOrder(colorMode, &order) > 0) {
+            for (const uint8_t colorant : order) track->selectedColorants.Add(colorant);
+            return 1;
+        }
+    }
+    // Without an order of its own a colour mode prints its colorants as listed.
+    return APageBaseRTL::SelectPlanes(colorMode);
+}
+
+// ---------------------------------------------------------------------------
+// Output names and folders
+
+int RTL::SetOutputName(const char* outputPath, intptr_t value) {
+    APageBaseRTL::SetOutputName(outputPath, value);
+    if (!settings) return 0;
+    if (settings->portCode != kFilePort) {
+        DrvMessageFromString(kPortMessage);
+        return 0;
+    }
+    const char* documentName = reinterpret_cast<const char*>(value);
+    MakeBaseName(documentName ? documentName : "", baseName);
+    const int made = MakeJobFolder(outputPath ? outputPath : "");
+    jobFolder = outputFolder;
+    if (!made) return 0;
+    copyThumbnail();
+    return made;
+}
+
+int RTL::MakeBaseName(const char* documentName, AString& out) {
+    out = safeNameStem(KIPNamePattern::MakeBaseName(documentName ? documentName : ""));
+    return 1;
+}
+
+int RTL::MakeJobFolder(const char* folder) {
+    if (folder && *folder) {
+        outputFolder = folder;
+    } else {
+        outputFolder = AFilePath();
+        outputFolder += "temp";
+    }
+    // The host names the output folder; it may not have made it yet.
+    std::error_code error;
+    std::filesystem::create_directories(outputFolder.c_str(), error);
+    if (!modelSettings.CreateFolder) return 1;
+
+    const AString pattern =
+        KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.FolderName, baseName, "", -1, -1, -1);
+    outputFolder += uniqueId.SubstituteUniqueId(outputFolder, pattern, modelSettings.uniqID);
+    if (!std::filesystem::create_directory(outputFolder.c_str(), error) || error) {
+        RTL_LOG("Cannot make the job folder %s", outputFolder.c_str());
+        return 0;
+    }
+    return 1;
+}
+
+void RTL::copyThumbnail() {
+    const AFilePath thumbnail(settings->thumbnailPath);
+    std::error_code error;
+    if (!settings->thumbnailPath[0] || !std::filesystem::is_regular_file(thumbnail.c_str(), error)) return;
+    const AString name = modelSettings.ThumbnailName.IsEmpty()
+                             ? AString(kDefaultThumbnailName)
+                             : uniqueId.SubstituteUniqueId(outputFolder, modelSettings.ThumbnailName,
+                                                           modelSettings.uniqID);
+    AFilePath target(outputFolder);
+    target += name;
+    if (!RVCopyFile(thumbnail.c_str(), target.c_str())) RTL_LOG("Cannot copy the thumbnail to %s", target.c_str());
+}
+
+AFilePath RTL::separationPath(const AString& colorName) {
+    AString pattern = modelSettings.OutputName;
+    if (pattern.IsEmpty()) pattern = AString(kDefaultSeparationName) + (writesBmp() && !combinedMode ? ".bmp" : ".tif");
+    const AString stem = safeNameStem(KIPNamePattern::JobNameStem(settings->jobName));
+    const AString name = KIPNamePattern::ExpandNamePattern(modelSettings, pattern, stem, colorName,
+                                                           track->currentPage + 1, 0, 0);
+    AFilePath path(outputFolder);
+    path += uniqueId.SubstituteUniqueId(outputFolder, name, modelSettings.uniqID);
+    return path;
+}
+
+// ---------------------------------------------------------------------------
+// Images
+
+bool RTL::writesBmp() const { return options && options->fileType == kBmpFileType; }
+
+bool RTL::invertsOutput() const { return options && options->invertOutput; }
+
+std::unique_ptr<KIPExportBitmap> RTL::createImage(const AFilePath& path, uint32_t width, uint32_t height,
+                                                  int bitsPerPixel, int imageKind) {
+    AString tagList;
+    tagList.Format(tagTemplate.c_str(), track->outputHeight);
+    std::unique_ptr<KIPExportBitmap> image;
+    try {
+        image = std::make_unique<KIPExportBitmap>(path.c_str(), width, height, settings->xResolution,
+                                                  settings->yResolution, bitsPerPixel, kImageMode, imageKind,
+                                                  nullptr, tagList.c_str(), tagList.GetLength());
+    } catch (const std::bad_alloc&) {
+        image.reset();
+    }
+    if (!image || !image->IsOpen()) {
+        RTL_LOG("Cannot create the image %s", path.c_str());
+        SetStatus(1, kWriteDataError);
+        throw DriverError{0};
+    }
+    return image;
+}
+
+int RTL::OpenSeparation(int plane) {
+    currentImage.reset();
+    const JobTrackRecord& t = *track;
+    const bool combined = plane == -1;
+    if (!combined && (plane < 0 || plane >= t.planes.GetSize() || plane >= t.planeBits.GetSize())) return 0;
+
+    AString colorName;
+    if (!combined) {
+        // Named as the job's colorant the plane prints as, so that the end of
+        // the page finds the file under the colorant list's spelling.
+        const uint32_t k = t.planeToColorant[plane];
+        colorName = k < static_cast<uint32_t>(t.colorants.GetSize()) ? t.colorants[static_cast<int>(k)]->GetInternalName()
+                                                                     : t.planes[plane]->GetInternalName();
+    }
+    const AFilePath path = separationPath(colorName);
+    currentImage = createImage(path, static_cast<uint32_t>(t.outputWidth), static_cast<uint32_t>(t.outputHeight),
+                               combined ? kCombinedBitsPerPixel : t.planeBits[plane],
+                               combined ? kCombinedImageKind : kSeparationImageKind);
+    return 1;
+}
+
+int RTL::BeginSeparation(int plane) { return combinedMode ? 1 : OpenSeparation(plane); }
+
+int RTL::CloseSeparation() {
+    if (combinedMode || !currentImage) return 1;
+    const AFilePath path = currentImage->filePath;
+    currentImage.reset();
+    if (isTiffPath(path.GetFullPath())) MoveTiffDirectoryToFront(path.c_str());
+    return 1;
+}
+
+int RTL::WriteBlankImage(const AFilePath& path, double width, double height) {
+    currentImage.reset();
+    if (path.exists()) return 1;
+    if (!(width >= 0 && height >= 0 && width <= UINT32_MAX && height <= UINT32_MAX)) {
+        RTL_LOG("Blank image %s of %f x %f pixels refused", path.c_str(), width, height);
+        throw DriverError{0};
+    }
+    const auto columns = static_cast<uint32_t>(width);
+    const auto rows = static_cast<uint32_t>(height);
+    const int bits = std::max(track->maxBitsPerPixel, 0);
+    currentImage = createImage(path, columns, rows, combinedMode ? kCombinedBitsPerPixel : bits,
+                               combinedMode ? kCombinedImageKind : kSeparationImageKind);
+
+    const uint64_t rowLength = (uint64_t{static_cast<uint32_t>(bits)} * columns + 31) / 32 * 4;
+    if (rowLength != rowBytes || !rowBuffer) {
+        if (rowLength > kMaxRowBufferBytes) throw DriverError{0};
+        rowBytes = static_cast<uint32_t>(rowLength);
+        allocateRowBuffer();
+    }
+    std::memset(rowBuffer.get(), 0, rowBytes);
+    for (uint32_t r = 0; r < rows; ++r) {
+        if (!currentImage->WriteBand(1, rowBytes, rowBuffer.get())) {
+            SetStatus(1, kWriteDataError);
+            throw DriverError{0};
+        }
+    }
+    return 1;
+}
+
+// ---------------------------------------------------------------------------
+// Pages and lines
+
+int RTL::SetPlaneOrder() {
+    combinedMode = options && options->create32BitFile && !writesBmp() && track->maxBitsPerPixel == 8;
+    if (!combinedMode) return APageBaseRTL::SetPlaneOrder();
+    // Every plane of a line in turn, gathered into one row; no plane has an image of its own.
+    track->firstLine = -1;
+    track->lastLine = -1;
+    track->lineOrder = 2;
+    return 1;
+}
+
+int RTL::BeginPage() {
+    const JobTrackRecord& t = *track;
+    const uint64_t bits = static_cast<uint64_t>(std::max(t.maxBitsPerPixel, 0));
+    const uint64_t width = static_cast<uint64_t>(std::max(t.outputWidth, 0));
+    const uint64_t length = (bits * width + 31) / 32 * 4;
+    if (length > kMaxRowBufferBytes) {
+        RTL_LOG("Page %d is too wide: %llu bytes per row", t.currentPage, static_cast<unsigned long long>(length));
+        throw DriverError{0};
+    }
+    rowBytes = static_cast<uint32_t>(length);
+    allocateRowBuffer();
+    return 1;
+}
+
+void RTL::allocateRowBuffer() {
+    const uint64_t length = combinedMode ? uint64_t{rowBytes} * kCombinedChannels : rowBytes;
+    if (length > kMaxRowBufferBytes) {
+        RTL_LOG("A row of %llu bytes is too long", static_cast<unsigned long long>(length));
+        throw DriverError{0};
+    }
+    if (combinedMode) combinedRowBytes = static_cast<uint32_t>(length);
+    rowBuffer.reset();
+    rowBuffer.reset(new (std::nothrow) uint8_t[2 * length + 1024]());
+    if (!rowBuffer) {
+        RTL_LOG("Cannot allocate a row buffer of %llu bytes", static_cast<unsigned long long>(2 * length + 1024));
+        throw DriverError{0};
+    }
+}
+
+int RTL::BeginPlane(int plane, int) { return BeginSeparation(plane); }
+
+int RTL::EndPlane(int, int) { return CloseSeparation(); }
+
+int RTL::WriteLine(int plane, int line, const uint8_t* data) {
+    const JobTrackRecord& t = *track;
+    if (!data || plane < 0 || plane >= t.planes.GetSize() || plane >= t.planeBits.GetSize() || !rowBuffer) return 0;
+    const auto bytes = static_cast<uint32_t>(t.outputLineBytes);
+    const AString& name = t.planes[plane]->GetInternalName();
+    if (colorants.count > 0) inkCounter.Count(KIPInkCounter::InkOf(name), data, bytes, t.planeBits[plane]);
+    if (driverJob->colorMode == kOrangeMode && plane == kOrangeModeSparePlane) return 1;
+    if (combinedMode) return writeCombinedLine(plane, line, data, bytes);
+    return writeSeparationLine(data, bytes);
+}
+
+int RTL::writeSeparationLine(const uint8_t* data, uint32_t bytes) {
+    if (bytes > rowBytes) return 0;
+    uint8_t* row = rowBuffer.get();
+    std::memset(row, 0, rowBytes);
+    // The controller reads BMP rows right-aligned.
+    uint8_t* placed = row + (writesBmp() ? rowBytes - bytes : 0);
+    std::memcpy(placed, data, bytes);
+    if (invertsOutput())
+        for (uint32_t i = 0; i < bytes; ++i) placed[i] = static_cast<uint8_t>(~placed[i]);
+    return writeRow(rowBytes);
+}
+
+int RTL::writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t bytes) {
+    const JobTrackRecord& t = *track;
+    const int planes = t.planeOrder.GetSize();
+    if (planes == 0 || uint64_t{bytes} * kCombinedChannels > combinedRowBytes) return 0;
+    // The page's combined image opens with the first plane of its first line.
+    if (line == 0 && plane == static_cast<int>(t.planeOrder[0]) && !OpenSeparation(-1)) return 0;
+
+    const int channel = channelOf(t.planes[plane]->GetInternalName());
+    const uint8_t invert = invertsOutput() ? 0xFF : 0x00;
+    uint8_t* row = rowBuffer.get();
+    for (uint32_t i = 0; i < bytes; ++i) row[channel + kCombinedChannels * i] = data[i] ^ invert;
+    if (plane != static_cast<int>(t.planeOrder[planes - 1])) return 1;
+    const int result = writeRow(combinedRowBytes);
+    std::memset(row, 0, combinedRowBytes);
+    return result;
+}
+
+int RTL::writeRow(uint32_t bytes) {
+    if (!currentImage || !currentImage->WriteBand(1, bytes, rowBuffer.get())) {
+        RTL_LOG("Cannot write row %d of page %d", track->currentLine, track->currentPage);
+        SetStatus(1, kWriteDataError);
+        return 0;
+    }
+    return 1;
+}
+
+int RTL::EndPage() {
+    if (combinedMode) {
+        // The page's combined image is complete.
+        currentImage.reset();
+        return 1;
+    }
+    writeMissingSeparations();
+    return 1;
+}
+
+void RTL::writeMissingSeparations() {
+    std::vector<ColorantEntry> entries(kColorantCapacity, freshColorant());
+    ColorantList list{0, entries.data(), kColorantCapacity};
+    if (!GetColorantList(settings->colorMode, &list)) return;
+    const int count = std::min({separationCount, list.count, kColorantCapacity});
+    const JobTrackRecord& t = *track;
+    for (int i = 0; i < count; ++i) {
+        const AFilePath path = separationPath(AString(entries[i].name, sizeof entries[i].name));
+        if (!path.exists()) WriteBlankImage(path, t.outputWidth, t.outputHeight);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// End of job
+
+int RTL::WriteJobTicket(const AFilePath& folder) {
+    const AString pattern =
+        KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.JobTicketFileName, "", "", -1, -1, -1);
+    AFilePath path(folder);
+    path += uniqueId.SubstituteUniqueId(folder, pattern, modelSettings.uniqID);
+    return jobTicket.WriteTicket(path, modelSettings.JobTicketTemplate);
+}
+
+int RTL::EndJob() {
+    const JobTrackRecord* t = track.get();
+    jobTicket.WriteAccountingFile(outputFolder, modelSettings.AccountingTemplate, modelSettings.AccountingFileName,
+                                  inkCounter.Counters(), t ? static_cast<uint32_t>(t->outputWidth) : 0,
+                                  t ? static_cast<uint32_t>(t->outputHeight) : 0);
+    APageBaseRTL::EndJob();
+    WriteJobTicket(outputFolder);
+    currentImage.reset();
+    if (!options || !options->useFtpPort) {
+        copyFinishFile();
+        return 1;
+    }
+    // Delivery by FTP needs the job folder packed into an archive, which this
+    // engine cannot do: the job is reported as failed and its folder stays.
+    RTL_LOG("Packing not available: the job folder %s was not sent by FTP", outputFolder.c_str());
+    return 0;
+}
+
+void RTL::copyFinishFile() {
+    if (modelSettings.FinishFile.IsEmpty()) return;
+    AFilePath target(outputFolder);
+    target += modelSettings.FinishFile;
+    // A missing finish file is the model's business; the job is complete without it.
+    RVCopyFile(KIPJobTicket::TemplatePath(modelSettings.FinishFile).c_str(), target.c_str());
+}

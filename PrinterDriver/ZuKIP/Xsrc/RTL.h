@@ -1,0 +1,154 @@
+#pragma once
+// The KIP output engine. The page engine pulls each page of the host's raster
+// job plane by plane and line by line; this engine turns those lines into the
+// job folder a KIP controller picks up: one TIFF (or BMP) image per colour
+// separation and page, or one combined CMYK image per page for 8-bit jobs
+// that ask for a 32-bit file, with blank images for separations that got no
+// lines, the thumbnail, the accounting file, the job ticket and the finish
+// file. It counts ink coverage on the way, and answers the host's colour,
+// media and screening queries from the printer description or, without one,
+// from its built-in tables.
+//
+// Pages made of tiles are written as whole pages; separate tile files and
+// FTP delivery are not offered by this engine.
+//
+// Failures inside the page loop raise DriverError: 0 when a folder, image or
+// buffer cannot be made (the job status then reads "Write Data Error" for
+// images).
+#include "APageBaseRTL.h"
+#include "CDynamic.h"
+#include "KIPExportBitmap.h"
+#include "KIPInkCounter.h"
+#include "KIPJobTicket.h"
+#include "KIPModelSettings.h"
+#include "KIPUniqueId.h"
+
+#include "AFilePath.h"
+#include "AString.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class RTL : public APageBaseRTL {
+public:
+    static constexpr int kEngineCode = 12;
+    static constexpr int kFilePort = 256;   // the only output port the engine writes to
+
+    RTL();
+    ~RTL() override;
+
+    // Loads the description and model settings of the job's model, opens the
+    // raster job and sets the ticket tokens; 1, or 0 for a colour mode the
+    // engine cannot write without a description. Raises DriverError as the page engine does.
+    int StartJob(DriverJob* job, int reserved, OutputPort* port, DriverOptions* options) override;
+    int AbortJob() override { return 1; }
+    // Device resolution 1 x 1: the engine never scales up.
+    int GetDeviceResolution(int* x, int* y) override;
+    int GetEngineCode() override { return kEngineCode; }
+    // The description's answer when one is loaded for the setup's model, else the built-in list's.
+    int GetColorModeName(int index, int* flag, char* name, PrinterSetup* query) override;
+    // The description's colorants when one is loaded, else the built-in table's; 0 for unknown modes.
+    int GetColorantList(int colorMode, ColorantList* list) override;
+    int FindColorMode(const char* name) override;
+    int GetDefaultColorMode(char* name, PrinterSetup* query) override;
+    // On a page written as one combined image: four round 60 lpi screens; otherwise the table is left. 1.
+    int GetScreeningTable(ScreenTable* table, PrinterSetup* query) override;
+    // The roll media of the printer information file; their number.
+    int GetMediaList(const PrinterSetup* query, MediaList* list, int* defaultMedia) override;
+    // The description's resolutions for medium and print mode; 0 without a description.
+    int GetMediaControl(const PrinterSetup* query, const MediaEntry* media, const MediaEntry* printMode,
+                        ResolutionList* list, int* defaultPosition) override;
+    // value carries the document name (const char*). Makes the job folder and
+    // copies the thumbnail; 0 after message 9002 for a port other than the file
+    // port, or when the job folder cannot be made (also when it exists).
+    int SetOutputName(const char* outputPath, intptr_t value) override;
+    // Resets a block of another layout version to the defaults; 1.
+    int ValidateOptions(DriverOptions* block) override;
+
+    // Sizes the row buffer for the prepared page; 1, or raises DriverError{0}.
+    int BeginPage() override;
+    // Finishes the page's combined image, or writes blank images for the
+    // separations that received no lines; 1.
+    int EndPage() override;
+    // Accounting file, job ticket, last image finished, finish file; 1, or 0
+    // when the job asked for FTP delivery, which this engine cannot pack.
+    int EndJob() override;
+    // Counts the line's ink and writes it as one row; 0 when the image refuses it.
+    int WriteLine(int plane, int line, const uint8_t* data) override;
+    int BeginPlane(int plane, int line) override;
+    int EndPlane(int plane, int line) override;
+    // Decides whether the page is written as one combined image.
+    int SetPlaneOrder() override;
+    // The description's plane order for the colour mode, else the colour mode's own order; 1.
+    int SelectPlanes(int colorMode) override;
+
+    // Opens the image of one plane's separation (plane -1: the page's combined
+    // image) as currentImage; 1, 0 for a plane the page lacks, raises DriverError{0}
+    // when the image cannot be created.
+    virtual int OpenSeparation(int plane);
+    // OpenSeparation, except on a combined page; 1.
+    virtual int BeginSeparation(int plane);
+    // Finishes currentImage and moves a TIFF's directory to the front; 1.
+    virtual int CloseSeparation();
+    // The base name of the job's files, derived from the document name; 1.
+    virtual int MakeBaseName(const char* documentName, AString& out);
+    // Makes the job folder inside folder (empty: the base folder's "temp");
+    // 1, or 0 when it cannot be made or exists already.
+    virtual int MakeJobFolder(const char* folder);
+    // Writes the job ticket into folder unless it is there; 1, or 0 after a message.
+    virtual int WriteJobTicket(const AFilePath& folder);
+    // Writes an all-zero image of width x height pixels at path unless a file is
+    // there, leaving it open as currentImage; 1, raises DriverError{0} on failure.
+    virtual int WriteBlankImage(const AFilePath& path, double width, double height);
+
+    // Inspection of the engine's job state.
+    int SeparationCount() const { return separationCount; }
+    const KIPInkCounter& InkCounter() const { return inkCounter; }
+    const KIPModelSettings& ModelSettings() const { return modelSettings; }
+    const KIPJobTicket& JobTicket() const { return jobTicket; }
+    const AFilePath& OutputFolder() const { return outputFolder; }
+    int CombinedMode() const { return combinedMode; }
+
+private:
+    // The model named by a host record's 64-byte name field, which need not be terminated.
+    static AString modelNameOf(const char* field);
+    // loadDescription for a model name (empty: only a description loaded before counts).
+    int loadModelDescription(const AString& modelName);
+    bool loadSetupDescription(const PrinterSetup* query);
+    bool writesBmp() const;
+    bool invertsOutput() const;
+    // Creates an image with the page's resolutions and tag list; raises DriverError{0} on failure.
+    std::unique_ptr<KIPExportBitmap> createImage(const AFilePath& path, uint32_t width, uint32_t height,
+                                                 int bitsPerPixel, int imageKind);
+    // The separation image of colorName on the current page, in outputFolder.
+    AFilePath separationPath(const AString& colorName);
+    // Replaces the row buffer by a zeroed one for rowBytes (four times that on a combined page).
+    void allocateRowBuffer();
+    int writeSeparationLine(const uint8_t* data, uint32_t bytes);
+    int writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t bytes);
+    // Writes rowBuffer as one row of currentImage; 0 (status "Write Data Error") on failure.
+    int writeRow(uint32_t bytes);
+    void writeMissingSeparations();
+    void copyThumbnail();
+    void copyFinishFile();
+
+    std::unique_ptr<KIPExportBitmap> currentImage;   // the image being written, if any
+    DriverOptions* options = nullptr;                // the job's options block; not owned
+    uint32_t rowBytes = 0;                           // one row of one plane, a multiple of 4
+    uint32_t combinedRowBytes = 0;                   // one row of the combined image
+    std::unique_ptr<uint8_t[]> rowBuffer;
+    int32_t combinedMode = 0;                        // the page is one combined CMYK image
+    AFilePath outputFolder;                          // where the separations go
+    AString baseName;                                // base of the job's folder and file names
+    int32_t separationCount = 4;                     // separations of the job's colour mode
+    AFilePath jobFolder;                             // the job folder made by SetOutputName
+    KIPModelSettings modelSettings;                  // names, templates and flags of the model
+    KIPInkCounter inkCounter;
+    std::vector<ColorantEntry> colorantEntries;      // room of the job's colorant list
+    ColorantList colorants;                          // the job's colorants (description jobs only)
+    KIPJobTicket jobTicket;                          // ticket tokens of the job
+    KIPUniqueId uniqueId;                            // the engine's number in output names
+    AString tagTemplate;                             // TIFF tags of every image, "%d" = page height
+    CDynamic description;                            // the printer description of the model
+};
