@@ -27,7 +27,7 @@ void printHelp() {
         "Options:\n"
         "  -o, --output DIR   the demo folder; must be new or empty (default: a new folder in the\n"
         "                     temporary folder)\n"
-        "      --size WxH     poster size in pixels (default 4800x3200)\n"
+        "      --size WxH     poster size in pixels (default 3600x2400)\n"
         "      --module FILE  driver module (default: $ZUKIP_MODULE, else ZuKIP.so next to zukip,\n"
         "                     else the one it was built with)\n"
         "\n"
@@ -59,7 +59,7 @@ int DemoCommand::run(const std::vector<std::string>& args) {
         return 0;
     }
     if (!cl.positionals().empty()) throw UsageError("demo takes no arguments (see --help)");
-    const std::string size = cl.value("size", "4800x3200");
+    const std::string size = cl.value("size", "3600x2400");
     const size_t x = size.find_first_of("xX");
     if (x == std::string::npos) throw UsageError("--size must be WIDTHxHEIGHT, not \"" + size + "\"");
     const auto width = uint32_t(parseNumber(size.substr(0, x), "--size width", 16, 20000));

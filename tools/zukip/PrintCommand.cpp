@@ -132,6 +132,7 @@ int PrintCommand::run(const std::vector<std::string>& args) {
         std::printf("\nJob finished in %ld step(s).\n", outcome.steps);
         return 0;
     }
+    std::fflush(stdout);
     std::fprintf(stderr, "zukip print: job %s: %s\n", outcome.state == JobOutcome::Aborted ? "aborted" : "failed",
                  outcome.reason.c_str());
     return outcome.state == JobOutcome::Aborted ? 130 : 1;
