@@ -147,3 +147,17 @@ TEST(OutputSummary, FindsTheJobFolderAndMeasuresInk) {
     summary = OutputSummary::collect(out.string(), before, {"Cyan", "Black"}, true);
     EXPECT_DOUBLE_EQ(summary.coverage()[1].percent, 75.0);
 }
+
+TEST(OutputSummary, ShortColourIdsInNamesMapToTheJobsColours) {
+    TempBaseFolder folder;
+    const fs::path out = folder.path() / "out";
+    fs::create_directories(out / "job_00001");
+    const std::vector<uint8_t> half = {0xF0, 0xF0};
+    for (const char* name : {"job_00001_1_C.tif", "job_00001_2_C.tif", "job_00001_1_K.tif", "job_00001_1_LC.tif",
+                             "job_00001_1_X.tif"})
+        writeTiff(out / "job_00001" / name, 8, 2, 1, 1, PHOTOMETRIC_MINISWHITE, half);
+    const OutputSummary summary = OutputSummary::collect(out.string(), {}, {"Cyan", "Magenta", "Black", "LightCyan"}, false);
+    std::vector<std::string> colours;
+    for (const InkCoverage& c : summary.coverage()) colours.push_back(c.colour + ":" + std::to_string(c.images));
+    EXPECT_EQ(colours, (std::vector<std::string>{"Black:1", "Cyan:2", "job_00001_1_LC:1", "job_00001_1_X:1"}));
+}

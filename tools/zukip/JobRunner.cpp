@@ -61,5 +61,6 @@ JobOutcome JobRunner::run(const JobPaths& paths) {
         }
     }
     outcome.state = JobOutcome::Finished;
+    progress_.complete();
     return end(outcome);
 }

@@ -66,7 +66,20 @@ bool countInk(const std::string& path, bool inverted, std::vector<InkCount>* cha
     return true;
 }
 
+// The colour a separation file is for. Output names end in a colour token (the colour's name, or a short
+// id such as "C" or "K" that the model settings map it to), so the last "_" part of the name decides first:
+// a colour it names, or the only colour it begins. Otherwise the longest colour name inside the file name.
 std::string colourOf(const std::string& fileName, const std::vector<std::string>& colourNames) {
+    const std::string stem = fs::path(fileName).stem().string();
+    const std::string token = stem.substr(stem.find_last_of('_') == std::string::npos ? 0 : stem.find_last_of('_') + 1);
+    // K is the printers' usual id for black, which no prefix finds.
+    const std::string wanted = strcasecmp(token.c_str(), "K") == 0 ? "Black" : token;
+    std::vector<std::string> beginning;
+    for (const std::string& name : colourNames) {
+        if (strcasecmp(name.c_str(), wanted.c_str()) == 0) return name;
+        if (!token.empty() && strncasecmp(name.c_str(), token.c_str(), token.size()) == 0) beginning.push_back(name);
+    }
+    if (beginning.size() == 1) return beginning.front();
     std::string best;
     for (const std::string& name : colourNames) {
         if (name.size() <= best.size()) continue;
@@ -76,7 +89,7 @@ std::string colourOf(const std::string& fileName, const std::vector<std::string>
                 break;
             }
     }
-    return best.empty() ? fs::path(fileName).stem().string() : best;
+    return best.empty() ? stem : best;
 }
 
 std::string sizeText(uintmax_t bytes) {

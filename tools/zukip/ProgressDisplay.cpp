@@ -68,6 +68,11 @@ void ProgressDisplay::update(const char* text, int kind) {
     std::fflush(out_);
 }
 
+void ProgressDisplay::complete() {
+    if (barDrawn_) std::fprintf(out_, "\r  [%s] 100%%  %-17s", std::string(30, '#').c_str(), "done");
+    finish();
+}
+
 void ProgressDisplay::finish() {
     if (!barDrawn_) return;
     std::fprintf(out_, "\n");

@@ -22,6 +22,8 @@ public:
     void update(const char* text, int kind);
     // Ends the bar line, if one is drawn, so that later output starts on a fresh line.
     void finish();
+    // Like finish, after drawing the bar full: the job has ended normally.
+    void complete();
 
 private:
     std::FILE* out_;
