@@ -428,24 +428,28 @@ int RTL::EndPlane(int, int) { return CloseSeparation(); }
 int RTL::WriteLine(int plane, int line, const uint8_t* data) {
     const JobTrackRecord& t = *track;
     if (!data || plane < 0 || plane >= t.planes.GetSize() || plane >= t.planeBits.GetSize() || !rowBuffer) return 0;
-    const auto bytes = static_cast<uint32_t>(t.outputLineBytes);
+    // A plane of fewer bits than the page's deepest one owns only the start of
+    // the line buffer; the bytes after it are left over from other planes.
+    const int bits = t.planeBits[plane];
+    const auto width = static_cast<uint64_t>(std::max(t.outputWidth, 0));
+    const auto bytes = static_cast<uint32_t>((bits * width + 7) / 8);
     const AString& name = t.planes[plane]->GetInternalName();
-    if (colorants.count > 0) inkCounter.Count(KIPInkCounter::InkOf(name), data, bytes, t.planeBits[plane]);
+    if (colorants.count > 0) inkCounter.Count(KIPInkCounter::InkOf(name), data, bytes, bits);
     if (driverJob->colorMode == kOrangeMode && plane == kOrangeModeSparePlane) return 1;
     if (combinedMode) return writeCombinedLine(plane, line, data, bytes);
-    return writeSeparationLine(data, bytes);
+    return writeSeparationLine(data, bytes, static_cast<uint32_t>((bits * width + 31) / 32 * 4));
 }
 
-int RTL::writeSeparationLine(const uint8_t* data, uint32_t bytes) {
-    if (bytes > rowBytes) return 0;
+int RTL::writeSeparationLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength) {
+    if (bytes > rowLength || rowLength > rowBytes) return 0;
     uint8_t* row = rowBuffer.get();
-    std::memset(row, 0, rowBytes);
+    std::memset(row, 0, rowLength);
     // The controller reads BMP rows right-aligned.
-    uint8_t* placed = row + (writesBmp() ? rowBytes - bytes : 0);
+    uint8_t* placed = row + (writesBmp() ? rowLength - bytes : 0);
     std::memcpy(placed, data, bytes);
     if (invertsOutput())
         for (uint32_t i = 0; i < bytes; ++i) placed[i] = static_cast<uint8_t>(~placed[i]);
-    return writeRow(rowBytes);
+    return writeRow(rowLength);
 }
 
 int RTL::writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t bytes) {

@@ -125,7 +125,8 @@ private:
     AFilePath separationPath(const AString& colorName);
     // Replaces the row buffer by a zeroed one for rowBytes (four times that on a combined page).
     void allocateRowBuffer();
-    int writeSeparationLine(const uint8_t* data, uint32_t bytes);
+    // Places a plane's line of `bytes` bytes in a row of rowLength bytes and writes it.
+    int writeSeparationLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength);
     int writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t bytes);
     // Writes rowBuffer as one row of currentImage; 0 (status "Write Data Error") on failure.
     int writeRow(uint32_t bytes);

@@ -1,0 +1,254 @@
+// The KIP engine in process: its answers without a job, the built-in colour
+// modes, the ink counter, and ink counted over a real job.
+#include "CDriver.h"
+#include "KIPBuiltinColors.h"
+#include "KIPColorSuffixes.h"
+#include "KIPInkCounter.h"
+#include "KipHost.h"
+#include "RTL.h"
+#include "TempBaseFolder.h"
+
+#include "Platform/PlatformMessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+struct ColorantBuffer {
+    std::vector<ColorantEntry> entries = std::vector<ColorantEntry>(kColorantCapacity);
+    ColorantList list{-7, entries.data(), kColorantCapacity};
+};
+}  // namespace
+
+TEST(KipEngine, FreshEngineAnswersWithoutAJob) {
+    RTL engine;
+    EXPECT_EQ(engine.SeparationCount(), 4);
+    EXPECT_TRUE(engine.ModelSettings().OutputName.IsEmpty());
+    EXPECT_EQ(engine.ModelSettings().JobTicketFileName, "JobTicket.xml");
+    EXPECT_EQ(engine.ModelSettings().FolderName, "filenameuniqID");
+    EXPECT_EQ(engine.GetEngineCode(), 12);
+    int x = 0, y = 0;
+    engine.GetDeviceResolution(&x, &y);
+    EXPECT_EQ(x, 1);
+    EXPECT_EQ(y, 1);
+    EXPECT_EQ(engine.AbortJob(), 1);
+
+    DriverOptions valid{};
+    valid.optionsVersion = 20;
+    valid.fileType = 1;
+    valid.copies = 9;
+    DriverOptions copy = valid;
+    EXPECT_EQ(engine.ValidateOptions(&copy), 1);
+    EXPECT_EQ(std::memcmp(&copy, &valid, sizeof copy), 0);
+    DriverOptions old = valid;
+    old.optionsVersion = 19;
+    EXPECT_EQ(engine.ValidateOptions(&old), 1);
+    EXPECT_EQ(old.optionsVersion, 20);
+    EXPECT_EQ(old.fileType, 0);
+    EXPECT_EQ(old.copies, 1);
+    EXPECT_EQ(engine.OptionsDiffer(&valid, &old), 0);
+}
+
+TEST(KipEngine, RefusesAJobWithoutOptionsBlock) {
+    TempBaseFolder base;
+    KipTestJob job(base.path(), "Plotter 9", 0);
+    job.write({{8, 1, {{"Black", 1}}}});
+    DriverJob record{};
+    record.request = &job.request;
+    RTL engine;
+    NullPort port;
+    EXPECT_EQ(engine.StartJob(&record, 0, &port, nullptr), 0);
+}
+
+TEST(KipBuiltinColors, ColourModesListTheirColorants) {
+    ColorantBuffer orange;
+    ASSERT_EQ(KIPBuiltinColors::GetColorantList(3, &orange.list), 1);
+    ASSERT_EQ(orange.list.count, 6);
+    const char* names[] = {"Cyan", "Magenta", "Yellow", "Black", "Orange", "Green"};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_STREQ(orange.entries[i].name, names[i]);
+        EXPECT_STREQ(orange.entries[i].displayName, names[i]);
+        EXPECT_EQ(orange.entries[i].bitsPerPixel, 1u);
+        EXPECT_EQ(orange.entries[i].spot, 0u);
+        EXPECT_EQ(orange.entries[i].one, 1u);
+    }
+
+    ColorantBuffer gray;
+    ASSERT_EQ(KIPBuiltinColors::GetColorantList(7, &gray.list), 1);
+    ASSERT_EQ(gray.list.count, 1);
+    EXPECT_STREQ(gray.entries[0].name, "Black");
+    EXPECT_EQ(gray.entries[0].bitsPerPixel, 8u);
+
+    ColorantBuffer spots;
+    ASSERT_EQ(KIPBuiltinColors::GetColorantList(10, &spots.list), 1);
+    ASSERT_EQ(spots.list.count, 24);
+    EXPECT_STREQ(spots.entries[4].name, "Spot 01");
+    EXPECT_STREQ(spots.entries[23].name, "Spot 20");
+    EXPECT_STREQ(spots.entries[23].displayName, "Spot 20");
+    EXPECT_EQ(spots.entries[23].spot, 1u);
+    EXPECT_EQ(spots.entries[23].color, 20u * 0x0A0A0A);
+
+    for (const int unknown : {11, 12, -1}) {
+        ColorantBuffer none;
+        EXPECT_EQ(KIPBuiltinColors::GetColorantList(unknown, &none.list), 0) << unknown;
+        EXPECT_EQ(none.list.count, -7) << "an unknown mode leaves the list";
+    }
+
+    // A list with less room gets what fits.
+    ColorantEntry two[2] = {};
+    ColorantList small{0, two, 2};
+    EXPECT_EQ(KIPBuiltinColors::GetColorantList(0, &small), 1);
+    EXPECT_EQ(small.count, 2);
+}
+
+TEST(KipBuiltinColors, SeparationRuleNamesTheExtraInks) {
+    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(0), 4);
+    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(7), 1);
+    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(4), 6);
+    EXPECT_EQ(KIPColorSuffixes::Get(4), "Orange");
+    EXPECT_EQ(KIPColorSuffixes::Get(5), "Green");
+    // Mode 3 lists six colorants but writes five; the Green suffix is dropped.
+    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(3), 5);
+    EXPECT_EQ(KIPColorSuffixes::Get(4), "Orange");
+    EXPECT_EQ(KIPColorSuffixes::Get(5), "");
+    EXPECT_EQ(KIPColorSuffixes::Get(0), "Cyan");
+    EXPECT_EQ(KIPColorSuffixes::Get(10), "");
+    for (const int refused : {1, 6, 10, 11, -1}) EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(refused), 0) << refused;
+}
+
+TEST(KipInkCounter, CountsByDepth) {
+    KIPInkCounter counter;
+    const uint8_t oneBit[] = {0xFF, 0x0F};
+    counter.Count(KIPInkCounter::Cyan, oneBit, 2, 1);
+    EXPECT_EQ(counter.Counters()[KIPInkCounter::Cyan], 12.0);
+
+    const uint8_t twoBit[] = {0xE4};   // levels 3, 2, 1, 0
+    counter.Count(KIPInkCounter::Black, twoBit, 1, 2);
+    EXPECT_EQ(counter.Counters()[KIPInkCounter::Black], 2.0);
+
+    const uint8_t eightBit[] = {255, 1, 128};
+    counter.Count(KIPInkCounter::Yellow, eightBit, 3, 8);
+    EXPECT_DOUBLE_EQ(counter.Counters()[KIPInkCounter::Yellow], 1.5);
+
+    counter.Count(KIPInkCounter::Magenta, eightBit, 3, 4);   // no such depth
+    counter.Count(-1, oneBit, 2, 1);
+    EXPECT_EQ(counter.Counters()[KIPInkCounter::Magenta], 0.0);
+    // Counters only grow.
+    counter.Count(KIPInkCounter::Cyan, oneBit, 2, 1);
+    EXPECT_EQ(counter.Counters()[KIPInkCounter::Cyan], 24.0);
+}
+
+TEST(KipInkCounter, OnlyTheExactProcessNamesCount) {
+    EXPECT_EQ(KIPInkCounter::InkOf("Cyan"), KIPInkCounter::Cyan);
+    EXPECT_EQ(KIPInkCounter::InkOf("Black"), KIPInkCounter::Black);
+    EXPECT_EQ(KIPInkCounter::InkOf("cyan"), -1);
+    EXPECT_EQ(KIPInkCounter::InkOf("Orange"), -1);
+    EXPECT_EQ(KIPInkCounter::InkOf(nullptr), -1);
+}
+
+namespace {
+// A driver over an engine the test can look into.
+struct InspectedDriver {
+    RTL* engine = new RTL();
+    CDriver driver{engine};
+};
+}  // namespace
+
+TEST(KipEngine, CountsTheInkOfEveryLineWritten) {
+    TempBaseFolder base;
+    base.copySamples();
+    MessageBoxCapture boxes;
+    installKipModel(base.path(), "KIP870Color.xml", "KIP 870 Color",
+                    {{"FolderName", "filename_uniqID"}, {"JobTicketTemplate", "JobTicket.xml"},
+                     {"JobTicketFileName", "JobTicket.xml"}, {"TileSeparate", "No"}});
+    // Colour mode 2 prints black first, so the Cyan lines are read into a
+    // buffer that still holds the longer Black lines (2 bits, four 0xE4 bytes).
+    KipTestJob job(base.path(), "KIP 870 Color", 2);
+    job.lines = [](int, int plane, int, int, int) {
+        return plane == 1 ? std::vector<uint8_t>{0xFF, 0x0F} : std::vector<uint8_t>{0xE4, 0xE4, 0xE4, 0xE4};
+    };
+    job.write({{16, 3, {{"Black", 2}, {"Cyan", 1}}}});
+
+    InspectedDriver d;
+    const KipHost::Run run = KipHost::run(d.driver, job, (base.path() / "out").string(), "plan.pdf");
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(run.failedSteps, 0);
+    const double* ink = d.engine->InkCounter().Counters();
+    EXPECT_EQ(ink[KIPInkCounter::Cyan], 3 * 12.0);
+    EXPECT_EQ(ink[KIPInkCounter::Black], 3 * 4 * 2.0);
+    EXPECT_EQ(ink[KIPInkCounter::Magenta], 0.0);
+    EXPECT_TRUE(boxes.texts().empty()) << boxes.texts().front();
+
+    // The Cyan separation holds its own two bytes per row, not the Black plane's.
+    const ReadImage cyan = readTiff(base.path() / "out" / "plan_1" / "plan_1_Cyan.tif");
+    ASSERT_EQ(cyan.rows.size(), 3u);
+    EXPECT_EQ(cyan.rows[2], (std::vector<uint8_t>{0xFF, 0x0F}));
+}
+
+TEST(KipEngine, WithoutDescriptionNothingIsCounted) {
+    TempBaseFolder base;
+    base.copySamples();
+    MessageBoxCapture boxes;
+    KipTestJob job(base.path(), "Plotter 9", 0);
+    job.write({{16, 2, {{"Cyan", 1}, {"Magenta", 1}, {"Yellow", 1}, {"Black", 1}}}});
+    InspectedDriver d;
+    ASSERT_TRUE(KipHost::run(d.driver, job, (base.path() / "out").string(), "plan.pdf").ended);
+    for (int ink = 0; ink < KIPInkCounter::kInkCount; ++ink) EXPECT_EQ(d.engine->InkCounter().Counters()[ink], 0.0);
+    // The description model and the model settings each report the missing description.
+    EXPECT_EQ(boxes.count("Cannot get XML "), 2);
+}
+
+TEST(KipEngine, MediaListComesFromThePrinterInformationFile) {
+    TempBaseFolder base;
+    base.write("OutputDrivers/KIP/KipUnattend.dat",
+               "Roll1Media={5}\r\nRoll3Media={0}\r\nRoll2Media={7}\r\nCustomMedia5=Glossy~Photo\r\n");
+    RTL engine;
+    MediaList media;
+    int selected = -1;
+    EXPECT_EQ(engine.GetMediaList(nullptr, &media, &selected), 2);
+    EXPECT_EQ(selected, 0);
+    ASSERT_EQ(media.size(), 2u);
+    EXPECT_EQ(media[0].id, 5);
+    EXPECT_STREQ(media[0].displayName, "Glossy - Photo");
+    EXPECT_STREQ(media[0].internalName, "Glossy - Photo");
+    EXPECT_EQ(media[1].id, 7);
+    EXPECT_STREQ(media[1].displayName, "CustomMedia7");
+    EXPECT_EQ(engine.GetMediaList(nullptr, nullptr, &selected), 0);
+}
+
+TEST(KipEngine, QueriesUseTheDescriptionOnceLoaded) {
+    TempBaseFolder base;
+    base.copySamples();
+    MessageBoxCapture boxes;
+    RTL engine;
+    PrinterSetup setup;
+    // Before any description: the built-in answers.
+    EXPECT_EQ(engine.FindColorMode("cmyk (8 BITS)"), 5);
+    ColorantBuffer builtIn;
+    EXPECT_EQ(engine.GetColorantList(2, &builtIn.list), 1);
+    EXPECT_EQ(builtIn.list.count, 1);
+    ResolutionList resolutions;
+    int position = -1;
+    EXPECT_EQ(engine.GetMediaControl(&setup, nullptr, nullptr, &resolutions, &position), 0);
+    EXPECT_TRUE(boxes.texts().empty()) << "a setup without model asks for no description";
+
+    std::strcpy(setup.modelName, "KIP 870 Color");
+    char name[64] = {};
+    int flag = 0;
+    EXPECT_GT(engine.GetColorModeName(1, &flag, name, &setup), 0);
+    EXPECT_STREQ(name, "CMYK (8 bits)");
+    EXPECT_EQ(engine.FindColorMode("cmyk (black first)"), 2);
+    ColorantBuffer described;
+    EXPECT_EQ(engine.GetColorantList(3, &described.list), 1);
+    ASSERT_EQ(described.list.count, 1);
+    EXPECT_STREQ(described.entries[0].name, "Black");
+    EXPECT_EQ(described.entries[0].bitsPerPixel, 8u);
+
+    MediaEntry media{};
+    MediaEntry printMode{};
+    printMode.id = 1;
+    EXPECT_EQ(engine.GetMediaControl(&setup, &media, &printMode, &resolutions, &position), 1);
+    EXPECT_EQ(resolutions.size(), 2u);
+    EXPECT_TRUE(boxes.texts().empty());
+}

@@ -1,0 +1,45 @@
+#include "KipHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dlfcn.h>
+
+KipHost::KipHost() {
+    const char* path = std::getenv("ZUKIP_MODULE");
+    handle_ = dlopen(path ? path : "", RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        ADD_FAILURE() << "Cannot load the module: " << dlerror();
+        return;
+    }
+    create_ = reinterpret_cast<ABasePrinterDriver* (*)()>(dlsym(handle_, "createNewPrinterDriver"));
+    if (!create_) ADD_FAILURE() << "The module has no createNewPrinterDriver";
+}
+
+KipHost::~KipHost() {
+    if (handle_) dlclose(handle_);
+}
+
+KipHost::Driver KipHost::newDriver() const { return Driver(create_ ? create_() : nullptr); }
+
+KipHost::Run KipHost::run(ABasePrinterDriver& driver, KipTestJob& job, const std::string& outputFolder,
+                          const std::string& documentName) {
+    static NullPort port;
+    Run run;
+    run.opened = driver.openJob(&job.request, &port);
+    if (!run.opened) {
+        run.ended = job.request.portCode == -1;
+        return run;
+    }
+    driver.setOutputName(outputFolder.c_str(), reinterpret_cast<intptr_t>(documentName.c_str()));
+    // Bounded: a job of the tests' size ends in far fewer steps.
+    for (int i = 0; i < 100000 && job.request.portCode != -1; ++i) {
+        ++run.steps;
+        if (!driver.processJobStep()) {
+            ++run.failedSteps;
+            break;
+        }
+    }
+    run.ended = job.request.portCode == -1;
+    return run;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// A host as the KIP tests need it: the module loaded with dlopen, drivers
+// from its export, and a job run the way a host runs one (openJob,
+// setOutputName, processJobStep until the port code says the job ended).
+#include "ABasePrinterDriver.h"
+#include "KipTestJob.h"
+
+#include <memory>
+#include <string>
+
+// The host's output port; the KIP engine writes files, not port bytes.
+class NullPort : public OutputPort {
+public:
+    int32_t write(const void*, int32_t count, uint64_t) override { return count; }
+};
+
+class KipHost {
+public:
+    struct DriverDeleter {
+        void operator()(ABasePrinterDriver* driver) const { delete driver; }
+    };
+    using Driver = std::unique_ptr<ABasePrinterDriver, DriverDeleter>;
+
+    KipHost();    // loads the module named by ZUKIP_MODULE; fails the test when it cannot
+    ~KipHost();
+    KipHost(const KipHost&) = delete;
+    KipHost& operator=(const KipHost&) = delete;
+
+    Driver newDriver() const;
+
+    // The outcome of one job run.
+    struct Run {
+        int opened = 0;
+        int steps = 0;
+        int failedSteps = 0;
+        bool ended = false;   // the port code became -1
+    };
+    // Runs job on driver with the output folder and document name given to setOutputName.
+    static Run run(ABasePrinterDriver& driver, KipTestJob& job, const std::string& outputFolder,
+                   const std::string& documentName);
+
+private:
+    void* handle_ = nullptr;
+    ABasePrinterDriver* (*create_)() = nullptr;
+};

@@ -1,0 +1,263 @@
+// Jobs through the module as a host runs them; the separations read back with
+// libtiff (or as raw BMP) and compared with the job's planes.
+#include "KipHost.h"
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <algorithm>
+
+namespace {
+const std::string kModel = "KIP 870 Color";
+constexpr int kCmyk = 0;
+constexpr int kCmyk8 = 1;
+constexpr int kGray8 = 3;
+
+std::map<std::string, std::string> pagedModel() {
+    return {{"FolderName", "filename_uniqID"}, {"OutputName", "filename_pageID_colorID.tif"},
+            {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"}, {"TileSeparate", "No"}};
+}
+
+std::vector<KipPlane> planes(std::initializer_list<const char*> names, int depth) {
+    std::vector<KipPlane> result;
+    for (const char* name : names) result.push_back({name, depth});
+    return result;
+}
+
+int planeIndex(const KipPage& page, const std::string& name) {
+    for (size_t k = 0; k < page.planes.size(); ++k)
+        if (page.planes[k].name == name) return static_cast<int>(k);
+    return -1;
+}
+
+class KipSeparations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        base.copySamples();
+        output = base.path() / "out";
+    }
+
+    // Installs the model with attributes and runs job; expects a job that ends without a failed step.
+    void runJob(KipTestJob& job, const std::map<std::string, std::string>& model, const std::string& document = "plan.pdf") {
+        installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+        auto driver = host.newDriver();
+        ASSERT_TRUE(driver);
+        const KipHost::Run run = KipHost::run(*driver, job, output.string(), document);
+        ASSERT_EQ(run.opened, 1);
+        EXPECT_EQ(run.failedSteps, 0);
+        EXPECT_TRUE(run.ended);
+    }
+
+    // Every separation of every page equals the job's plane, row by row.
+    void expectSeparationsMatch(const KipTestJob& job, const fs::path& folder) {
+        for (size_t p = 0; p < job.pages.size(); ++p) {
+            const KipPage& page = job.pages[p];
+            for (size_t k = 0; k < page.planes.size(); ++k) {
+                const fs::path file = folder / ("plan_" + std::to_string(p + 1) + "_" + page.planes[k].name + ".tif");
+                const ReadImage image = readTiff(file);
+                ASSERT_EQ(image.width, static_cast<uint32_t>(page.width)) << file;
+                ASSERT_EQ(image.height, static_cast<uint32_t>(page.height)) << file;
+                EXPECT_EQ(image.bitsPerSample, static_cast<uint32_t>(page.planes[k].depth)) << file;
+                for (int r = 0; r < page.height; ++r)
+                    EXPECT_EQ(image.rows[r], job.lines(static_cast<int>(p), static_cast<int>(k), r, page.planes[k].depth, page.width))
+                        << file << " row " << r;
+            }
+        }
+    }
+
+    TempBaseFolder base;
+    KipHost host;
+    fs::path output;
+};
+
+// The directory and its values lie between the header and the image data.
+void expectDirectoryAtFront(const fs::path& file) {
+    const std::vector<unsigned char> bytes = readBytes(file);
+    ASSERT_GE(bytes.size(), 8u);
+    auto le = [&](size_t at, int size) {
+        uint32_t v = 0;
+        for (int i = size - 1; i >= 0; --i) v = v << 8 | bytes.at(at + static_cast<size_t>(i));
+        return v;
+    };
+    EXPECT_EQ(le(0, 2), 0x4949u);
+    const uint32_t ifd = le(4, 4);
+    const uint32_t count = le(ifd, 2);
+    uint32_t stripOffset = 0, stripBytes = 0, lowestValue = ifd;
+    for (uint32_t i = 0; i < count; ++i) {
+        const size_t at = ifd + 2 + 12 * i;
+        const uint32_t tag = le(at, 2), type = le(at + 2, 2), n = le(at + 4, 4), value = le(at + 8, 4);
+        static const uint32_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+        const uint32_t size = type < 13 ? kTypeSize[type] * n : 0;
+        if (tag == 273) stripOffset = value;
+        if (tag == 279) stripBytes = value;
+        if (size > 4) {
+            EXPECT_GE(value, 8u) << "tag " << tag;
+            EXPECT_LE(value + size, ifd) << "tag " << tag;
+            lowestValue = std::min(lowestValue, value);
+        }
+    }
+    EXPECT_EQ(lowestValue, 8u) << "the values follow the header";
+    EXPECT_EQ(stripOffset, ifd + 2 + 12 * count + 4) << "the data follows the directory";
+    EXPECT_EQ(stripOffset + stripBytes, bytes.size());
+}
+}  // namespace
+
+TEST_F(KipSeparations, OneBitCmykJobGivesOneTiffPerSeparationAndPage) {
+    KipTestJob job(base.path(), kModel, kCmyk);
+    // 37 pixels: rows end inside a byte.
+    job.write({{37, 5, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)},
+               {37, 5, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}});
+    runJob(job, pagedModel());
+
+    const fs::path folder = output / "plan_1";
+    EXPECT_EQ(fileNames(folder), (std::vector<std::string>{"JobTicket.xml", "plan_1_Black.tif", "plan_1_Cyan.tif",
+                                                           "plan_1_Magenta.tif", "plan_1_Yellow.tif", "plan_2_Black.tif",
+                                                           "plan_2_Cyan.tif", "plan_2_Magenta.tif", "plan_2_Yellow.tif"}));
+    expectSeparationsMatch(job, folder);
+}
+
+TEST_F(KipSeparations, SeparationsCarryTheTagListAndTheDirectoryComesFirst) {
+    KipTestJob job(base.path(), kModel, kCmyk);
+    // Long runs of equal bytes, so that PackBits runs pass 128 bytes.
+    job.lines = [](int, int plane, int line, int depth, int width) {
+        return std::vector<uint8_t>((depth * width + 7) / 8, static_cast<uint8_t>(plane * 16 + line));
+    };
+    job.write({{2000, 3, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}});
+    runJob(job, pagedModel());
+
+    const fs::path file = output / "plan_1" / "plan_1_Magenta.tif";
+    EXPECT_EQ(tiffNumber(file, TIFFTAG_COMPRESSION), COMPRESSION_PACKBITS);
+    EXPECT_EQ(tiffNumber(file, TIFFTAG_THRESHHOLDING), 2u);
+    EXPECT_EQ(tiffNumber(file, TIFFTAG_FILLORDER), 1u);
+    EXPECT_EQ(tiffNumber(file, TIFFTAG_ORIENTATION), 1u);
+    EXPECT_EQ(tiffNumber(file, TIFFTAG_ROWSPERSTRIP), 3u);
+    EXPECT_EQ(tiffText(file, TIFFTAG_PAGENAME), "page__test");
+    EXPECT_EQ(tiffText(file, TIFFTAG_SOFTWARE), "Qel");
+    EXPECT_EQ(tiffText(file, TIFFTAG_DATETIME), "2011");
+    expectDirectoryAtFront(file);
+    expectSeparationsMatch(job, output / "plan_1");
+}
+
+TEST_F(KipSeparations, MissingPlanesGetBlankSeparationsOfThePageSize) {
+    KipTestJob job(base.path(), kModel, kCmyk);
+    job.write({{20, 4, planes({"Cyan", "Black"}, 1)}});
+    runJob(job, pagedModel());
+
+    for (const char* color : {"Magenta", "Yellow"}) {
+        const ReadImage blank = readTiff(output / "plan_1" / ("plan_1_" + std::string(color) + ".tif"));
+        EXPECT_EQ(blank.width, 20u);
+        ASSERT_EQ(blank.height, 4u);
+        for (const auto& row : blank.rows) EXPECT_TRUE(std::all_of(row.begin(), row.end(), [](uint8_t b) { return b == 0; }));
+    }
+    const ReadImage black = readTiff(output / "plan_1" / "plan_1_Black.tif");
+    ASSERT_EQ(black.rows.size(), 4u);
+    EXPECT_EQ(black.rows[3], job.lines(0, 1, 3, 1, 20));
+}
+
+TEST_F(KipSeparations, EightBitJobWithoutThirtyTwoBitFileWritesEightBitSeparations) {
+    KipTestJob job(base.path(), kModel, kCmyk8);
+    job.write({{9, 4, planes({"Cyan", "Magenta", "Yellow", "Black"}, 8)}});
+    runJob(job, pagedModel());
+    expectSeparationsMatch(job, output / "plan_1");
+}
+
+TEST_F(KipSeparations, ThirtyTwoBitFileInterleavesThePlanesByColourName) {
+    for (const bool invert : {false, true}) {
+        SCOPED_TRACE(invert ? "inverted" : "plain");
+        // Each run starts over: no output, no unique number drawn yet.
+        fs::remove_all(output);
+        fs::remove(base.temp() / "KIPUniqIDCounter");
+        KipTestJob job(base.path(), kModel, kCmyk8);
+        job.options().create32BitFile = 1;
+        job.options().invertOutput = invert;
+        // Planes in another order than the channels: each goes to its colour's channel.
+        job.write({{6, 3, planes({"Black", "Cyan", "Magenta", "Yellow"}, 8)},
+                   {6, 3, planes({"Black", "Cyan", "Magenta", "Yellow"}, 8)}});
+        runJob(job, pagedModel());
+
+        const fs::path folder = output / "plan_1";
+        EXPECT_EQ(fileNames(folder), (std::vector<std::string>{"JobTicket.xml", "plan_1_.tif", "plan_2_.tif"}));
+        for (int p = 0; p < 2; ++p) {
+            const ReadImage image = readTiff(folder / ("plan_" + std::to_string(p + 1) + "_.tif"));
+            ASSERT_EQ(image.samplesPerPixel, 4u);
+            ASSERT_EQ(image.bitsPerSample, 8u);
+            ASSERT_EQ(image.rows.size(), 3u);
+            const KipPage& page = job.pages[static_cast<size_t>(p)];
+            for (int r = 0; r < 3; ++r) {
+                std::vector<uint8_t> expected(4 * 6);
+                for (int c = 0; c < 4; ++c) {
+                    const char* names[] = {"Cyan", "Magenta", "Yellow", "Black"};
+                    const auto line = job.lines(p, planeIndex(page, names[c]), r, 8, 6);
+                    for (int i = 0; i < 6; ++i) expected[4 * i + c] = static_cast<uint8_t>(invert ? ~line[i] : line[i]);
+                }
+                EXPECT_EQ(image.rows[r], expected) << "page " << p << " row " << r;
+            }
+        }
+    }
+}
+
+TEST_F(KipSeparations, CombinedPageAnswersFourRoundScreens) {
+    KipTestJob job(base.path(), kModel, kCmyk8);
+    job.options().create32BitFile = 1;
+    job.write({{4, 2, planes({"Cyan", "Magenta", "Yellow", "Black"}, 8)}});
+    installKipModel(base.path(), "KIP870Color.xml", kModel, pagedModel());
+    auto driver = host.newDriver();
+    ScreenTable before{};
+    before.count = 77;
+    EXPECT_EQ(driver->getScreeningTable(&before, nullptr), 1);
+    EXPECT_EQ(before.count, 77) << "outside a combined page the table is left as given";
+
+    ASSERT_TRUE(KipHost::run(*driver, job, output.string(), "plan.pdf").ended);
+    ScreenTable table{};
+    EXPECT_EQ(driver->getScreeningTable(&table, nullptr), 1);
+    ASSERT_EQ(table.count, 4);
+    const struct { const char* color; float angle; } expected[] = {{"Cyan", 15}, {"Magenta", 75}, {"Yellow", 90}, {"Black", 45}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_STREQ(table.entries[i].colorName, expected[i].color);
+        EXPECT_STREQ(table.entries[i].shape, "Round");
+        EXPECT_EQ(table.entries[i].frequency, 60.0f);
+        EXPECT_EQ(table.entries[i].angle, expected[i].angle);
+    }
+}
+
+TEST_F(KipSeparations, BmpRowsAreRightAlignedInFileOrder) {
+    KipTestJob job(base.path(), kModel, kGray8);
+    job.options().fileType = 1;
+    job.options().create32BitFile = 1;   // BMP output never combines
+    job.write({{10, 3, planes({"Black"}, 8)}});
+    auto model = pagedModel();
+    model.erase("OutputName");   // the default name takes the BMP extension
+    runJob(job, model);
+
+    const ReadImage image = readBmp(output / "plan_1" / "plan_1_Black.bmp");
+    EXPECT_EQ(image.width, 10u);
+    EXPECT_EQ(image.bitsPerSample, 8u);
+    ASSERT_EQ(image.rows.size(), 3u);
+    for (int r = 0; r < 3; ++r) {
+        std::vector<uint8_t> expected(2, 0);
+        const auto line = job.lines(0, 0, r, 8, 10);
+        expected.insert(expected.end(), line.begin(), line.end());
+        EXPECT_EQ(image.rows[r], expected) << "row " << r;
+    }
+}
+
+TEST_F(KipSeparations, WithoutDescriptionTheBuiltInModesWriteAndCmyIsRefused) {
+    KipTestJob job(base.path(), "Plotter 9", kCmyk);
+    job.write({{16, 2, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}});
+    auto driver = host.newDriver();
+    const KipHost::Run run = KipHost::run(*driver, job, output.string(), "plan.pdf");
+    EXPECT_EQ(run.failedSteps, 0);
+    EXPECT_TRUE(run.ended);
+    // The engine's own names: folder "filenameuniqID", images "filename_uniqID_colorID.tif".
+    EXPECT_EQ(fileNames(output / "plan1"),
+              (std::vector<std::string>{"JobTicket.xml", "plan_1_Black.tif", "plan_1_Cyan.tif", "plan_1_Magenta.tif",
+                                        "plan_1_Yellow.tif"}));
+
+    KipTestJob cmy(base.path(), "Plotter 9", 1);
+    cmy.write({{16, 2, planes({"Cyan", "Magenta", "Yellow"}, 1)}});
+    auto second = host.newDriver();
+    const KipHost::Run refused = KipHost::run(*second, cmy, output.string(), "plan.pdf");
+    EXPECT_EQ(refused.opened, 0);
+    EXPECT_TRUE(refused.ended);
+}
