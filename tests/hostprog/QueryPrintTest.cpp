@@ -97,15 +97,6 @@ TEST_F(DriverCommands, PrintRefusesJobsAndFoldersItCannotUse) {
     expectOneLineError(zukip("print", {"-o", "out", "ok.job", "extra.job"}), "print", "one job file");
 }
 
-TEST_F(DriverCommands, PrintFailsCleanlyWithoutTheEngine) {
-    if (moduleHasKipEngine()) GTEST_SKIP() << "the module has the KIP engine";
-    makeJob("ok.job", 8, 8);
-    const ProgramRun run = zukip("print", {"-o", "out", "ok.job"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("zukip print: job failed: the driver refused job"), std::string::npos) << run.err;
-    EXPECT_NE(run.out.find("The job left no files."), std::string::npos) << run.out;
-}
-
 TEST_F(DriverCommands, PrintWritesTheJobFolderAndSummarisesIt) {
     if (!moduleHasKipEngine()) GTEST_SKIP() << "the module has no KIP engine yet";
     makeJob("ok.job", 40, 30);

@@ -21,6 +21,7 @@ std::string TextTable::render() const {
             text += " " + cells[i];
             if (i + 1 < cells.size()) text += std::string(widths[i] - cells[i].size() + 1, ' ');
         }
+        text.erase(text.find_last_not_of(' ') + 1);
         return text + "\n";
     };
     std::string out = title_ + "\n";
