@@ -1,0 +1,267 @@
+// The job folder a job leaves through the module: names from the model's
+// patterns and the unique number, blank separations, thumbnail, accounting
+// file, job ticket and finish file.
+#include "KipHost.h"
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+namespace {
+const std::string kModel = "KIP 870 Color";
+const std::string kFolder = "KIP_plan_00001";
+
+std::map<std::string, std::string> fullModel() {
+    return {{"FolderName", "KIP_filename_uniqID"},
+            {"OutputName", "filename_pageID_colorID.tif"},
+            {"uniqID", "%05d"},
+            {"ThumbnailName", "thumb_uniqID.bmp"},
+            {"JobTicketTemplate", "JobTicket.xml"},
+            {"JobTicketFileName", "JobTicket.xml"},
+            {"AccountingTemplate", "Accounting.txt"},
+            {"AccountingFileName", "Accounting.txt"},
+            {"FinishFile", "Finish.txt"},
+            {"TileSeparate", "No"}};
+}
+
+// Known ink per line of 16 pixels: Cyan 8 pixels, Magenta 1, Black 16; Yellow has no plane.
+std::vector<uint8_t> knownLine(int, int plane, int, int, int) {
+    static const std::vector<uint8_t> kBytes[] = {{0xFF, 0x00}, {0x01, 0x00}, {0xFF, 0xFF}};
+    return kBytes[plane];
+}
+
+class KipJobFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        base.copySamples();
+        output = base.path() / "out";
+    }
+
+    // A one-page CMYK job of 16 x 4 pixels without a Yellow plane.
+    KipTestJob& newJob(const std::string& model = kModel) {
+        jobs.push_back(std::make_unique<KipTestJob>(base.path(), model, 0));
+        KipTestJob& job = *jobs.back();
+        job.lines = knownLine;
+        job.write({{16, 4, {{"Cyan", 1}, {"Magenta", 1}, {"Black", 1}}}});
+        return job;
+    }
+
+    KipHost::Run run(ABasePrinterDriver& driver, KipTestJob& job, const std::string& document = "plan.pdf",
+                     const std::string& folder = "") {
+        return KipHost::run(driver, job, folder.empty() ? output.string() : folder, document);
+    }
+
+    std::string log() const { return readFile(base.temp() / "ZuKIP.log"); }
+
+    TempBaseFolder base;
+    KipHost host;
+    fs::path output;
+    std::vector<std::unique_ptr<KipTestJob>> jobs;
+};
+}  // namespace
+
+TEST_F(KipJobFolder, JobLeavesTheFolderTheModelNames) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel(), {{"Black", "K"}});
+    const fs::path thumbnail = base.write("spool/J42.bmp", "BM thumbnail");
+    KipTestJob& job = newJob();
+    std::strcpy(job.request.thumbnailPath, thumbnail.c_str());
+    auto driver = host.newDriver();
+    const KipHost::Run result = run(*driver, job);
+    EXPECT_EQ(result.failedSteps, 0);
+    ASSERT_TRUE(result.ended);
+
+    EXPECT_EQ(fileNames(output), std::vector<std::string>{kFolder});
+    const fs::path folder = output / kFolder;
+    // One separation per colorant, the Yellow one blank; Black named by its colour id.
+    EXPECT_EQ(fileNames(folder), (std::vector<std::string>{"Accounting.txt", "Finish.txt", "JobTicket.xml",
+                                                           "plan_1_Cyan.tif", "plan_1_K.tif", "plan_1_Magenta.tif",
+                                                           "plan_1_Yellow.tif", "thumb_00001.bmp"}));
+    EXPECT_EQ(readFile(folder / "thumb_00001.bmp"), "BM thumbnail");
+    EXPECT_EQ(readFile(folder / "Finish.txt"), readFile(base.outputDrivers() / "JobTicketTemplates" / "Finish.txt"));
+    const ReadImage yellow = readTiff(folder / "plan_1_Yellow.tif");
+    EXPECT_EQ(yellow.width, 16u);
+    EXPECT_EQ(yellow.height, 4u);
+    // The counter file holds the number drawn.
+    EXPECT_EQ(readBytes(base.temp() / "KIPUniqIDCounter"), (std::vector<unsigned char>{1, 0, 0, 0}));
+}
+
+TEST_F(KipJobFolder, TicketAndAccountingCarryTheInkWritten) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    base.write("OutputDrivers/KIP/KipUnattend.dat", "CustomMedia1=Bond~Roll\r\n");
+    KipTestJob& job = newJob();
+    auto driver = host.newDriver();
+    ASSERT_TRUE(run(*driver, job).ended);
+
+    const fs::path folder = output / kFolder;
+    const std::string ticket = readFile(folder / "JobTicket.xml");
+    EXPECT_EQ(ticket.find("RV_"), std::string::npos) << "every token is filled:\n" << ticket;
+    pugi::xml_document xml;
+    ASSERT_TRUE(xml.load_string(ticket.c_str())) << ticket;
+    const pugi::xml_node root = xml.child("KipJobTicket");
+    // 64 pixels: Cyan 32, Magenta 4, Yellow none, Black 64.
+    EXPECT_STREQ(root.child("Coverage").child_value("Cyan"), "50.000000");
+    EXPECT_STREQ(root.child("Coverage").child_value("Magenta"), "6.250000");
+    EXPECT_STREQ(root.child("Coverage").child_value("Yellow"), "0.000000");
+    EXPECT_STREQ(root.child("Coverage").child_value("Black"), "100.000000");
+    EXPECT_STREQ(root.child("Coverage").child_value("All"), "156.250000");
+    EXPECT_STREQ(root.child("Document").child_value("Folder"), kFolder.c_str());
+    EXPECT_STREQ(root.child("Document").child_value("FileName"), "plan.pdf");
+    EXPECT_STREQ(root.child("Document").child_value("OriginalFile"), "C:\\Docs\\plan.pdf");
+    EXPECT_STREQ(root.child("Print").child_value("Copies"), "2");
+    EXPECT_STREQ(root.child("Print").child_value("Resolution"), "300");
+    EXPECT_STREQ(root.child("Media").child_value("Name"), "Bond - Roll");
+    EXPECT_STREQ(root.child("Media").child_value("Width"), "914.4 mm");
+    EXPECT_STREQ(root.child("Media").child_value("Type"), "MediaType:-1");
+
+    const std::string accounting = readFile(folder / "Accounting.txt");
+    EXPECT_NE(accounting.find("Folder=" + kFolder + "\n"), std::string::npos) << accounting;
+    EXPECT_NE(accounting.find("BlackCoverage=100.000000\n"), std::string::npos) << accounting;
+}
+
+TEST_F(KipJobFolder, WithoutAccountingTemplateTheTicketShowsNoCoverage) {
+    auto model = fullModel();
+    model.erase("AccountingTemplate");
+    installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+    KipTestJob& job = newJob();
+    auto driver = host.newDriver();
+    ASSERT_TRUE(run(*driver, job).ended);
+    pugi::xml_document xml;
+    ASSERT_TRUE(xml.load_file((output / kFolder / "JobTicket.xml").c_str()));
+    EXPECT_STREQ(xml.child("KipJobTicket").child("Coverage").child_value("Black"), "0");
+    EXPECT_STREQ(xml.child("KipJobTicket").child("Document").child_value("Folder"), "plan.pdf");
+}
+
+TEST_F(KipJobFolder, EachEngineDrawsItsOwnNumberAndKeepsIt) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    auto first = host.newDriver();
+    ASSERT_TRUE(run(*first, newJob(), "plan.pdf").ended);
+    auto second = host.newDriver();
+    ASSERT_TRUE(run(*second, newJob(), "plan.pdf").ended);
+    // A second job on the first engine keeps its number, without reading the counter.
+    ASSERT_TRUE(run(*first, newJob(), "site.pdf").ended);
+
+    EXPECT_EQ(fileNames(output), (std::vector<std::string>{"KIP_plan_00001", "KIP_plan_00002", "KIP_site_00001"}));
+    EXPECT_EQ(fileNames(output / "KIP_site_00001").size(), 7u);
+    EXPECT_EQ(readBytes(base.temp() / "KIPUniqIDCounter"), (std::vector<unsigned char>{2, 0, 0, 0}));
+}
+
+TEST_F(KipJobFolder, HostileDocumentNamesStayInsideTheOutputFolder) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    const std::string longName(5000, 'x');
+    const struct {
+        std::string document;
+        std::string folder;
+    } cases[] = {
+        // The whole name is the number's format: "%d" takes the number too, the rest stays.
+        {"%s%n%d.pdf", "KIP_%s%n1_00001"},
+        {"...(..).(", "KIP_____00001"},
+        {"..", "KIP___00001"},
+        {"C:\\..\\..\\evil.pdf", "KIP__.._.._evil_00001"},
+        {"/tmp/../etc/x.pdf", "KIP__tmp_.._etc_x_00001"},
+        {longName + ".pdf", "KIP_" + longName.substr(0, 200) + "_00001"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.document.substr(0, 40));
+        fs::remove_all(output);
+        fs::remove(base.temp() / "KIPUniqIDCounter");
+        KipTestJob& job = newJob();
+        SetJobHeaderText(job.header.jobName, ("C:\\" + c.document).c_str());
+        auto driver = host.newDriver();
+        const KipHost::Run result = run(*driver, job, c.document);
+        EXPECT_EQ(result.failedSteps, 0);
+        EXPECT_TRUE(result.ended);
+        ASSERT_EQ(fileNames(output), std::vector<std::string>{c.folder});
+        EXPECT_EQ(fileNames(output / c.folder).size(), 7u);
+    }
+}
+
+TEST_F(KipJobFolder, PatternsReplaceOnlyTheFirstTokenAndCountPagesFromOne) {
+    auto model = fullModel();
+    model["FolderName"] = "filename_pageID_uniqID";
+    model["OutputName"] = "colorID_pageID_colorID_pageID.tif";
+    installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+    KipTestJob job(base.path(), kModel, 0);
+    job.write({{8, 2, {{"Cyan", 1}}}, {8, 2, {{"Cyan", 1}}}});
+    auto driver = host.newDriver();
+    ASSERT_TRUE(run(*driver, job).ended);
+
+    // The job folder is not a page's: its page number is -1.
+    const fs::path folder = output / "plan_-1_00001";
+    const std::vector<std::string> files = fileNames(folder);
+    for (const char* expected : {"Cyan_1_colorID_pageID.tif", "Cyan_2_colorID_pageID.tif", "Black_2_colorID_pageID.tif"})
+        EXPECT_NE(std::find(files.begin(), files.end(), expected), files.end()) << expected;
+    EXPECT_EQ(files.size(), 11u);
+}
+
+TEST_F(KipJobFolder, CreateFolderOffWritesStraightIntoTheOutputPath) {
+    auto model = fullModel();
+    model["CreateFolder"] = "no";
+    installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+    auto driver = host.newDriver();
+    ASSERT_TRUE(run(*driver, newJob()).ended);
+    const std::vector<std::string> files = fileNames(output);
+    EXPECT_EQ(files.size(), 7u);
+    EXPECT_NE(std::find(files.begin(), files.end(), "plan_1_Yellow.tif"), files.end());
+    EXPECT_NE(std::find(files.begin(), files.end(), "JobTicket.xml"), files.end());
+}
+
+TEST_F(KipJobFolder, EmptyOutputPathPutsTheJobUnderTheBaseFoldersTemp) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    auto driver = host.newDriver();
+    KipTestJob& job = newJob();
+    static NullPort port;
+    ASSERT_EQ(driver->openJob(&job.request, &port), 1);
+    driver->setOutputName("", reinterpret_cast<intptr_t>("plan.pdf"));
+    while (job.request.portCode != -1) ASSERT_EQ(driver->processJobStep(), 1);
+    EXPECT_EQ(fileNames(base.path() / "temp" / kFolder).size(), 7u);
+}
+
+TEST_F(KipJobFolder, RefusedOutputsEndTheJob) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, {{"FolderName", "filename"}, {"TileSeparate", "No"}});
+    // Another port than the file port: message 9002, no folder.
+    KipTestJob& other = newJob();
+    other.request.portCode = 512;
+    auto driver = host.newDriver();
+    const KipHost::Run refused = run(*driver, other);
+    EXPECT_TRUE(refused.ended);
+    EXPECT_EQ(refused.steps, 0);
+    EXPECT_FALSE(fs::exists(output / "plan"));
+    EXPECT_NE(log().find("The driver doesn't support the current port, please select another port."), std::string::npos);
+
+    // A job folder that exists already is not written into.
+    fs::create_directories(output / "plan");
+    auto second = host.newDriver();
+    const KipHost::Run existing = run(*second, newJob());
+    EXPECT_TRUE(existing.ended);
+    EXPECT_EQ(existing.steps, 0);
+    EXPECT_TRUE(fileNames(output / "plan").empty());
+}
+
+TEST_F(KipJobFolder, FtpDeliveryIsRefusedAndTheFolderStays) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    KipTestJob& job = newJob();
+    job.options().useFtpPort = 1;
+    job.write(job.pages);
+    auto driver = host.newDriver();
+    const KipHost::Run result = run(*driver, job);
+    EXPECT_TRUE(result.ended);
+    EXPECT_EQ(result.failedSteps, 1) << "the last step reports the job as not delivered";
+    const std::vector<std::string> files = fileNames(output / kFolder);
+    EXPECT_NE(std::find(files.begin(), files.end(), "JobTicket.xml"), files.end());
+    EXPECT_EQ(std::find(files.begin(), files.end(), "Finish.txt"), files.end()) << "a job for FTP gets no finish file";
+    EXPECT_NE(log().find("Packing not available"), std::string::npos);
+}
+
+TEST_F(KipJobFolder, ImageThatCannotBeCreatedFailsTheStepWithWriteDataError) {
+    auto model = fullModel();
+    model["CreateFolder"] = "No";
+    installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+    // A folder where the Cyan separation should go: the file cannot be created.
+    fs::create_directories(output / "plan_1_Cyan.tif");
+    KipTestJob& job = newJob();
+    auto driver = host.newDriver();
+    const KipHost::Run result = run(*driver, job);
+    EXPECT_EQ(result.failedSteps, 1);
+    EXPECT_STREQ(job.request.statusText, "Write Data Error");
+    EXPECT_NE(log().find("Cannot create the image"), std::string::npos);
+}
