@@ -199,24 +199,6 @@ TEST(KipEngine, WithoutDescriptionNothingIsCounted) {
     EXPECT_EQ(boxes.count("Cannot get XML "), 2);
 }
 
-TEST(KipEngine, MediaListComesFromThePrinterInformationFile) {
-    TempBaseFolder base;
-    base.write("OutputDrivers/KIP/KipUnattend.dat",
-               "Roll1Media={5}\r\nRoll3Media={0}\r\nRoll2Media={7}\r\nCustomMedia5=Glossy~Photo\r\n");
-    RTL engine;
-    MediaList media;
-    int selected = -1;
-    EXPECT_EQ(engine.GetMediaList(nullptr, &media, &selected), 2);
-    EXPECT_EQ(selected, 0);
-    ASSERT_EQ(media.size(), 2u);
-    EXPECT_EQ(media[0].id, 5);
-    EXPECT_STREQ(media[0].displayName, "Glossy - Photo");
-    EXPECT_STREQ(media[0].internalName, "Glossy - Photo");
-    EXPECT_EQ(media[1].id, 7);
-    EXPECT_STREQ(media[1].displayName, "CustomMedia7");
-    EXPECT_EQ(engine.GetMediaList(nullptr, nullptr, &selected), 0);
-}
-
 TEST(KipEngine, QueriesUseTheDescriptionOnceLoaded) {
     TempBaseFolder base;
     base.copySamples();

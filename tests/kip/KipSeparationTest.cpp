@@ -261,3 +261,14 @@ TEST_F(KipSeparations, WithoutDescriptionTheBuiltInModesWriteAndCmyIsRefused) {
     EXPECT_EQ(refused.opened, 0);
     EXPECT_TRUE(refused.ended);
 }
+
+TEST_F(KipSeparations, ColourModeTheDescriptionLacksIsRefused) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, pagedModel());
+    KipTestJob job(base.path(), kModel, 7);
+    job.write({{16, 2, planes({"Black"}, 8)}});
+    auto driver = host.newDriver();
+    const KipHost::Run run = KipHost::run(*driver, job, output.string(), "plan.pdf");
+    EXPECT_EQ(run.opened, 0);
+    EXPECT_TRUE(run.ended);
+    EXPECT_FALSE(fs::exists(output));
+}

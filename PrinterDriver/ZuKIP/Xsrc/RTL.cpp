@@ -126,7 +126,11 @@ int RTL::StartJob(DriverJob* job, int reserved, OutputPort* port, DriverOptions*
 
     colorants.count = 0;
     if (description.isLoaded()) {
-        if (!description.getColorantList(job->colorMode, &colorants)) colorants.count = 0;
+        if (!description.getColorantList(job->colorMode, &colorants)) {
+            colorants.count = 0;
+            RTL_LOG("The description of %s has no colour mode %d", settings->model, job->colorMode);
+            return 0;
+        }
         separationCount = colorants.count;
     } else {
         separationCount = KIPBuiltinColors::ApplySeparationRule(job->colorMode);

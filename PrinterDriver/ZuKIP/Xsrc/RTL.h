@@ -9,8 +9,9 @@
 // media and screening queries from the printer description or, without one,
 // from its built-in tables.
 //
-// Pages made of tiles are written as whole pages; separate tile files and
-// FTP delivery are not offered by this engine.
+// Tiled output and FTP delivery are not offered by this engine: a page made
+// of tiles fails its job (the page engine cannot read its lines), and a job
+// that asks for FTP keeps its job folder and ends reported as failed.
 //
 // Failures inside the page loop raise DriverError: 0 when a folder, image or
 // buffer cannot be made (the job status then reads "Write Data Error" for
@@ -39,8 +40,9 @@ public:
     ~RTL() override;
 
     // Loads the description and model settings of the job's model, opens the
-    // raster job and sets the ticket tokens; 1, or 0 for a colour mode the
-    // engine cannot write without a description. Raises DriverError as the page engine does.
+    // raster job and sets the ticket tokens; 1, or 0 without options block or
+    // for a colour mode that neither the description nor the built-in rule
+    // can write. Raises DriverError as the page engine does.
     int StartJob(DriverJob* job, int reserved, OutputPort* port, DriverOptions* options) override;
     int AbortJob() override { return 1; }
     // Device resolution 1 x 1: the engine never scales up.
@@ -106,9 +108,6 @@ public:
     int SeparationCount() const { return separationCount; }
     const KIPInkCounter& InkCounter() const { return inkCounter; }
     const KIPModelSettings& ModelSettings() const { return modelSettings; }
-    const KIPJobTicket& JobTicket() const { return jobTicket; }
-    const AFilePath& OutputFolder() const { return outputFolder; }
-    int CombinedMode() const { return combinedMode; }
 
 private:
     // The model named by a host record's 64-byte name field, which need not be terminated.
