@@ -19,12 +19,7 @@
 
 namespace {
 
-struct DefaultScreen {
-    const char* color;
-    float angle;
-};
-
-constexpr DefaultScreen kDefaultScreens[] = {
+constexpr ABaseRTL::ScreenDefault kDefaultScreens[] = {
     {"Cyan", 105.0f},   {"Magenta", 75.0f},   {"Yellow", 90.0f}, {"Black", 45.0f},
     {"LCyan", 75.0f},   {"LMagenta", 105.0f}, {"Orange", 105.0f}, {"Green", 75.0f},
 };
@@ -145,17 +140,22 @@ int ABaseRTL::ReadOptions(const char* text, DriverOptions* block, PrinterSetup* 
     return 1;
 }
 
+void ABaseRTL::FillScreens(ScreenTable& table, std::span<const ScreenDefault> screens, const char* shape,
+                           float frequency) {
+    table.count = static_cast<int32_t>(screens.size());
+    for (size_t i = 0; i < screens.size(); ++i) {
+        ScreenEntry& entry = table.entries[i];
+        std::memset(&entry, 0, sizeof entry);
+        ZuCopyField(entry.shape, sizeof entry.shape, shape);
+        entry.frequency = frequency;
+        entry.angle = screens[i].angle;
+        ZuCopyField(entry.colorName, sizeof entry.colorName, screens[i].color);
+    }
+}
+
 int ABaseRTL::GetScreeningTable(ScreenTable* table, PrinterSetup* setupArg) {
     if (!table) return 0;
-    table->count = static_cast<int32_t>(std::size(kDefaultScreens));
-    for (size_t i = 0; i < std::size(kDefaultScreens); ++i) {
-        ScreenEntry& entry = table->entries[i];
-        std::memset(&entry, 0, sizeof entry);
-        ZuCopyField(entry.shape, sizeof entry.shape, "Diamond");
-        entry.frequency = kDefaultFrequency;
-        entry.angle = kDefaultScreens[i].angle;
-        ZuCopyField(entry.colorName, sizeof entry.colorName, kDefaultScreens[i].color);
-    }
+    FillScreens(*table, kDefaultScreens, "Diamond", kDefaultFrequency);
     if (setupArg && setupArg->modelName[0] && setupArg->manufacturerName[0]) {
         AString path;
         FindScreeningParamsFile(setupArg->modelName, setupArg->manufacturerName, path);

@@ -13,12 +13,18 @@
 #include "PrinterSetup.h"
 
 #include <cstdint>
+#include <span>
 
 class ZUJob;
 class AImage;
 
 class ABaseRTL {
 public:
+    struct ScreenDefault {   // one default screen: colour and angle
+        const char* color;
+        float angle;
+    };
+
     static constexpr uint32_t kWriteBufferSize = 1048576;
     static constexpr uint32_t kWriteBufferLimit = 1048544;   // flush before passing this
 
@@ -89,6 +95,10 @@ public:
     DriverJob* job() const { return driverJob; }
 
 protected:
+    // Replaces the table's entries by one screen per default, all with this shape and frequency.
+    static void FillScreens(ScreenTable& table, std::span<const ScreenDefault> screens, const char* shape,
+                            float frequency);
+
     ZUJob* hostJob = nullptr;          // owned by the page engine
     AImage* pageImage = nullptr;       // not owned
     OutputPort* outputPort = nullptr;  // not owned

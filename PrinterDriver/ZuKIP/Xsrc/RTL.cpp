@@ -45,10 +45,7 @@ const char* const kWriteDataError = "Write Data Error";
 const char* const kDefaultSeparationName = "filename_uniqID_colorID";
 const char* const kDefaultThumbnailName = "thumbnail.bmp";
 
-constexpr struct {
-    const char* color;
-    float angle;
-} kCombinedScreens[] = {{"Cyan", 15.0f}, {"Magenta", 75.0f}, {"Yellow", 90.0f}, {"Black", 45.0f}};
+constexpr ABaseRTL::ScreenDefault kCombinedScreens[] = {{"Cyan", 15.0f}, {"Magenta", 75.0f}, {"Yellow", 90.0f}, {"Black", 45.0f}};
 constexpr float kCombinedScreenFrequency = 60.0f;
 
 // The fresh entry of a colorant list: all zero but the two fields that are 1.
@@ -185,15 +182,7 @@ int RTL::GetDefaultColorMode(char* name, PrinterSetup* query) {
 
 int RTL::GetScreeningTable(ScreenTable* table, PrinterSetup*) {
     if (!combinedMode || !table) return 1;
-    table->count = static_cast<int32_t>(std::size(kCombinedScreens));
-    for (size_t i = 0; i < std::size(kCombinedScreens); ++i) {
-        ScreenEntry& entry = table->entries[i];
-        std::memset(&entry, 0, sizeof entry);
-        ZuCopyField(entry.shape, sizeof entry.shape, "Round");
-        entry.frequency = kCombinedScreenFrequency;
-        entry.angle = kCombinedScreens[i].angle;
-        ZuCopyField(entry.colorName, sizeof entry.colorName, kCombinedScreens[i].color);
-    }
+    FillScreens(*table, kCombinedScreens, "Round", kCombinedScreenFrequency);
     return 1;
 }
 
