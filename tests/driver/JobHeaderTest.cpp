@@ -5,6 +5,7 @@
 #include "JobHeader.h"
 #include "TempBaseFolder.h"
 #include "TestEngine.h"
+#include "TestJob.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +15,12 @@
 #include <vector>
 
 namespace {
-JobHeaderLayout sampleHeader() {
-    JobHeaderLayout header{};
-    SetJobHeaderText(header.jobName, "C:\\Jobs\\poster.pdf");
-    SetJobHeaderText(header.modelName, "KIP 7170");
+// The shared test job's header with every field the driver reads set to a value of its own.
+JobHeaderLayout sampleHeader(JobHeaderLayout header) {
     SetJobHeaderText(header.jobText1, "first");
     SetJobHeaderText(header.jobText2, "second");
-    SetJobHeaderText(header.jobText3, "third");
     SetJobHeaderText(header.jobText4, "fourth");
-    header.xResolution = 600.0f;
-    header.yResolution = 300.0f;
-    header.pageWidth = 36.0;
+    header.yResolution = 150.0f;
     header.pageHeight = 48.5;
     header.widthDpi = 600;
     header.heightWord = 0xBEEF;
@@ -40,14 +36,11 @@ std::vector<unsigned char> headerBytes(const JobHeaderLayout& header) {
 
 class JobHeader : public ::testing::Test {
 protected:
-    JobHeader() : engine(new TestEngine), driver(engine) {
-        jobPath = base.path() / "job.zuj";
-        ZuCopyField(request.jobFilePath, sizeof request.jobFilePath, jobPath.c_str());
-    }
+    JobHeader() : engine(new TestEngine), driver(engine), hostJob(base.path()), request(hostJob.request) {}
 
     // Opens the job over a job file holding bytes; the job record afterwards.
     const DriverJob* open(const std::vector<unsigned char>& bytes, int expected = 1) {
-        writeBytes(jobPath, bytes);
+        writeBytes(hostJob.jobFile(), bytes);
         EXPECT_EQ(driver.openJob(&request, &port), expected);
         return driver.currentJob();
     }
@@ -56,22 +49,22 @@ protected:
     TestEngine* engine;
     CDriver driver;
     NullPort port;
-    JobRequest request{};
-    std::filesystem::path jobPath;
+    TestJob hostJob;
+    JobRequest& request;
 };
 }  // namespace
 
 TEST_F(JobHeader, CopiesEveryFieldIntoTheJobRecord) {
-    const DriverJob* job = open(headerBytes(sampleHeader()));
+    const DriverJob* job = open(headerBytes(sampleHeader(hostJob.header)));
     ASSERT_NE(job, nullptr);
-    EXPECT_STREQ(job->jobName, "C:\\Jobs\\poster.pdf");
-    EXPECT_STREQ(job->modelName, "KIP 7170");
+    EXPECT_STREQ(job->jobName, "C:\\Docs\\plan.pdf");
+    EXPECT_STREQ(job->modelName, "Test Model");
     EXPECT_STREQ(job->jobText1, "first");
     EXPECT_STREQ(job->jobText2, "second");
-    EXPECT_STREQ(job->jobText3, "third");
+    EXPECT_STREQ(job->jobText3, "Anna");
     EXPECT_STREQ(job->jobText4, "fourth");
-    EXPECT_EQ(job->xResolution, 600.0);
-    EXPECT_EQ(job->yResolution, 300.0);
+    EXPECT_EQ(job->xResolution, 300.0);
+    EXPECT_EQ(job->yResolution, 150.0);
     EXPECT_EQ(job->pageWidth, 36.0);
     EXPECT_EQ(job->pageHeight, 48.5);
     EXPECT_EQ(job->widthDpi, 600);
@@ -108,7 +101,7 @@ TEST_F(JobHeader, FieldsSitAtTheirFileOffsets) {
 }
 
 TEST_F(JobHeader, FullLengthTextsArriveCutAndColourModeIsSignExtended) {
-    JobHeaderLayout header = sampleHeader();
+    JobHeaderLayout header = sampleHeader(hostJob.header);
     std::memset(header.modelName, 'M', sizeof header.modelName);
     std::memset(header.jobName, 'N', sizeof header.jobName);
     std::memset(header.jobText4, 'T', sizeof header.jobText4);
@@ -121,7 +114,7 @@ TEST_F(JobHeader, FullLengthTextsArriveCutAndColourModeIsSignExtended) {
 }
 
 TEST_F(JobHeader, ExactSizeIsAcceptedAnyShortPrefixIsRefused) {
-    std::vector<unsigned char> bytes = headerBytes(sampleHeader());
+    std::vector<unsigned char> bytes = headerBytes(sampleHeader(hostJob.header));
     open(bytes, 1);
     EXPECT_NE(request.portCode, -1);
     for (size_t length : {size_t{0}, size_t{1}, size_t{600}, size_t{3833}, kJobHeaderSize - 1}) {

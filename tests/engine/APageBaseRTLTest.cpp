@@ -4,9 +4,9 @@
 #include "ABasePrinterDriverImp.h"
 #include "APageBaseRTL.h"
 #include "DriverError.h"
-#include "EngineTestJob.h"
 #include "RecordingPort.h"
 #include "TempBaseFolder.h"
+#include "TestJob.h"
 
 #include "RVLog.h"
 #include "ZUJob.h"
@@ -123,12 +123,15 @@ private:
 };
 
 struct PageEngine : ::testing::Test {
-    PageEngine() : job(base.temp()) {}
+    PageEngine() : job(base.temp()) {
+        std::strcpy(job.request.thumbnailPath, "thumb.bmp");
+    }
 
     // Writes the job files and opens the job through the driver; the openJob result.
     int open(const std::vector<TestPage>& pages, double dpi = 360, int colorMode = 0) {
-        job.writeHeader(dpi, dpi, colorMode);
-        job.writeRaster(pages);
+        job.header.xResolution = job.header.yResolution = static_cast<float>(dpi);
+        job.header.colorMode = static_cast<int16_t>(colorMode);
+        job.write(pages);
         return driver.openJob(&job.request, &port);
     }
     // Steps until the job has ended or a step fails; the number of steps, -1 after a failed one.
@@ -147,7 +150,7 @@ struct PageEngine : ::testing::Test {
     }
 
     TempBaseFolder base;
-    EngineTestJob job;
+    TestJob job;
     RecordingPort port;
     RecordingEngine* engine = new RecordingEngine;
     ABasePrinterDriverImp driver{engine};
@@ -182,7 +185,7 @@ TEST_F(PageEngine, ThreePagesRunPagesPlanesAndLinesInOrder) {
             for (int line = 0; line < 3; ++line, ++i) {
                 EXPECT_EQ(engine->lines[i].plane, plane);
                 EXPECT_EQ(engine->lines[i].line, line);
-                EXPECT_EQ(engine->lines[i].data, EngineTestJob::lineBytes(page, plane, line, 1, 12)) << page << plane << line;
+                EXPECT_EQ(engine->lines[i].data, TestJob::patternLine(page, plane, line, 1, 12)) << page << plane << line;
             }
     EXPECT_EQ(job.request.portCode, -1);
 }
@@ -264,7 +267,7 @@ TEST_F(PageEngine, DeviceResolutionDoublesLinesAndPixels) {
 
     ASSERT_EQ(engine->lines.size(), 4u);
     for (int line = 0; line < 4; ++line) {
-        const uint8_t source = EngineTestJob::lineBytes(0, 0, line / 2, 1, 8)[0];
+        const uint8_t source = TestJob::patternLine(0, 0, line / 2, 1, 8)[0];
         std::vector<uint8_t> doubled(2, 0);
         for (int bit = 0; bit < 8; ++bit)
             if (source & (0x80 >> bit)) doubled[bit / 4] |= static_cast<uint8_t>(0xC0 >> (2 * (bit % 4)));
@@ -292,9 +295,9 @@ TEST_F(PageEngine, MixedDepthsSizeLinesAtTheDeepestPlane) {
     EXPECT_EQ(t.planeBits[1], 8);
     EXPECT_GT(runToEnd(), 0);
     ASSERT_EQ(engine->lines.size(), 4u);
-    const auto cyan = EngineTestJob::lineBytes(0, 0, 0, 1, 10);
+    const auto cyan = TestJob::patternLine(0, 0, 0, 1, 10);
     EXPECT_TRUE(std::equal(cyan.begin(), cyan.end(), engine->lines[0].data.begin()));
-    EXPECT_EQ(engine->lines[2].data, EngineTestJob::lineBytes(0, 1, 0, 8, 10));
+    EXPECT_EQ(engine->lines[2].data, TestJob::patternLine(0, 1, 0, 8, 10));
 }
 
 TEST_F(PageEngine, TimeSliceEndsAfterTheSlowLineAndResumesAtTheNext) {
@@ -321,7 +324,7 @@ TEST_F(PageEngine, ProgressCountsFinishedPlanesIntoTheJobFigure) {
 }
 
 TEST_F(PageEngine, MissingRasterFileRefusesTheJob) {
-    job.writeHeader(360, 360, 0);
+    job.writeHeader();
     EXPECT_EQ(driver.openJob(&job.request, &port), 0);
     EXPECT_EQ(job.request.portCode, -1);
     DriverJob record{};
@@ -396,8 +399,7 @@ TEST_F(PageEngine, SkippedPlanesAreNotOutput) {
 }
 
 TEST_F(PageEngine, RasterFileWithoutPrefixIsFound) {
-    job.writeHeader(360, 360, 0);
-    job.writeRaster({cmykPage(8, 1)});
+    job.write({cmykPage(8, 1)});
     const std::string prefixed = ZUJob::GetFileName(2, job.request.jobFilePath).c_str();
     const std::string plain = ZUJob::GetFileName(0, job.request.jobFilePath).c_str();
     ASSERT_NE(prefixed, plain);
@@ -408,8 +410,7 @@ TEST_F(PageEngine, RasterFileWithoutPrefixIsFound) {
 }
 
 TEST_F(PageEngine, TruncatedRasterFileRefusesTheJob) {
-    job.writeHeader(360, 360, 0);
-    job.writeRaster({cmykPage(64, 16)});
+    job.write({cmykPage(64, 16)});
     const std::filesystem::path raster = ZUJob::GetFileName(2, job.request.jobFilePath).c_str();
     const auto whole = readBytes(raster);
     RVLogCapture log;

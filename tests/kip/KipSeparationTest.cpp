@@ -19,13 +19,13 @@ std::map<std::string, std::string> pagedModel() {
             {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"}, {"TileSeparate", "No"}};
 }
 
-std::vector<KipPlane> planes(std::initializer_list<const char*> names, int depth) {
-    std::vector<KipPlane> result;
+std::vector<TestPlane> planes(std::initializer_list<const char*> names, int depth) {
+    std::vector<TestPlane> result;
     for (const char* name : names) result.push_back({name, depth});
     return result;
 }
 
-int planeIndex(const KipPage& page, const std::string& name) {
+int planeIndex(const TestPage& page, const std::string& name) {
     for (size_t k = 0; k < page.planes.size(); ++k)
         if (page.planes[k].name == name) return static_cast<int>(k);
     return -1;
@@ -52,7 +52,7 @@ protected:
     // Every separation of every page equals the job's plane, row by row.
     void expectSeparationsMatch(const KipTestJob& job, const fs::path& folder) {
         for (size_t p = 0; p < job.pages.size(); ++p) {
-            const KipPage& page = job.pages[p];
+            const TestPage& page = job.pages[p];
             for (size_t k = 0; k < page.planes.size(); ++k) {
                 const fs::path file = folder / ("plan_" + std::to_string(p + 1) + "_" + page.planes[k].name + ".tif");
                 const ReadImage image = readTiff(file);
@@ -183,7 +183,7 @@ TEST_F(KipSeparations, ThirtyTwoBitFileInterleavesThePlanesByColourName) {
             ASSERT_EQ(image.samplesPerPixel, 4u);
             ASSERT_EQ(image.bitsPerSample, 8u);
             ASSERT_EQ(image.rows.size(), 3u);
-            const KipPage& page = job.pages[static_cast<size_t>(p)];
+            const TestPage& page = job.pages[static_cast<size_t>(p)];
             for (int r = 0; r < 3; ++r) {
                 std::vector<uint8_t> expected(4 * 6);
                 for (int c = 0; c < 4; ++c) {

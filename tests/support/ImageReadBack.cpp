@@ -1,0 +1,114 @@
+#include "ImageReadBack.h"
+
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace {
+// libtiff reports to stderr unless told otherwise; a test wants the failure, not the noise.
+struct QuietTiff {
+    explicit QuietTiff(const fs::path& path) {
+        TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+        TIFFOpenOptionsSetErrorHandlerExtR(options, [](TIFF*, void*, const char*, const char*, va_list) { return 1; },
+                                           nullptr);
+        TIFFOpenOptionsSetWarningHandlerExtR(options, [](TIFF*, void*, const char*, const char*, va_list) { return 1; },
+                                             nullptr);
+        tif = TIFFOpenExt(path.c_str(), "r", options);
+        TIFFOpenOptionsFree(options);
+    }
+    ~QuietTiff() {
+        if (tif) TIFFClose(tif);
+    }
+    TIFF* tif = nullptr;
+};
+
+uint32_t le(const std::vector<unsigned char>& bytes, size_t at, int size) {
+    uint32_t value = 0;
+    for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes.at(at + static_cast<size_t>(i));
+    return value;
+}
+}  // namespace
+
+ReadImage readTiff(const fs::path& path) {
+    ReadImage image;
+    QuietTiff t(path);
+    if (!t.tif) {
+        ADD_FAILURE() << "libtiff cannot open " << path;
+        return image;
+    }
+    uint16_t bits = 0, samples = 0;
+    TIFFGetField(t.tif, TIFFTAG_IMAGEWIDTH, &image.width);
+    TIFFGetField(t.tif, TIFFTAG_IMAGELENGTH, &image.height);
+    TIFFGetFieldDefaulted(t.tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(t.tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    image.bitsPerSample = bits;
+    image.samplesPerPixel = samples;
+    const auto size = static_cast<size_t>(TIFFScanlineSize(t.tif));
+    for (uint32_t r = 0; r < image.height; ++r) {
+        std::vector<uint8_t> row(size);
+        if (TIFFReadScanline(t.tif, row.data(), r, 0) != 1) {
+            ADD_FAILURE() << "libtiff cannot read row " << r << " of " << path;
+            break;
+        }
+        image.rows.push_back(std::move(row));
+    }
+    return image;
+}
+
+uint32_t tiffNumber(const fs::path& path, uint16_t tag) {
+    QuietTiff t(path);
+    if (!t.tif) return 0;
+    // Tags whose libtiff type is 16 bits are read as such, the others as 32 bits.
+    const TIFFField* field = TIFFFieldWithTag(t.tif, tag);
+    if (!field) return 0;
+    if (TIFFFieldDataType(field) == TIFF_SHORT) {
+        uint16_t value = 0;
+        return TIFFGetField(t.tif, tag, &value) ? value : 0;
+    }
+    uint32_t value = 0;
+    return TIFFGetField(t.tif, tag, &value) ? value : 0;
+}
+
+std::string tiffText(const fs::path& path, uint16_t tag) {
+    QuietTiff t(path);
+    char* value = nullptr;
+    if (!t.tif || !TIFFGetField(t.tif, tag, &value) || !value) return {};
+    return value;
+}
+
+ReadImage readBmp(const fs::path& path) {
+    ReadImage image;
+    const std::vector<unsigned char> bytes = readBytes(path);
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') {
+        ADD_FAILURE() << path << " is not a BMP";
+        return image;
+    }
+    const uint32_t dataAt = le(bytes, 10, 4);
+    image.width = le(bytes, 18, 4);
+    image.height = le(bytes, 22, 4);
+    image.bitsPerSample = le(bytes, 28, 2);
+    image.samplesPerPixel = 1;
+    const size_t rowBytes = (image.width * image.bitsPerSample + 31) / 32 * 4;
+    for (uint32_t r = 0; r < image.height; ++r) {
+        const size_t at = dataAt + r * rowBytes;
+        if (at + rowBytes > bytes.size()) {
+            ADD_FAILURE() << path << " is short";
+            break;
+        }
+        image.rows.emplace_back(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + rowBytes));
+    }
+    return image;
+}
+
+std::vector<std::string> fileNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}

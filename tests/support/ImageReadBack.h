@@ -1,0 +1,27 @@
+#pragma once
+// Images that the driver wrote, read back independently: TIFF with libtiff,
+// BMP from its bytes.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// One image read back.
+struct ReadImage {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t bitsPerSample = 0;
+    uint32_t samplesPerPixel = 0;
+    std::vector<std::vector<uint8_t>> rows;   // as stored, top row first (BMP: file order)
+};
+
+// A TIFF read with libtiff; fails the test (ADD_FAILURE) when it cannot be read.
+ReadImage readTiff(const std::filesystem::path& path);
+// The numeric or text value of a tag read with libtiff ("" / 0 when absent).
+uint32_t tiffNumber(const std::filesystem::path& path, uint16_t tag);
+std::string tiffText(const std::filesystem::path& path, uint16_t tag);
+// An uncompressed BMP read from its bytes; fails the test when it is not one.
+ReadImage readBmp(const std::filesystem::path& path);
+
+// The files in folder (names only), sorted; empty when it cannot be read.
+std::vector<std::string> fileNames(const std::filesystem::path& folder);

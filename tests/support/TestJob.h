@@ -1,0 +1,56 @@
+#pragma once
+// A host job as the host leaves it for the driver: the job file with its
+// 3940-byte header, the raster file next to it (written with the host's
+// raster writer) and the request that names them.
+#include "DriverOptions.h"
+#include "HostRecords.h"
+#include "JobHeader.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct TestPlane {
+    std::string name;   // display and internal name
+    int depth;          // bits per pixel
+};
+
+struct TestPage {
+    int width;
+    int height;
+    std::vector<TestPlane> planes;
+};
+
+// The bytes of one line: (page, plane, line, depth, width) -> (depth * width + 7) / 8 bytes.
+using LineMaker = std::function<std::vector<uint8_t>(int, int, int, int, int)>;
+
+class TestJob {
+public:
+    // A job file folder/fileName for "Test Model" in colour mode 0: document "C:\Docs\plan.pdf",
+    // sender "Anna", 300 dpi, 36 x 48 inches, options version 20 with 2 copies; the request
+    // names the job file (no thumbnail), port code 256 and media id 1.
+    explicit TestJob(const std::filesystem::path& folder, const std::string& fileName = "job.zuj");
+
+    // Writes the job file header and the raster file of jobPages (kept in pages); fails the test on error.
+    void write(const std::vector<TestPage>& jobPages);
+    // Writes the job file header alone; fails the test on error.
+    void writeHeader() const;
+
+    // A pattern that differs per page, plane, line and byte; padding bits are 0.
+    static std::vector<uint8_t> patternLine(int page, int plane, int line, int depth, int width);
+
+    DriverOptions& options() { return *reinterpret_cast<DriverOptions*>(header.options); }
+    const std::filesystem::path& jobFile() const { return jobFile_; }
+
+    JobHeaderLayout header{};
+    JobRequest request{};
+    LineMaker lines = patternLine;
+    std::vector<TestPage> pages;   // as written
+
+private:
+    void writeRaster() const;
+
+    std::filesystem::path jobFile_;
+};
