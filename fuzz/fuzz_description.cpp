@@ -16,17 +16,28 @@ void requireTerminated(const char* text, size_t size, const char* what) {
     if (!std::memchr(text, '\0', size)) FuzzFail(what);
 }
 
+// A name output (filled with 'x' before the call) is either left alone, as for a listed
+// mode the definition lacks, or a terminated text; true for a text.
+bool requireNameKeptOrTerminated(const char (&name)[CDynamic::kNameSize]) {
+    for (char c : name) {
+        if (c != 'x') {
+            requireTerminated(name, sizeof name, "colour mode name not terminated");
+            return true;
+        }
+    }
+    return false;
+}
+
 void queryColorModes(CDynamic& model, const PrinterSetup& setup) {
     char name[CDynamic::kNameSize];
     std::memset(name, 'x', sizeof name);
     model.getDefaultColorMode(name, &setup);
+    requireNameKeptOrTerminated(name);
     for (int id = -1; id < kColorModeIds; ++id) {
         int listed = 0;
         std::memset(name, 'x', sizeof name);
-        if (model.getColorModeName(id, &listed, name, &setup) && listed) {
-            requireTerminated(name, sizeof name, "colour mode name not terminated");
+        if (model.getColorModeName(id, &listed, name, &setup) && requireNameKeptOrTerminated(name))
             model.findColorMode(name);
-        }
     }
 }
 

@@ -50,10 +50,11 @@ std::optional<TiffImage> readImage(const std::string& path, uint32_t dataEnd) {
         const uint32_t strips = TIFFNumberOfStrips(tif);
         uint64_t total = 0;
         for (uint32_t s = 0; ok && s < strips; ++s) {
-            total += counts[s];
-            ok = offsets[s] >= 8 && offsets[s] + counts[s] <= dataEnd && total <= kMaxStripBytes;
+            ok = offsets[s] >= 8 && counts[s] <= dataEnd && offsets[s] <= dataEnd - counts[s] &&
+                 counts[s] <= kMaxStripBytes - total;
+            if (ok) total += counts[s];
         }
-        image.strips.resize(total);
+        if (ok) image.strips.resize(total);
         uint64_t at = 0;
         for (uint32_t s = 0; ok && s < strips; ++s) {
             if (counts[s] == 0) continue;
