@@ -130,7 +130,6 @@ TEST(FillTemplate, ReportsEachFailureAndLeavesNoPartialOutput) {
     EXPECT_EQ(f.ticket.FillTemplate(f.path("Temp"), f.path("o.txt")), R::TemplateUnreadable);
     EXPECT_FALSE(fs::exists(f.base.path() / "o.txt"));
     EXPECT_EQ(f.ticket.FillTemplate(f.path("t.txt"), f.path("nofolder/o.txt")), R::OutputNotCreated);
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fail writes";
     EXPECT_EQ(f.ticket.FillTemplate(f.path("t.txt"), AFilePath("/dev/full")), R::OutputNotWritten);
     EXPECT_TRUE(fs::exists("/dev/full"));
 }
