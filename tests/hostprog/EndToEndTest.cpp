@@ -98,6 +98,7 @@ protected:
             EXPECT_EQ(image.bitsPerSample, static_cast<uint32_t>(depth));
             EXPECT_EQ(image.samplesPerPixel, 1u);
             EXPECT_EQ(tiffNumber(file, TIFFTAG_COMPRESSION), uint32_t{COMPRESSION_PACKBITS});
+            EXPECT_EQ(tiffNumber(file, TIFFTAG_PHOTOMETRIC), uint32_t{PHOTOMETRIC_MINISWHITE});   // values are ink
             double ink = 0;
             for (uint32_t y = 0; y < height; ++y)
                 for (uint32_t x = 0; x < width; ++x) {

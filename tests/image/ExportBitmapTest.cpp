@@ -18,6 +18,14 @@ namespace {
 std::size_t paddedRowBytes(std::uint32_t width, int bitsPerPixel) { return (std::size_t{width} * bitsPerPixel + 31) / 32 * 4; }
 std::size_t storedRowBytes(std::uint32_t width, int bitsPerPixel) { return (std::size_t{width} * bitsPerPixel + 7) / 8; }
 
+// Writes one row of 8 bytes, every one value, as name in base's "Temp" without extra tags; its path.
+std::string writeOneRow(const TempBaseFolder& base, const char* name, std::uint32_t width, int bitsPerPixel,
+                        unsigned char value) {
+    const std::string path = (base.temp() / name).string();
+    EXPECT_TRUE(writeImage(path, width, 1, bitsPerPixel, std::vector<unsigned char>(8, value), 8, "")) << name;
+    return path;
+}
+
 // Pixels read back equal the first storedRowBytes of every padded row written.
 void expectRoundTrip(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
                      const std::vector<unsigned char>& rows) {
@@ -91,10 +99,8 @@ TEST(TiffExport, PackBitsRunsAndLiteralsLongerThan128Bytes) {
 
 TEST(TiffExport, SamplesAreInkAmounts) {
     TempBaseFolder base;
-    const std::string gray = (base.temp() / "k.tif").string();
-    const std::string cmyk = (base.temp() / "cmyk.tif").string();
-    ASSERT_TRUE(writeImage(gray, 8, 1, 8, std::vector<unsigned char>(8, 0), 8, ""));
-    ASSERT_TRUE(writeImage(cmyk, 2, 1, 32, std::vector<unsigned char>(8, 0), 8, ""));
+    const std::string gray = writeOneRow(base, "k.tif", 8, 8, 0);
+    const std::string cmyk = writeOneRow(base, "cmyk.tif", 2, 32, 0);
     TiffReader g(gray);
     EXPECT_EQ(g.number(TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_MINISWHITE);
     EXPECT_EQ(g.number(TIFFTAG_SAMPLESPERPIXEL), 1u);
@@ -201,10 +207,8 @@ TEST(ExportBitmap, RefusesWhatItCannotWriteWithALogLine) {
 
 TEST(ExportBitmap, ExtensionIsMatchedWithoutRegardToCase) {
     TempBaseFolder base;
-    const std::string tif = (base.temp() / "UPPER.TIF").string();
-    const std::string bmp = (base.temp() / "Mixed.Bmp").string();
-    ASSERT_TRUE(writeImage(tif, 8, 1, 8, std::vector<unsigned char>(8, 1), 8, ""));
-    ASSERT_TRUE(writeImage(bmp, 8, 1, 8, std::vector<unsigned char>(8, 1), 8, ""));
+    const std::string tif = writeOneRow(base, "UPPER.TIF", 8, 8, 1);
+    const std::string bmp = writeOneRow(base, "Mixed.Bmp", 8, 8, 1);
     EXPECT_NE(TiffReader(tif).get(), nullptr);
     EXPECT_EQ(readBytes(bmp).at(0), 'B');
 }
