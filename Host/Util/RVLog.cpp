@@ -37,11 +37,13 @@ void appendToFile(const std::string& line) {
 }  // namespace
 
 void RVLogHelper::Log(const char* format, ...) const {
-    char message[2048];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof message, format ? format : "", args);
-    va_end(args);
+    char message[2048] = "";
+    if (format) {
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(message, sizeof message, format, args);
+        va_end(args);
+    }
     char head[600];
     std::snprintf(head, sizeof head, "%s %c %s(%d): ", timestamp().c_str(), level_, source_ ? source_ : "", line_);
     const std::string line = std::string(head) + message;
