@@ -1,5 +1,8 @@
 #include "AXMLTree.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 // Child elements only: text and comment nodes do not count as children.
 pugi::xml_node nthElement(pugi::xml_node parent, int index) {
@@ -15,7 +18,10 @@ AXMLTree::AXMLTree(const char* rootName) {
 }
 
 int AXMLTree::loadFromFile(const char* path, int) {
-    if (!path) return 0;
+    // Regular files only: the parser sizes a folder as a file of 2^63 bytes and
+    // tries to allocate that, and a pipe would block the host's thread.
+    std::error_code ec;
+    if (!path || !std::filesystem::is_regular_file(path, ec)) return 0;
     pugi::xml_document fresh;
     if (!fresh.load_file(path, pugi::parse_default, pugi::encoding_auto)) return 0;
     doc_.reset(fresh);

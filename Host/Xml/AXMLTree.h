@@ -14,7 +14,7 @@ public:
     AXMLTree(const AXMLTree&) = delete;
     AXMLTree& operator=(const AXMLTree&) = delete;
 
-    int loadFromFile(const char* path, int flag = 1);   // non-zero on success; 0 when missing or malformed
+    int loadFromFile(const char* path, int flag = 1);   // non-zero on success; 0 when missing, no regular file or malformed
     int loadXML(const char* text, int flag = 1);        // non-zero on success
     int saveToFile(const char* path) const;             // non-zero on success
 

@@ -27,6 +27,9 @@ TEST(DescriptionIndex, MissingOrBrokenIndexFindsNothing) {
     EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);
     base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP" XMLFile="a.xml"></I>)");
     EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);
+    std::filesystem::remove(base.outputDrivers() / "ZuKIPDes.xml");
+    std::filesystem::create_directory(base.outputDrivers() / "ZuKIPDes.xml");
+    EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);
 }
 
 TEST_F(DescriptionTest, EachFaultFailsTheLoadWithItsMessageOnce) {
@@ -72,11 +75,15 @@ TEST_F(DescriptionTest, FileFaultsBeforeParsingHaveTheirOwnMessages) {
     EXPECT_EQ(model.loadDescription(kTestModel), 0);   // index names a missing file
     writeDescription("<Root><Definition></Root>");
     EXPECT_EQ(model.loadDescription(kTestModel), 0);
+    base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP Dir" XMLFile=""/></I>)");
+    EXPECT_EQ(model.loadDescription("KIP Dir"), 0);   // an empty file name names the folder itself
+    base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP Test" XMLFile="Test.xml"/></I>)");
     writeDescription(replaced(renamed(testDescription(), "ColorList", "Old"), "<Old>", "<ColorList/><Old>"));
     EXPECT_EQ(model.loadDescription(kTestModel), 0);
     writeDescription(renamed(testDescription(), "ColorModeList", "Modes"));
     EXPECT_EQ(model.loadDescription(kTestModel), 0);   // no message for a missing colour-mode list
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Cannot get XML ", "Loading description file fails",
+                                                        "Loading description file fails",
                                                         "Loading description file fails", "Wrong nClrDefCount"}));
     EXPECT_EQ(model.loadDescription(nullptr), 0);
 }

@@ -25,6 +25,8 @@ TEST(XmlTree, BrokenOrMissingFilesFailAndKeepTheTree) {
     AEnXMLTree tree("RootElement");
     EXPECT_FALSE(tree.loadFromFileEn((base.path() / "nope.xml").c_str()));
     EXPECT_FALSE(tree.loadFromFileEn(base.write("bad.xml", "<Root><A></Root>").c_str()));
+    EXPECT_FALSE(tree.loadFromFileEn(base.path().c_str()));   // a folder is no file, whatever size it claims
+    EXPECT_FALSE(tree.loadFromFile(base.outputDrivers().c_str()));
     AXMLTreeNode root;
     ASSERT_TRUE(tree.getRootNode(root));
     EXPECT_EQ(tree.getName(root), "RootElement");
