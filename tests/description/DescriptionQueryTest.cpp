@@ -77,6 +77,9 @@ TEST_F(DescriptionQuery, ColourModeNamesUseTheListedFlagAndTheLimitRule) {
     EXPECT_EQ(listed, 0);
     EXPECT_EQ(model.getColorModeName(101, &listed, name, &atHigh), 0);
     EXPECT_EQ(model.getColorModeName(150, &listed, name, &atHigh), 0);
+    listed = -1;
+    EXPECT_EQ(model.getColorModeName(-1, &listed, name, &atHigh), 1);     // below both limits, unlisted
+    EXPECT_EQ(listed, 0);
     EXPECT_EQ(model.getColorModeName(3, &listed, name, &atLow), 1);      // resolution without children
     EXPECT_STREQ(name, "untouched");
     EXPECT_EQ(model.getColorModeName(0, &listed, name, &nowhere), 0);

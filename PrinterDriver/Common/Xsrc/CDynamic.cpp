@@ -473,7 +473,7 @@ int CDynamic::getColorModeName(int colorModeId, int* listed, char* name, const P
         return 1;
     }
     // Modes the resolution does not list stay usable up to the file's largest id, never above 100.
-    return colorModeId >= 0 && colorModeId <= 100 && colorModeId <= maxColorModeId ? 1 : 0;
+    return colorModeId <= 100 && colorModeId <= maxColorModeId ? 1 : 0;
 }
 
 int CDynamic::findColorMode(const char* displayName) {
