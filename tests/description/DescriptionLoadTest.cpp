@@ -101,6 +101,22 @@ TEST_F(DescriptionTest, ValuesFollowTheScanRuleAndLimitsAreInclusive) {
     EXPECT_EQ(model.getColorModeAttributes(0).lookup("order"), "");
     EXPECT_EQ(model.getColorModeAttributes(3).names.GetSize(), 0);
     EXPECT_EQ(model.getColorModeAttributes(-1).names.GetSize(), 0);
+
+    // Hexadecimal and underflowing values read as scanf reads them.
+    writeDescription(replaced(replaced(testDescription(), "<XResValue>300<", "<XResValue>0x12C<"),
+                              "<YResValue>300<", "<YResValue>1e-50<"));
+    CDynamic scanned;
+    ASSERT_EQ(scanned.loadDescription(kTestModel), 1);
+    MediaEntry media{}, mode{};
+    mode.id = 2;
+    ResolutionList list;
+    int defaultPosition = -1;
+    ASSERT_EQ(scanned.getResolutionList(kTestModel, &media, &mode, &list, &defaultPosition), 1);
+    ASSERT_EQ(list.size(), 2u);
+    const double x = list[1].xResolution, y = list[1].yResolution;   // packed: read by value
+    EXPECT_EQ(x, 300.0);
+    EXPECT_EQ(y, 0.0);
+    EXPECT_TRUE(boxes.texts().empty());
 }
 
 TEST_F(DescriptionTest, MissingOptionalListsAndBasesStillLoad) {

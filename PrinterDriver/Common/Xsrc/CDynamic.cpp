@@ -1,13 +1,14 @@
 #include "CDynamic.h"
 
 #include "AFilePath.h"
+#include "ALocaleSwitcher.h"
 #include "FindDescriptionFile.h"
 #include "ZuColorNames.h"
 #include "ZuDrvUtl.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -38,18 +39,16 @@ bool scanInt(const char* text, int32_t& out) {
     return true;
 }
 
-// Reads a 32-bit float at the start of text as scanf's "%f" does, independent
-// of the process locale. False when there is no number or it does not fit.
+// Reads a 32-bit float at the start of text as scanf's "%f" does (hexadecimal
+// and underflowing values included), in the "C" locale whatever the process's.
+// False when there is no number.
 bool scanFloat(const char* text, float& out) {
     if (!text) return false;
-    const char* p = skipSpace(text);
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    if (*p == '-' || *p == '+') return false;   // from_chars would take a second sign
-    float value = 0;
-    const auto [end, ec] = std::from_chars(p, p + std::strlen(p), value);
-    if (ec != std::errc() || end == p) return false;
-    out = negative ? -value : value;
+    const ALocaleSwitcher cNumbers;
+    char* end = nullptr;
+    const float value = std::strtof(text, &end);
+    if (end == text) return false;
+    out = value;
     return true;
 }
 
