@@ -222,23 +222,29 @@ TEST_F(KipSeparations, CombinedPageAnswersFourRoundScreens) {
 }
 
 TEST_F(KipSeparations, BmpRowsAreRightAlignedInFileOrder) {
-    KipTestJob job(base.path(), kModel, kGray8);
-    job.options().fileType = 1;
-    job.options().create32BitFile = 1;   // BMP output never combines
-    job.write({{10, 3, planes({"Black"}, 8)}});
-    auto model = pagedModel();
-    model.erase("OutputName");   // the default name takes the BMP extension
-    runJob(job, model);
+    for (const bool invert : {false, true}) {
+        SCOPED_TRACE(invert ? "inverted" : "plain");
+        fs::remove_all(output);
+        fs::remove(base.temp() / "KIPUniqIDCounter");
+        KipTestJob job(base.path(), kModel, kGray8);
+        job.options().fileType = 1;
+        job.options().create32BitFile = 1;   // BMP output never combines
+        job.options().invertOutput = invert;
+        job.write({{10, 3, planes({"Black"}, 8)}});
+        auto model = pagedModel();
+        model.erase("OutputName");   // the default name takes the BMP extension
+        runJob(job, model);
 
-    const ReadImage image = readBmp(output / "plan_1" / "plan_1_Black.bmp");
-    EXPECT_EQ(image.width, 10u);
-    EXPECT_EQ(image.bitsPerSample, 8u);
-    ASSERT_EQ(image.rows.size(), 3u);
-    for (int r = 0; r < 3; ++r) {
-        std::vector<uint8_t> expected(2, 0);
-        const auto line = job.lines(0, 0, r, 8, 10);
-        expected.insert(expected.end(), line.begin(), line.end());
-        EXPECT_EQ(image.rows[r], expected) << "row " << r;
+        const ReadImage image = readBmp(output / "plan_1" / "plan_1_Black.bmp");
+        EXPECT_EQ(image.width, 10u);
+        EXPECT_EQ(image.bitsPerSample, 8u);
+        ASSERT_EQ(image.rows.size(), 3u);
+        for (int r = 0; r < 3; ++r) {
+            // Only the line's own bytes are inverted; the padding before them stays 0.
+            std::vector<uint8_t> expected(2, 0);
+            for (const uint8_t b : job.lines(0, 0, r, 8, 10)) expected.push_back(static_cast<uint8_t>(invert ? ~b : b));
+            EXPECT_EQ(image.rows[r], expected) << "row " << r;
+        }
     }
 }
 
