@@ -190,6 +190,16 @@ TEST_F(PageEngine, ThreePagesRunPagesPlanesAndLinesInOrder) {
     EXPECT_EQ(job.request.portCode, -1);
 }
 
+TEST_F(PageEngine, JobWithoutPagesFailsItsFirstStepInsteadOfEndingEmpty) {
+    ASSERT_EQ(open({}), 1);
+    EXPECT_EQ(driver.currentJob()->pageCount, 0);
+    RVLogCapture log;
+    EXPECT_EQ(driver.processJobStep(), 0);
+    EXPECT_EQ(engine->calls, (std::vector<std::string>{"NextPage(-1)=0", "PreparePage"}));
+    EXPECT_TRUE(log.contains("Exception"));
+    EXPECT_EQ(job.request.portCode, -1);
+}
+
 TEST_F(PageEngine, JobRecordsCarryTheRequestAndHeader) {
     job.request.mediaId = 12;
     job.request.requestWord = 34;

@@ -132,8 +132,11 @@ int APageBaseRTL::ProcessJobStep() {
 }
 
 int APageBaseRTL::NextPage(int current) {
+    // The first page is asked for even in a job without pages: PreparePage then
+    // finds no image and the job fails instead of ending as an empty one.
+    if (current < 0) return 0;
     if (!track) return -1;
-    const int next = current < 0 ? 0 : current + 1;
+    const int next = current + 1;
     return next < track->pageCount ? next : -1;
 }
 

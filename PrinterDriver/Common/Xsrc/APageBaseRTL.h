@@ -49,7 +49,7 @@ public:
     virtual int EndPage() { return 1; }
     // Marks the job ended for the host (port code -1); 1.
     virtual int EndJob();
-    // The page after `current` (-1: the first), or -1 when there is none.
+    // The page after `current` (-1: page 0, even in a job without pages), or -1 after the last.
     virtual int NextPage(int current);
     // Advances the line cursor; *plane becomes -1 when the page has no more lines.
     virtual int NextLine(int* plane, int* line);
