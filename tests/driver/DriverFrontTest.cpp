@@ -149,6 +149,55 @@ TEST_F(DriverFront, NullRecordsBecomeNeutralCopies) {
     EXPECT_EQ(engine->receivedMediaId, -1);
 }
 
+// A driver whose engine could not be made answers every engine slot with its fixed default.
+TEST(DriverWithoutEngine, AnswersTheDefaultOfEverySlot) {
+    CDriver d(nullptr);
+    PrinterSetup setup;
+    MediaEntry media{};
+    int number = 0;
+    EXPECT_EQ(d.getColorModeName(0, &number, nullptr, &setup), 0);
+    EXPECT_EQ(d.findColorMode("CMYK"), -1);
+    EXPECT_EQ(d.getColorantList(0, nullptr), 0);
+    EXPECT_EQ(d.getScreeningTable(nullptr, &setup), 0);
+    EXPECT_EQ(d.getDefaultColorMode(nullptr, &setup), -1);
+    EXPECT_EQ(d.readOptions("", nullptr, &setup), 0);
+    EXPECT_EQ(d.setOutputName("x", 0), 0);
+    EXPECT_EQ(d.getMediaList(&setup, nullptr, nullptr), 0);
+    EXPECT_EQ(d.reserved24(&setup, &media, 0, 0), 0);
+    EXPECT_EQ(d.getMediaControl(&setup, &media, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(d.reserved26(&setup, &media, 0, 0, 0, 0), 0);
+    EXPECT_EQ(d.checkMedia(&setup, &media, 0, 0, nullptr), 0);
+    EXPECT_EQ(d.validateOptions(nullptr), 0);
+    EXPECT_EQ(d.getDitherTable(&setup, "", &setup, nullptr), 0);
+    EXPECT_EQ(d.reserved50(&setup, &media, 0, 0, 0, 0, 0), 0);
+    EXPECT_EQ(d.setPrinterSetup(&setup), 0);
+    EXPECT_EQ(d.getEngineCode(), -1);
+    EXPECT_EQ(d.queryCode(), -1);
+    EXPECT_EQ(d.reserved21(), 3);
+    EXPECT_EQ(d.reserved22(), 3);
+    EXPECT_EQ(d.reserved14(), 1);
+    EXPECT_EQ(d.reserved37(), 1);
+    EXPECT_EQ(d.reserved42(0, &number), 1);
+    number = -1;
+    EXPECT_EQ(d.reserved42(0, &number), 1);
+    for (int answer : {d.reserved4(), d.reserved5(), d.reserved6(), d.reserved8(), d.reserved11(), d.reserved13(),
+                       d.reserved27(), d.reserved28(), d.reserved33(), d.reserved34(), d.reserved36(), d.reserved39(),
+                       d.reserved40(), d.reserved43(), d.reserved44(), d.reserved45(0, 0, nullptr), d.reserved46(),
+                       d.reserved47(), d.reserved48(), d.reserved52(), d.reserved54(), d.reserved56()})
+        EXPECT_EQ(answer, 0);
+    EXPECT_EQ(d.getDriverNumber(), 8.0f);
+
+    DriverOptions a = filled(0x5A);
+    DriverOptions b = a;
+    EXPECT_EQ(d.optionsDiffer(&a, &b), 0);
+    b.reserved[246] ^= 1;   // byte 255
+    EXPECT_EQ(d.optionsDiffer(&a, &b), 1);
+
+    MediaList list(2);
+    d.reservedList29(&list);
+    EXPECT_TRUE(list.empty());
+}
+
 TEST_F(DriverFront, OpenJobWithoutPortFailsAndKeepsTheRecordUntilReplaced) {
     JobRequest request{};
     EXPECT_EQ(driver.openJob(&request, nullptr), 0);
