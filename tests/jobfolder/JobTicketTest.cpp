@@ -101,6 +101,10 @@ TEST(TicketTokens, CoverageIsPercentOfThePageArea) {
     // An empty page (or a 32-bit area that wraps to 0) gives no division by zero.
     f.ticket.SetCoverageTokens("job_7", ink, 65536, 65536);
     EXPECT_EQ(f.token("RV_ALL_COVERAGE"), "0.000000");
+    // A long page past 2^31 pixels still has a positive area.
+    const double half[4] = {0.0, 0.0, 0.0, 65536.0 * 20000};
+    f.ticket.SetCoverageTokens("job_7", half, 65536, 40000);
+    EXPECT_EQ(f.token("RV_BLACK_COVERAGE"), "50.000000");
 }
 
 TEST(FillTemplate, ReplacesOnlyTheFirstOccurrenceInKeyOrder) {

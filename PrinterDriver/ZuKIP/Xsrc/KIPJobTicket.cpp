@@ -87,7 +87,8 @@ void KIPJobTicket::SetStartTokens(const AString& jobName, const AString& jobText
 
 void KIPJobTicket::SetCoverageTokens(const AString& folderName, const double inkCounters[4], uint32_t outputWidth,
                                      uint32_t outputHeight) {
-    // The page area is a 32-bit product, as the engine has always counted it.
+    // The page area is a 32-bit product, as the engine has always counted it;
+    // unsigned, so that pages of 2^31 to 2^32 pixels do not get negative coverage.
     const uint32_t area = outputWidth * outputHeight;
     const char* const names[4] = {"RV_CYAN_COVERAGE", "RV_MAGENTA_COVERAGE", "RV_YELLOW_COVERAGE",
                                   "RV_BLACK_COVERAGE"};

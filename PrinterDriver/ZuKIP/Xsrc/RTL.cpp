@@ -427,6 +427,9 @@ int RTL::WriteLine(int plane, int line, const uint8_t* data) {
     const auto width = static_cast<uint64_t>(std::max(t.outputWidth, 0));
     const auto bytes = static_cast<uint32_t>((bits * width + 7) / 8);
     const AString& name = t.planes[plane]->GetInternalName();
+    // Ink goes to the plane's own colorant, not to entry `plane` of the colour
+    // mode's list: the two differ when the image's planes come in another
+    // order than the list, and the ticket must credit the ink actually printed.
     if (colorants.count > 0) inkCounter.Count(KIPInkCounter::InkOf(name), data, bytes, bits);
     if (driverJob->colorMode == kOrangeMode && plane == kOrangeModeSparePlane) return 1;
     if (combinedMode) return writeCombinedLine(plane, line, data, bytes);
