@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -291,6 +292,18 @@ TEST_F(PageEngine, DeviceResolutionBelowTheJobNeverScales) {
     EXPECT_GT(runToEnd(), 0);
     EXPECT_EQ(engine->trackRecord().xFactor, 1);
     EXPECT_EQ(engine->trackRecord().outputHeight, 2);
+}
+
+TEST_F(PageEngine, ResolutionsNoIntHoldsNeverScaleAndRoundToZero) {
+    engine->deviceX = engine->deviceY = 720;
+    for (float dpi : {1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN()}) {
+        job.request.portCode = 256;
+        ASSERT_EQ(open({{8, 2, {{"Cyan", 1}}}}, dpi), 1) << dpi;
+        EXPECT_EQ(engine->trackRecord().outputXResolution, 0) << dpi;
+        EXPECT_GT(runToEnd(), 0) << dpi;
+        EXPECT_EQ(engine->trackRecord().xFactor, 1) << dpi;
+        EXPECT_EQ(engine->trackRecord().outputWidth, 8) << dpi;
+    }
 }
 
 TEST_F(PageEngine, MixedDepthsSizeLinesAtTheDeepestPlane) {

@@ -216,8 +216,8 @@ void APageBaseRTL::applyDeviceResolution() {
     JobTrackRecord& t = *track;
     int deviceX = 0, deviceY = 0;
     GetDeviceResolution(&deviceX, &deviceY);
-    const int jobX = static_cast<int>(settings->xResolution + 0.5);
-    const int jobY = static_cast<int>(settings->yResolution + 0.5);
+    const int jobX = JobTrackRecord::RoundedResolution(settings->xResolution);
+    const int jobY = JobTrackRecord::RoundedResolution(settings->yResolution);
     if (jobX > 0 && deviceX > jobX) {
         t.xFactor = deviceX / jobX;
         t.outputXResolution = deviceX;

@@ -18,6 +18,10 @@ public:
     JobTrackRecord(const JobTrackRecord&) = delete;
     JobTrackRecord& operator=(const JobTrackRecord&) = delete;
 
+    // A resolution in dpi rounded to a whole number (add 0.5, truncate); 0 when it is
+    // not a number or no positive int32 holds it.
+    static int RoundedResolution(double resolution);
+
     // Destroys the job's colorant objects, last first, and empties the list.
     void ClearColorants();
 
