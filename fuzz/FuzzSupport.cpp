@@ -50,6 +50,14 @@ std::string WriteFuzzFile(const std::string& relative, const std::string& text) 
     return WriteFuzzFile(relative, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
+void WriteFuzzDescription(const uint8_t* data, size_t size) {
+    static const bool indexWritten = !WriteFuzzFile("OutputDrivers/ZuKIPDes.xml",
+        std::string("<ZuKIPDescriptions><Printer Name=\"") + kFuzzModel +
+            "\" XMLFile=\"Fuzz.xml\"/></ZuKIPDescriptions>").empty();
+    (void)indexWritten;
+    WriteFuzzFile("OutputDrivers/Fuzz.xml", data, size);
+}
+
 void FuzzFail(const char* what) {
     std::fprintf(stderr, "fuzz target: %s\n", what);
     std::abort();

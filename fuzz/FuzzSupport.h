@@ -16,5 +16,10 @@ const std::string& FuzzBaseFolder();
 std::string WriteFuzzFile(const std::string& relative, const uint8_t* data, size_t size);
 std::string WriteFuzzFile(const std::string& relative, const std::string& text);
 
+// The model name the fuzzed description file is indexed under.
+constexpr char kFuzzModel[] = "KIP 700m";
+// Writes the input as the description file of kFuzzModel (and, once, the index naming it).
+void WriteFuzzDescription(const uint8_t* data, size_t size);
+
 // Stops the run with a message: a property the code promises does not hold.
 [[noreturn]] void FuzzFail(const char* what);

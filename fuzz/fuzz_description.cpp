@@ -8,7 +8,6 @@
 #include <cstring>
 
 namespace {
-constexpr char kModel[] = "KIP 700m";
 constexpr size_t kWalk = 3;            // entries of each list the walk descends into
 constexpr int kColorModeIds = 6;       // colour-mode ids asked for (plus one negative)
 
@@ -67,12 +66,12 @@ void queryColorants(CDynamic& model) {
 void walkResolutions(CDynamic& model, const MediaEntry& media, const MediaEntry& printMode) {
     ResolutionList resolutions;
     int defaultPosition = -1;
-    model.getResolutionList(kModel, &media, &printMode, &resolutions, &defaultPosition);
+    model.getResolutionList(kFuzzModel, &media, &printMode, &resolutions, &defaultPosition);
     for (size_t i = 0; i < resolutions.size() && i < kWalk; ++i) {
         requireTerminated(resolutions[i].displayName, sizeof resolutions[i].displayName,
                           "resolution name not terminated");
         PrinterSetup setup;
-        std::strcpy(setup.modelName, kModel);
+        std::strcpy(setup.modelName, kFuzzModel);
         setup.mediaId = media.id;
         setup.printModeId = static_cast<uint32_t>(printMode.id);
         setup.resolutionId = resolutions[i].id;
@@ -85,26 +84,23 @@ void walkResolutions(CDynamic& model, const MediaEntry& media, const MediaEntry&
 void walkMedia(CDynamic& model) {
     MediaList media;
     int defaultMedia = -1;
-    model.getMediaList(kModel, &media, &defaultMedia);
+    model.getMediaList(kFuzzModel, &media, &defaultMedia);
     for (size_t i = 0; i < media.size() && i < kWalk; ++i) {
         requireTerminated(media[i].displayName, sizeof media[i].displayName, "media name not terminated");
         requireTerminated(media[i].internalName, sizeof media[i].internalName, "media name not terminated");
         MediaList printModes;
         int defaultPosition = -1;
-        model.getPrintModeList(kModel, &media[i], &printModes, &defaultPosition);
+        model.getPrintModeList(kFuzzModel, &media[i], &printModes, &defaultPosition);
         for (size_t j = 0; j < printModes.size() && j < kWalk; ++j) walkResolutions(model, media[i], printModes[j]);
     }
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool indexWritten = !WriteFuzzFile("OutputDrivers/ZuKIPDes.xml",
-        "<ZuKIPDescriptions><Printer Name=\"KIP 700m\" XMLFile=\"Fuzz.xml\"/></ZuKIPDescriptions>").empty();
-    (void)indexWritten;
-    WriteFuzzFile("OutputDrivers/Fuzz.xml", data, size);
+    WriteFuzzDescription(data, size);
     MessageBoxCapture boxes;
     CDynamic model;
-    if (!model.loadDescription(kModel)) return 0;
+    if (!model.loadDescription(kFuzzModel)) return 0;
     walkMedia(model);
     queryColorants(model);
     for (const char* list : {"BaseMedia", "BasePrintMode", "BaseResolution", "BaseColor", "BaseColorMode", "Other"})

@@ -9,13 +9,10 @@
 #include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool indexWritten = !WriteFuzzFile("OutputDrivers/ZuKIPDes.xml",
-        "<ZuKIPDescriptions><Printer Name=\"KIP 700m\" XMLFile=\"Fuzz.xml\"/></ZuKIPDescriptions>").empty();
-    (void)indexWritten;
-    WriteFuzzFile("OutputDrivers/Fuzz.xml", data, size);
+    WriteFuzzDescription(data, size);
     MessageBoxCapture boxes;
     PrinterSetup setup;
-    std::strcpy(setup.modelName, "KIP 700m");
+    std::strcpy(setup.modelName, kFuzzModel);
     KIPModelSettings settings;
     const int first = settings.LoadModelSettings(&setup);
     if (settings.LoadModelSettings(&setup) != first) FuzzFail("second load of the same file answered differently");

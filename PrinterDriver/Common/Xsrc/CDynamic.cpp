@@ -94,6 +94,15 @@ void copyListName(char (&field)[256], const char* text) {
     std::memcpy(field, text, strnlen(text, kListNameLength));
 }
 
+// One entry of a media or print-mode list.
+MediaEntry listEntry(uint32_t id, const char* displayName, const char* internalName) {
+    MediaEntry entry{};
+    entry.id = static_cast<int32_t>(id);
+    copyListName(entry.displayName, displayName);
+    copyListName(entry.internalName, internalName);
+    return entry;
+}
+
 // A colorant's display colour (0x00BBGGRR): "#r,g,b" names give their numbers,
 // a missing or non-numeric component stays 255; other names are the host's colours.
 uint32_t displayColor(const char* name) {
@@ -411,11 +420,7 @@ int CDynamic::getMediaList(const char* modelName, MediaList* list, int* defaultM
     AXMLTreeNode control;
     if (!tree.getChild("Control_Definition", rootNode, control)) return 0;
     forEachKnownChild(tree, control, "Media", mediaIds, [&](int, int k) {
-        MediaEntry entry{};
-        entry.id = static_cast<int32_t>(mediaIds[k]);
-        copyListName(entry.displayName, mediaDisplayNames[k]);
-        copyListName(entry.internalName, mediaInternalNames[k]);
-        list->push_back(entry);
+        list->push_back(listEntry(mediaIds[k], mediaDisplayNames[k], mediaInternalNames[k]));
     });
     return 1;
 }
@@ -433,11 +438,7 @@ int CDynamic::getPrintModeList(const char* modelName, const MediaEntry* media, M
         // The default is a position among all of the medium's children, as the host expects.
         if (hasDefault && defaultPosition && printModeIds[k] == static_cast<uint32_t>(defaultId))
             *defaultPosition = position;
-        MediaEntry entry{};
-        entry.id = static_cast<int32_t>(printModeIds[k]);
-        copyListName(entry.displayName, printModeDisplayNames[k]);
-        copyListName(entry.internalName, printModeInternalNames[k]);
-        list->push_back(entry);
+        list->push_back(listEntry(printModeIds[k], printModeDisplayNames[k], printModeInternalNames[k]));
     });
     return 1;
 }
