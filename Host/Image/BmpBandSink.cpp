@@ -36,35 +36,35 @@ std::uint32_t pixelsPerMetre(double dpi) {
 }
 }  // namespace
 
-BmpBandSink::BmpBandSink(const ImageSpec& spec, std::size_t rowBytes) : path_(spec.path), rowBytes_(rowBytes) {}
+BmpBandSink::BmpBandSink(const ImageLayout& layout, std::size_t rowBytes) : path_(layout.path), rowBytes_(rowBytes) {}
 
 BmpBandSink::~BmpBandSink() {
     if (file_) std::fclose(file_);
 }
 
-std::unique_ptr<BmpBandSink> BmpBandSink::open(const ImageSpec& spec) {
-    const std::uint64_t rowBytes = (std::uint64_t{spec.width} * spec.bitsPerPixel + 31) / 32 * 4;
-    const std::uint64_t imageBytes = rowBytes * spec.height;
+std::unique_ptr<BmpBandSink> BmpBandSink::open(const ImageLayout& layout) {
+    const std::uint64_t rowBytes = (std::uint64_t{layout.width} * layout.bitsPerPixel + 31) / 32 * 4;
+    const std::uint64_t imageBytes = rowBytes * layout.height;
     const std::uint64_t limit = std::numeric_limits<std::uint32_t>::max() - 2048;
-    if (spec.width > std::uint32_t(std::numeric_limits<std::int32_t>::max()) ||
-        spec.height > std::uint32_t(std::numeric_limits<std::int32_t>::max()) || imageBytes > limit) {
-        RV_LOG(kLogSource)("%s: %u x %u pixels do not fit a BMP file", spec.path, spec.width, spec.height);
+    if (layout.width > std::uint32_t(std::numeric_limits<std::int32_t>::max()) ||
+        layout.height > std::uint32_t(std::numeric_limits<std::int32_t>::max()) || imageBytes > limit) {
+        RV_LOG(kLogSource)("%s: %u x %u pixels do not fit a BMP file", layout.path, layout.width, layout.height);
         return nullptr;
     }
-    std::unique_ptr<BmpBandSink> sink(new BmpBandSink(spec, static_cast<std::size_t>(rowBytes)));
-    sink->file_ = std::fopen(spec.path, "wb");
-    if (!sink->file_ || !sink->writeHeaders(spec)) {
-        RV_LOG(kLogSource)("Cannot create BMP file %s", spec.path);
-        if (sink->file_) std::remove(spec.path);
+    std::unique_ptr<BmpBandSink> sink(new BmpBandSink(layout, static_cast<std::size_t>(rowBytes)));
+    sink->file_ = std::fopen(layout.path, "wb");
+    if (!sink->file_ || !sink->writeHeaders(layout)) {
+        RV_LOG(kLogSource)("Cannot create BMP file %s", layout.path);
+        if (sink->file_) std::remove(layout.path);
         return nullptr;
     }
     return sink;
 }
 
-bool BmpBandSink::writeHeaders(const ImageSpec& spec) {
-    const std::uint32_t colours = paletteEntries(spec.bitsPerPixel);
+bool BmpBandSink::writeHeaders(const ImageLayout& layout) {
+    const std::uint32_t colours = paletteEntries(layout.bitsPerPixel);
     const std::uint32_t dataOffset = kFileHeaderBytes + kInfoHeaderBytes + 4 * colours;
-    const auto imageBytes = static_cast<std::uint32_t>(rowBytes_ * spec.height);
+    const auto imageBytes = static_cast<std::uint32_t>(rowBytes_ * layout.height);
     std::vector<unsigned char> head;
     head.reserve(dataOffset);
     head.push_back('B');
@@ -73,14 +73,14 @@ bool BmpBandSink::writeHeaders(const ImageSpec& spec) {
     put32(head, 0);   // two reserved 16-bit fields
     put32(head, dataOffset);
     put32(head, kInfoHeaderBytes);
-    put32(head, spec.width);
-    put32(head, spec.height);   // positive: bottom-up
+    put32(head, layout.width);
+    put32(head, layout.height);   // positive: bottom-up
     put16(head, 1);             // planes
-    put16(head, static_cast<std::uint32_t>(spec.bitsPerPixel));
+    put16(head, static_cast<std::uint32_t>(layout.bitsPerPixel));
     put32(head, 0);             // BI_RGB
     put32(head, imageBytes);
-    put32(head, pixelsPerMetre(spec.xResolution));
-    put32(head, pixelsPerMetre(spec.yResolution));
+    put32(head, pixelsPerMetre(layout.xResolution));
+    put32(head, pixelsPerMetre(layout.yResolution));
     put32(head, colours);
     put32(head, 0);             // all colours important
     for (std::uint32_t i = 0; i < colours; ++i) {

@@ -20,7 +20,7 @@
 class BmpBandSink final : public ImageBandSink {
 public:
     // Creates the file and writes headers and palette; null (logged, no file left behind) when it cannot.
-    static std::unique_ptr<BmpBandSink> open(const ImageSpec& spec);
+    static std::unique_ptr<BmpBandSink> open(const ImageLayout& layout);
     ~BmpBandSink() override;   // closes the file if finish() was not called
 
     BmpBandSink(const BmpBandSink&) = delete;
@@ -31,8 +31,8 @@ public:
     bool finish() override;
 
 private:
-    BmpBandSink(const ImageSpec& spec, std::size_t rowBytes);
-    bool writeHeaders(const ImageSpec& spec);
+    BmpBandSink(const ImageLayout& layout, std::size_t rowBytes);
+    bool writeHeaders(const ImageLayout& layout);
 
     std::string path_;
     std::size_t rowBytes_;

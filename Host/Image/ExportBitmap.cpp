@@ -37,16 +37,16 @@ bool supportedDepth(int bitsPerPixel) {
     return bitsPerPixel == 1 || bitsPerPixel == 2 || bitsPerPixel == 8 || bitsPerPixel == 32;
 }
 
-std::unique_ptr<ImageBandSink> openSink(const ImageSpec& spec) {
-    if (!supportedDepth(spec.bitsPerPixel) || spec.width == 0 ||
-        (std::uint64_t{spec.width} * spec.bitsPerPixel + 7) / 8 > kMaxRowBytes) {
-        RV_LOG(kLogSource)("%s: cannot write %u pixels of %d bits per row", spec.path, spec.width, spec.bitsPerPixel);
+std::unique_ptr<ImageBandSink> openSink(const ImageLayout& layout) {
+    if (!supportedDepth(layout.bitsPerPixel) || layout.width == 0 ||
+        (std::uint64_t{layout.width} * layout.bitsPerPixel + 7) / 8 > kMaxRowBytes) {
+        RV_LOG(kLogSource)("%s: cannot write %u pixels of %d bits per row", layout.path, layout.width, layout.bitsPerPixel);
         return nullptr;
     }
-    const std::string extension = lowerExtension(spec.path);
-    if (extension == ".tif") return TiffBandSink::open(spec);
-    if (extension == ".bmp") return BmpBandSink::open(spec);
-    RV_LOG(kLogSource)("%s: unknown image file type (expected .tif or .bmp)", spec.path);
+    const std::string extension = lowerExtension(layout.path);
+    if (extension == ".tif") return TiffBandSink::open(layout);
+    if (extension == ".bmp") return BmpBandSink::open(layout);
+    RV_LOG(kLogSource)("%s: unknown image file type (expected .tif or .bmp)", layout.path);
     return nullptr;
 }
 }  // namespace
@@ -60,9 +60,9 @@ ExportBitmap::ExportBitmap(const char* path, std::uint32_t width, std::uint32_t 
         RV_LOG(kLogSource)("No image file name");
         return;
     }
-    const ImageSpec spec{path, width, height, xResolution, yResolution, bitsPerPixel,
+    const ImageLayout layout{path, width, height, xResolution, yResolution, bitsPerPixel,
                          tagListText(tagList, tagListLength)};
-    sink_ = openSink(spec);
+    sink_ = openSink(layout);
     if (sink_) row_.assign(sink_->rowBytes(), 0);
 }
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 // What the caller asked for; the sink decides how its format stores it.
-struct ImageSpec {
+struct ImageLayout {
     const char* path = nullptr;
     std::uint32_t width = 0;
     std::uint32_t height = 0;

@@ -77,17 +77,17 @@ int TiffBandSink::logMessage(TIFF*, void* sink, const char* module, const char* 
     return 1;   // handled: the process-wide handlers stay out of it
 }
 
-TiffBandSink::TiffBandSink(const ImageSpec& spec) : path_(spec.path) {}
+TiffBandSink::TiffBandSink(const ImageLayout& layout) : path_(layout.path) {}
 
 TiffBandSink::~TiffBandSink() { close(); }
 
-std::unique_ptr<TiffBandSink> TiffBandSink::open(const ImageSpec& spec) {
-    std::unique_ptr<TiffBandSink> sink(new TiffBandSink(spec));
+std::unique_ptr<TiffBandSink> TiffBandSink::open(const ImageLayout& layout) {
+    std::unique_ptr<TiffBandSink> sink(new TiffBandSink(layout));
     if (!sink->create()) return nullptr;
-    if (!sink->describe(spec)) {
+    if (!sink->describe(layout)) {
         // A half-described file is of no use to anyone.
         sink->close();
-        std::remove(spec.path);
+        std::remove(layout.path);
         return nullptr;
     }
     return sink;
@@ -104,26 +104,26 @@ bool TiffBandSink::create() {
     return tif_ != nullptr;
 }
 
-bool TiffBandSink::describe(const ImageSpec& spec) {
-    const bool cmyk = spec.bitsPerPixel == 32;
-    const std::uint16_t bitsPerSample = cmyk ? 8 : static_cast<std::uint16_t>(spec.bitsPerPixel);
-    bool ok = TIFFSetField(tif_, TIFFTAG_IMAGEWIDTH, spec.width) &&
-              TIFFSetField(tif_, TIFFTAG_IMAGELENGTH, spec.height) &&
+bool TiffBandSink::describe(const ImageLayout& layout) {
+    const bool cmyk = layout.bitsPerPixel == 32;
+    const std::uint16_t bitsPerSample = cmyk ? 8 : static_cast<std::uint16_t>(layout.bitsPerPixel);
+    bool ok = TIFFSetField(tif_, TIFFTAG_IMAGEWIDTH, layout.width) &&
+              TIFFSetField(tif_, TIFFTAG_IMAGELENGTH, layout.height) &&
               TIFFSetField(tif_, TIFFTAG_BITSPERSAMPLE, bitsPerSample) &&
               TIFFSetField(tif_, TIFFTAG_SAMPLESPERPIXEL, cmyk ? 4 : 1) &&
               TIFFSetField(tif_, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
               TIFFSetField(tif_, TIFFTAG_PHOTOMETRIC, cmyk ? PHOTOMETRIC_SEPARATED : PHOTOMETRIC_MINISWHITE) &&
               TIFFSetField(tif_, TIFFTAG_COMPRESSION, COMPRESSION_PACKBITS) &&
-              (spec.height == 0 || TIFFSetField(tif_, TIFFTAG_ROWSPERSTRIP, spec.height));
+              (layout.height == 0 || TIFFSetField(tif_, TIFFTAG_ROWSPERSTRIP, layout.height));
     if (ok && cmyk) ok = TIFFSetField(tif_, TIFFTAG_INKSET, INKSET_CMYK);
-    if (ok && validResolution(spec.xResolution) && validResolution(spec.yResolution)) {
-        ok = TIFFSetField(tif_, TIFFTAG_XRESOLUTION, spec.xResolution) &&
-             TIFFSetField(tif_, TIFFTAG_YRESOLUTION, spec.yResolution) &&
+    if (ok && validResolution(layout.xResolution) && validResolution(layout.yResolution)) {
+        ok = TIFFSetField(tif_, TIFFTAG_XRESOLUTION, layout.xResolution) &&
+             TIFFSetField(tif_, TIFFTAG_YRESOLUTION, layout.yResolution) &&
              TIFFSetField(tif_, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     } else if (ok) {
-        RV_LOG(kLogSource)("%s: resolution %g x %g ignored", path_.c_str(), spec.xResolution, spec.yResolution);
+        RV_LOG(kLogSource)("%s: resolution %g x %g ignored", path_.c_str(), layout.xResolution, layout.yResolution);
     }
-    if (ok) applyTagList(spec.tagList);
+    if (ok) applyTagList(layout.tagList);
     ok = ok && TIFFWriteBufferSetup(tif_, nullptr, kEncodeBufferBytes);
     rowBytes_ = ok ? static_cast<std::size_t>(TIFFScanlineSize(tif_)) : 0;
     if (!ok) RV_LOG(kLogSource)("Cannot describe TIFF file %s", path_.c_str());

@@ -14,7 +14,7 @@ struct tiff;
 class TiffBandSink final : public ImageBandSink {
 public:
     // Creates the file and writes its header; null (logged, no file left behind) when it cannot.
-    static std::unique_ptr<TiffBandSink> open(const ImageSpec& spec);
+    static std::unique_ptr<TiffBandSink> open(const ImageLayout& layout);
     ~TiffBandSink() override;   // closes the file if finish() was not called
 
     TiffBandSink(const TiffBandSink&) = delete;
@@ -28,9 +28,9 @@ public:
     static int logMessage(tiff* tif, void* sink, const char* module, const char* format, va_list args);
 
 private:
-    explicit TiffBandSink(const ImageSpec& spec);
+    explicit TiffBandSink(const ImageLayout& layout);
     bool create();
-    bool describe(const ImageSpec& spec);
+    bool describe(const ImageLayout& layout);
     void applyTagList(std::string_view tagList);
     void close();
 

@@ -86,18 +86,18 @@ TEST(PageInput, ArgumentsNameImagesOrSeparations) {
 }
 
 TEST(CommandLine, OptionFormsAndMistakes) {
-    const std::vector<OptionSpec> specs = {{"output", 'o', true}, {"flag", 0, false}, {"option", 'O', true, true}};
-    const CommandLine cl({"-o", "a", "--option=x=1", "-O", "y=2", "--flag", "p1", "--", "--p2"}, specs);
+    const std::vector<OptionDef> options = {{"output", 'o', true}, {"flag", 0, false}, {"option", 'O', true, true}};
+    const CommandLine cl({"-o", "a", "--option=x=1", "-O", "y=2", "--flag", "p1", "--", "--p2"}, options);
     EXPECT_EQ(cl.value("output"), "a");
     EXPECT_TRUE(cl.has("flag"));
     EXPECT_EQ(cl.values("option"), (std::vector<std::string>{"x=1", "y=2"}));
     EXPECT_EQ(cl.positionals(), (std::vector<std::string>{"p1", "--p2"}));
     EXPECT_FALSE(cl.wantsHelp());
-    EXPECT_TRUE(CommandLine({"-h"}, specs).wantsHelp());
-    EXPECT_THROW(CommandLine({"--output"}, specs), UsageError);
-    EXPECT_THROW(CommandLine({"-o", "a", "--output=b"}, specs), UsageError);
-    EXPECT_THROW(CommandLine({"--flag=1"}, specs), UsageError);
-    EXPECT_THROW(CommandLine({"-x"}, specs), UsageError);
+    EXPECT_TRUE(CommandLine({"-h"}, options).wantsHelp());
+    EXPECT_THROW(CommandLine({"--output"}, options), UsageError);
+    EXPECT_THROW(CommandLine({"-o", "a", "--output=b"}, options), UsageError);
+    EXPECT_THROW(CommandLine({"--flag=1"}, options), UsageError);
+    EXPECT_THROW(CommandLine({"-x"}, options), UsageError);
     EXPECT_THROW(parseNumber("12x", "n", 0, 100), UsageError);
     EXPECT_THROW(parseNumber("101", "n", 0, 100), UsageError);
     EXPECT_EQ(parseNumber("-3", "n", -5, 5), -3);

@@ -37,8 +37,8 @@ protected:
     // The page table record of the first page's image: after the page record and its plane records.
     size_t FirstImageRecord() const {
         size_t at = Dir() + 16;
-        const std::vector<PageSpec> job = SmallJob();
-        for (const PlaneSpec& plane : job[0].planes) at += 4 + plane.name.size() + plane.internalName.size();
+        const std::vector<TestPage> job = SmallJob();
+        for (const TestPlane& plane : job[0].planes) at += 4 + plane.name.size() + plane.internalName.size();
         return at;
     }
     // The pages as the library reads them from the good file.

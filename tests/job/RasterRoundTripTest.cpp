@@ -53,7 +53,7 @@ TEST(PackBits, RefusesMalformedInput) {
 TEST(RasterRoundTrip, MixedDepthsReadBackInBothLineOrders) {
     TempBaseFolder base;
     const fs::path path = base.temp() / "job.zrs";
-    const std::vector<PageSpec> pages = {{{45, 9}, {{"Cyan", "cyan", 1}, {"Light Black", "lk", 2}, {"Black", "black", 8}}, {}}};
+    const std::vector<TestPage> pages = {{{45, 9}, {{"Cyan", "cyan", 1}, {"Light Black", "lk", 2}, {"Black", "black", 8}}, {}}};
     for (bool interleaved : {false, true}) {
         WritePatternJob(path, pages, interleaved);
         ZUJob job;
@@ -75,7 +75,7 @@ TEST(RasterRoundTrip, MixedDepthsReadBackInBothLineOrders) {
 TEST(RasterRoundTrip, OneRowOneColumnAndLongRuns) {
     TempBaseFolder base;
     const fs::path path = base.temp() / "edge.zrs";
-    const std::vector<PageSpec> pages = {
+    const std::vector<TestPage> pages = {
         {{1, 1}, {{"K", "K", 1}}, {}},
         {{1, 300}, {{"K", "K", 2}, {"C", "C", 8}}, {}},
         {{1000, 1}, {{"K", "K", 8}}, {}},
@@ -105,7 +105,7 @@ TEST(RasterRoundTrip, OneRowOneColumnAndLongRuns) {
 TEST(RasterRoundTrip, MultiPageJobWithTileGroup) {
     TempBaseFolder base;
     const fs::path path = base.temp() / "tiles.zrs";
-    std::vector<PageSpec> pages = SmallJob();
+    std::vector<TestPage> pages = SmallJob();
     pages.push_back({{64, 2}, {{"Black", "K", 1}}, {}});
     WritePatternJob(path, pages);
     ZUJob job;

@@ -25,8 +25,8 @@ std::vector<AImage*> Images(AImage* page) {
     return {page};
 }
 
-std::vector<ImageSpec> ImagesOf(const PageSpec& page) {
-    return page.tiles.empty() ? std::vector<ImageSpec>{page.size} : page.tiles;
+std::vector<TestImageSize> ImagesOf(const TestPage& page) {
+    return page.tiles.empty() ? std::vector<TestImageSize>{page.size} : page.tiles;
 }
 
 unsigned PadBits(int depth, int width) {
@@ -60,17 +60,17 @@ std::vector<uint8_t> PatternLine(int image, int plane, int line, size_t bytes) {
     return data;
 }
 
-void WritePatternJob(const std::filesystem::path& path, const std::vector<PageSpec>& pages, bool interleaved) {
+void WritePatternJob(const std::filesystem::path& path, const std::vector<TestPage>& pages, bool interleaved) {
     ZURasterWriter w;
     ASSERT_TRUE(w.Create(path.c_str())) << w.GetError().c_str();
     for (size_t p = 0; p < pages.size(); ++p) {
-        const PageSpec& page = pages[p];
+        const TestPage& page = pages[p];
         const bool tiled = !page.tiles.empty();
         ASSERT_TRUE(tiled ? w.BeginTiledPage(page.size.width, page.size.height)
                           : w.BeginPage(page.size.width, page.size.height));
-        for (const PlaneSpec& plane : page.planes)
+        for (const TestPlane& plane : page.planes)
             ASSERT_TRUE(w.AddPlane(plane.name.c_str(), plane.internalName.c_str(), plane.depth));
-        const std::vector<ImageSpec> images = ImagesOf(page);
+        const std::vector<TestImageSize> images = ImagesOf(page);
         for (size_t t = 0; t < images.size(); ++t) {
             if (tiled) {
                 ASSERT_TRUE(w.BeginTile(images[t].width, images[t].height));
@@ -93,28 +93,28 @@ void WritePatternJob(const std::filesystem::path& path, const std::vector<PageSp
     ASSERT_TRUE(w.Finish()) << w.GetError().c_str();
 }
 
-std::vector<PageSpec> SmallJob() {
+std::vector<TestPage> SmallJob() {
     return {
         {{21, 5}, {{"Cyan", "C", 2}, {"Black", "K", 8}, {"Gloss", "G", 1}}, {}},
         {{30, 7}, {{"Magenta", "M", 8}, {"Yellow", "Y", 1}}, {{13, 4}, {17, 3}}},
     };
 }
 
-bool JobMatchesPattern(ZUJob& job, const std::vector<PageSpec>& pages, bool lineMajor) {
+bool JobMatchesPattern(ZUJob& job, const std::vector<TestPage>& pages, bool lineMajor) {
     if (job.GetPageCount() != int(pages.size())) return false;
     std::vector<uint8_t> buffer(1 << 20);
     for (size_t p = 0; p < pages.size(); ++p) {
         const std::vector<AImage*> images = Images(job.GetImage(int(p)));
-        const std::vector<ImageSpec> specs = ImagesOf(pages[p]);
-        if (images.size() != specs.size()) return false;
+        const std::vector<TestImageSize> sizes = ImagesOf(pages[p]);
+        if (images.size() != sizes.size()) return false;
         const int planes = int(pages[p].planes.size());
         for (size_t t = 0; t < images.size(); ++t) {
-            const int lines = specs[t].height;
+            const int lines = sizes[t].height;
             for (int k = 0; k < planes * lines; ++k) {
                 const int plane = lineMajor ? k % planes : k / lines;
                 const int line = lineMajor ? k / planes : k % lines;
                 const std::vector<uint8_t> expected = StoredLine(int(p) * 1000 + int(t), plane, line,
-                                                                 pages[p].planes[size_t(plane)].depth, specs[t].width);
+                                                                 pages[p].planes[size_t(plane)].depth, sizes[t].width);
                 if (images[t]->ReadLine(plane, line, buffer.data(), expected.size()) != 1 ||
                     !std::equal(expected.begin(), expected.end(), buffer.begin()))
                     return false;

@@ -10,22 +10,22 @@
 #include <string>
 #include <vector>
 
-struct PlaneSpec {
+struct TestPlane {
     std::string name;
     std::string internalName;
     int depth;
 };
 
-struct ImageSpec {
+struct TestImageSize {
     int width;
     int height;
 };
 
 // A page: one image, or tiles when `tiles` is not empty (then width and height are the page's).
-struct PageSpec {
-    ImageSpec size;
-    std::vector<PlaneSpec> planes;
-    std::vector<ImageSpec> tiles;
+struct TestPage {
+    TestImageSize size;
+    std::vector<TestPlane> planes;
+    std::vector<TestImageSize> tiles;
 };
 
 // The bytes of line `line` of plane `plane` of image `image` (page * 1000 + tile).
@@ -34,14 +34,14 @@ size_t LineBytes(int depth, int width);
 
 // Writes the pages with the pattern, plane after plane (or every plane per line
 // when `interleaved`); fails the test on any writer error.
-void WritePatternJob(const std::filesystem::path& path, const std::vector<PageSpec>& pages, bool interleaved = false);
+void WritePatternJob(const std::filesystem::path& path, const std::vector<TestPage>& pages, bool interleaved = false);
 // A small job: a 2-bit/8-bit/1-bit page of 21 x 5 and a tiled page of two tiles.
-std::vector<PageSpec> SmallJob();
+std::vector<TestPage> SmallJob();
 
 // Reads every line of every image of a loaded, opened job; true when each
 // line reads and matches the pattern. With `lineMajor`, reads every plane
 // in turn for each line, else all lines of one plane after the other.
-bool JobMatchesPattern(ZUJob& job, const std::vector<PageSpec>& pages, bool lineMajor = false);
+bool JobMatchesPattern(ZUJob& job, const std::vector<TestPage>& pages, bool lineMajor = false);
 // Reads every line of every image; the number of lines that read (content unchecked).
 int ReadEveryLine(ZUJob& job);
 

@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 
-CommandLine::CommandLine(const std::vector<std::string>& args, std::vector<OptionSpec> specs)
-    : specs_(std::move(specs)) {
+CommandLine::CommandLine(const std::vector<std::string>& args, std::vector<OptionDef> options)
+    : options_(std::move(options)) {
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -25,7 +25,7 @@ CommandLine::CommandLine(const std::vector<std::string>& args, std::vector<Optio
         const bool isLong = arg[1] == '-';
         std::string inlineValue;
         bool hasInlineValue = false;
-        const OptionSpec* spec = nullptr;
+        const OptionDef* option = nullptr;
         if (isLong) {
             std::string name = arg.substr(2);
             const size_t eq = name.find('=');
@@ -34,39 +34,39 @@ CommandLine::CommandLine(const std::vector<std::string>& args, std::vector<Optio
                 hasInlineValue = true;
                 name.resize(eq);
             }
-            spec = find(name);
+            option = find(name);
         } else if (arg.size() == 2) {
-            spec = find(arg[1]);
+            option = find(arg[1]);
         }
-        if (!spec) throw UsageError("unknown option " + arg + " (see --help)");
-        if (!spec->takesValue) {
-            if (hasInlineValue) throw UsageError("option --" + spec->name + " takes no value");
-            store(*spec, "");
+        if (!option) throw UsageError("unknown option " + arg + " (see --help)");
+        if (!option->takesValue) {
+            if (hasInlineValue) throw UsageError("option --" + option->name + " takes no value");
+            store(*option, "");
             continue;
         }
         if (!hasInlineValue) {
             if (i + 1 >= args.size()) throw UsageError("option " + arg + " needs a value");
             inlineValue = args[++i];
         }
-        store(*spec, inlineValue);
+        store(*option, inlineValue);
     }
 }
 
-const OptionSpec* CommandLine::find(const std::string& longName) const {
-    for (const OptionSpec& spec : specs_)
-        if (spec.name == longName) return &spec;
+const OptionDef* CommandLine::find(const std::string& longName) const {
+    for (const OptionDef& option : options_)
+        if (option.name == longName) return &option;
     return nullptr;
 }
 
-const OptionSpec* CommandLine::find(char shortName) const {
-    for (const OptionSpec& spec : specs_)
-        if (spec.shortName != 0 && spec.shortName == shortName) return &spec;
+const OptionDef* CommandLine::find(char shortName) const {
+    for (const OptionDef& option : options_)
+        if (option.shortName != 0 && option.shortName == shortName) return &option;
     return nullptr;
 }
 
-void CommandLine::store(const OptionSpec& spec, const std::string& value) {
-    if (!spec.repeatable && has(spec.name)) throw UsageError("option --" + spec.name + " given twice");
-    given_.emplace_back(spec.name, value);
+void CommandLine::store(const OptionDef& option, const std::string& value) {
+    if (!option.repeatable && has(option.name)) throw UsageError("option --" + option.name + " given twice");
+    given_.emplace_back(option.name, value);
 }
 
 bool CommandLine::has(const std::string& name) const {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-struct OptionSpec {
+struct OptionDef {
     std::string name;       // long name without "--"
     char shortName = 0;     // 0 when there is none
     bool takesValue = false;
@@ -16,7 +16,7 @@ public:
     // Parses args (the words after the command name); throws UsageError for an
     // unknown option, a missing value or a repeated single option. "--help" and
     // "-h" are always known; "--" ends the options.
-    CommandLine(const std::vector<std::string>& args, std::vector<OptionSpec> specs);
+    CommandLine(const std::vector<std::string>& args, std::vector<OptionDef> options);
 
     bool wantsHelp() const { return help_; }
     bool has(const std::string& name) const;
@@ -27,11 +27,11 @@ public:
     const std::vector<std::string>& positionals() const { return positionals_; }
 
 private:
-    const OptionSpec* find(const std::string& longName) const;
-    const OptionSpec* find(char shortName) const;
-    void store(const OptionSpec& spec, const std::string& value);
+    const OptionDef* find(const std::string& longName) const;
+    const OptionDef* find(char shortName) const;
+    void store(const OptionDef& option, const std::string& value);
 
-    std::vector<OptionSpec> specs_;
+    std::vector<OptionDef> options_;
     std::vector<std::pair<std::string, std::string>> given_;
     std::vector<std::string> positionals_;
     bool help_ = false;
