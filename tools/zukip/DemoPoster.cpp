@@ -1,25 +1,15 @@
 #include "DemoPoster.h"
 
+#include "TiffFile.h"
 #include "ToolError.h"
 
 #include <tiffio.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 namespace {
-
-int keepError(TIFF*, void* user, const char*, const char* format, va_list args) {
-    auto* text = static_cast<std::string*>(user);
-    if (text->empty()) {
-        char buffer[512];
-        std::vsnprintf(buffer, sizeof buffer, format, args);
-        *text = buffer;
-    }
-    return 1;
-}
 
 // Ink values of the poster at (x, y): five bands, one ramp per ink left to
 // right, then a band where cyan and magenta cross under a yellow ramp.
@@ -66,10 +56,8 @@ RasterPage DemoPoster::make(uint32_t width, uint32_t height) {
 
 void DemoPoster::writeTiff(const RasterPage& page, const std::string& path) {
     std::string error;
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, keepError, &error);
-    TIFF* tif = TIFFOpenExt(path.c_str(), "w", options);
-    TIFFOpenOptionsFree(options);
+    TiffHandle handle = OpenTiff(path, "w", &error);
+    TIFF* tif = handle.get();
     if (!tif) throw ToolError("cannot create " + path + (error.empty() ? "" : ": " + error));
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.height);
@@ -88,7 +76,7 @@ void DemoPoster::writeTiff(const RasterPage& page, const std::string& path) {
         ok = TIFFWriteScanline(tif, line.data(), y, 0) >= 0;
     }
     ok = ok && TIFFFlush(tif) == 1;
-    TIFFClose(tif);
+    handle.reset();
     if (!ok) {
         std::remove(path.c_str());
         throw ToolError("cannot write " + path + (error.empty() ? "" : ": " + error));

@@ -1,11 +1,11 @@
 #include "OutputSummary.h"
 
 #include "TextTable.h"
+#include "TiffFile.h"
 
 #include <tiffio.h>
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -16,12 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
-
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
-
 struct InkCount {
     double ink = 0;       // in fully inked samples
     double samples = 0;
@@ -29,11 +23,7 @@ struct InkCount {
 
 // Adds the ink of every sample of a 1-bit or 8-bit TIFF (samples of several channels go to channel i).
 bool countInk(const std::string& path, bool inverted, std::vector<InkCount>* channels) {
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, quiet, nullptr);
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(path.c_str(), "r", options));
-    TIFFOpenOptionsFree(options);
+    const TiffHandle tif = OpenTiff(path, "r", nullptr);
     if (!tif || TIFFIsTiled(tif.get())) return false;
     uint32_t width = 0, height = 0;
     uint16_t bits = 1, samples = 1, planar = PLANARCONFIG_CONTIG;

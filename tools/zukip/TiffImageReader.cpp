@@ -1,11 +1,11 @@
 #include "TiffImageReader.h"
 
+#include "TiffFile.h"
 #include "ToolError.h"
 
 #include <tiffio.h>
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,36 +13,6 @@
 #include <unistd.h>
 
 namespace {
-
-// libtiff reports through per-handle callbacks; keep the first error text so
-// that the one line we print names the real cause.
-int collectError(TIFF*, void* user, const char*, const char* format, va_list args) {
-    auto* text = static_cast<std::string*>(user);
-    if (text->empty()) {
-        char buffer[512];
-        std::vsnprintf(buffer, sizeof buffer, format, args);
-        *text = buffer;
-    }
-    return 1;
-}
-
-int ignoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
-
-struct TiffCloser {
-    void operator()(TIFF* tif) const { TIFFClose(tif); }
-};
-using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
-
-struct OptionsFree {
-    void operator()(TIFFOpenOptions* o) const { TIFFOpenOptionsFree(o); }
-};
-
-TiffHandle openTiff(const std::string& path, std::string* error) {
-    std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), collectError, error);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), ignoreWarning, nullptr);
-    return TiffHandle(TIFFOpenExt(path.c_str(), "r", options.get()));
-}
 
 void checkReadable(const std::string& path) {
     std::error_code ec;
@@ -126,7 +96,7 @@ private:
 RasterPage TiffImageReader::read(const std::string& path) {
     checkReadable(path);
     std::string error;
-    TiffHandle tif = openTiff(path, &error);
+    TiffHandle tif = OpenTiff(path, "r", &error);
     if (!tif) throw ToolError(path + " is not a readable TIFF image" + (error.empty() ? "" : " (" + error + ")"));
 
     uint32_t width = 0, height = 0;
