@@ -34,6 +34,21 @@ void copyPart(char* out, int size, const char* text, size_t count) {
     std::memcpy(out, text, count);
     out[count] = '\0';
 }
+
+// Repeats a read or write (transfer(bytes, n)) until count bytes have moved,
+// the end of the file or an error, since either may move fewer bytes than
+// asked; the number of bytes moved.
+template <typename Byte, typename Transfer>
+uint32_t transferAll(Byte* bytes, uint32_t count, Transfer transfer) {
+    uint32_t done = 0;
+    while (done < count) {
+        const ssize_t n = transfer(bytes + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<uint32_t>(n);
+    }
+    return done;
+}
 }  // namespace
 
 AFM_File::~AFM_File() { Close(); }
@@ -89,30 +104,15 @@ int64_t AFM_File::Tell() const {
 uint32_t AFM_File::Read(void* buffer, uint32_t count, int64_t offset, int origin) {
     if (!IsOpen() || !buffer) return 0;
     if (!(origin == kCurrent && offset == 0) && !Seek(offset, origin)) return 0;
-    auto* bytes = static_cast<char*>(buffer);
-    uint32_t done = 0;
-    // A read may deliver less than asked before the end of the file.
-    while (done < count) {
-        const ssize_t n = ::read(handle, bytes + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<uint32_t>(n);
-    }
-    return done;
+    return transferAll(static_cast<char*>(buffer), count,
+                       [this](char* at, uint32_t n) { return ::read(handle, at, n); });
 }
 
 uint32_t AFM_File::Write(const void* buffer, uint32_t count, int64_t offset, int origin) {
     if (!IsOpen() || !buffer) return 0;
     if (!(origin == kCurrent && offset == 0) && !Seek(offset, origin)) return 0;
-    const auto* bytes = static_cast<const char*>(buffer);
-    uint32_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(handle, bytes + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<uint32_t>(n);
-    }
-    return done;
+    return transferAll(static_cast<const char*>(buffer), count,
+                       [this](const char* at, uint32_t n) { return ::write(handle, at, n); });
 }
 
 void AFM_File::Close() {
