@@ -48,6 +48,9 @@ const char* const kDefaultThumbnailName = "thumbnail.bmp";
 constexpr ABaseRTL::ScreenDefault kCombinedScreens[] = {{"Cyan", 15.0f}, {"Magenta", 75.0f}, {"Yellow", 90.0f}, {"Black", 45.0f}};
 constexpr float kCombinedScreenFrequency = 60.0f;
 
+// Bytes of one output row of `pixels` pixels, rounded up to a multiple of four.
+uint64_t rowLengthOf(uint64_t bitsPerPixel, uint64_t pixels) { return (bitsPerPixel * pixels + 31) / 32 * 4; }
+
 // The fresh entry of a colorant list: all zero but the two fields that are 1.
 ColorantEntry freshColorant() {
     ColorantEntry entry{};
@@ -356,7 +359,7 @@ int RTL::WriteBlankImage(const AFilePath& path, double width, double height) {
     currentImage = createImage(path, columns, rows, combinedMode ? kCombinedBitsPerPixel : bits,
                                combinedMode ? kCombinedImageKind : kSeparationImageKind);
 
-    const uint64_t rowLength = (uint64_t{static_cast<uint32_t>(bits)} * columns + 31) / 32 * 4;
+    const uint64_t rowLength = rowLengthOf(static_cast<uint32_t>(bits), columns);
     if (rowLength != rowBytes || !rowBuffer) {
         if (rowLength > kMaxRowBufferBytes) throw DriverError{0};
         rowBytes = static_cast<uint32_t>(rowLength);
@@ -389,7 +392,7 @@ int RTL::BeginPage() {
     const JobTrackRecord& t = *track;
     const uint64_t bits = static_cast<uint64_t>(std::max(t.maxBitsPerPixel, 0));
     const uint64_t width = static_cast<uint64_t>(std::max(t.outputWidth, 0));
-    const uint64_t length = (bits * width + 31) / 32 * 4;
+    const uint64_t length = rowLengthOf(bits, width);
     if (length > kMaxRowBufferBytes) {
         RTL_LOG("Page %d is too wide: %llu bytes per row", t.currentPage, static_cast<unsigned long long>(length));
         throw DriverError{0};
@@ -433,7 +436,7 @@ int RTL::WriteLine(int plane, int line, const uint8_t* data) {
     if (colorants.count > 0) inkCounter.Count(KIPInkCounter::InkOf(name), data, bytes, bits);
     if (driverJob->colorMode == kOrangeMode && plane == kOrangeModeSparePlane) return 1;
     if (combinedMode) return writeCombinedLine(plane, line, data, bytes);
-    return writeSeparationLine(data, bytes, static_cast<uint32_t>((bits * width + 31) / 32 * 4));
+    return writeSeparationLine(data, bytes, static_cast<uint32_t>(rowLengthOf(static_cast<uint64_t>(bits), width)));
 }
 
 int RTL::writeSeparationLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength) {
