@@ -366,12 +366,8 @@ int RTL::WriteBlankImage(const AFilePath& path, double width, double height) {
         allocateRowBuffer();
     }
     std::memset(rowBuffer.get(), 0, rowBytes);
-    for (uint32_t r = 0; r < rows; ++r) {
-        if (!currentImage->WriteBand(1, rowBytes, rowBuffer.get())) {
-            SetStatus(1, kWriteDataError);
-            throw DriverError{0};
-        }
-    }
+    for (uint32_t r = 0; r < rows; ++r)
+        if (!writeRow(rowBytes)) throw DriverError{0};
     return 1;
 }
 
