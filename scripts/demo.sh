@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$(nproc)" --target ZuKIP zukip
-exec ./build/tools/zukip/zukip demo "$@"
+exec ./build/bin/zukip demo "$@"

@@ -26,8 +26,12 @@ std::vector<std::string> ProgramRun::errLines() const {
 }
 
 ProgramRun runZukip(const std::vector<std::string>& args, const fs::path& cwd) {
+    return runProgram(ZUKIP_PROGRAM, args, cwd);
+}
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd) {
     const fs::path outPath = cwd / ".zukip-stdout", errPath = cwd / ".zukip-stderr";
-    std::vector<std::string> words = {ZUKIP_PROGRAM};
+    std::vector<std::string> words = {program};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
@@ -41,7 +45,7 @@ ProgramRun runZukip(const std::vector<std::string>& args, const fs::path& cwd) {
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     pid_t pid = 0;
     ProgramRun run;
-    if (posix_spawn(&pid, ZUKIP_PROGRAM, &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -20,7 +20,10 @@ struct ProgramRun {
     std::vector<std::string> errLines() const;
 };
 
-// Runs the built zukip with args (in the folder `cwd`), stdout and stderr captured, no standard input.
+// Runs program with args (in the folder `cwd`), stdout and stderr captured, no standard input.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::filesystem::path& cwd);
+// runProgram of the built zukip.
 ProgramRun runZukip(const std::vector<std::string>& args, const std::filesystem::path& cwd);
 
 // Writes a TIFF: samples per pixel, bits, photometric, rows of packed bytes (rowBytes each).

@@ -1,13 +1,10 @@
 #include "BaseFolder.h"
 
+#include "InstallLayout.h"
 #include "ToolError.h"
 
 #include <cstdlib>
 #include <filesystem>
-
-#ifndef ZUKIP_SAMPLE_BASE
-#error "ZUKIP_SAMPLE_BASE must name the sample base folder"
-#endif
 
 std::string BaseFolder::resolve(const std::string& option) {
     if (!option.empty()) return option;
@@ -21,4 +18,4 @@ void BaseFolder::activate(const std::string& folder) {
     setenv("ZUKIP_BASE_DIR", std::filesystem::absolute(folder, ec).c_str(), 1);
 }
 
-std::string BaseFolder::samples() { return ZUKIP_SAMPLE_BASE; }
+std::string BaseFolder::samples() { return InstallLayout::sampleBase(); }

@@ -28,8 +28,8 @@ void printHelp() {
         "  -o, --output DIR   the demo folder; must be new or empty (default: a new folder in the\n"
         "                     temporary folder)\n"
         "      --size WxH     poster size in pixels (default 3600x2400)\n"
-        "      --module FILE  driver module (default: $ZUKIP_MODULE, else ZuKIP.so next to zukip,\n"
-        "                     else the one it was built with)\n"
+        "      --module FILE  driver module (default: $ZUKIP_MODULE, else the one installed with\n"
+        "                     zukip)\n"
         "\n"
         "Example:\n"
         "  zukip demo -o /tmp/zukip-demo\n",

@@ -1,5 +1,6 @@
 #include "DriverModule.h"
 
+#include "InstallLayout.h"
 #include "ToolError.h"
 
 #include <dlfcn.h>
@@ -7,19 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#ifndef ZUKIP_DEFAULT_MODULE
-#error "ZUKIP_DEFAULT_MODULE must name the module the program was built with"
-#endif
-
 namespace fs = std::filesystem;
 
 std::string DriverModule::locate(const std::string& option) {
     if (!option.empty()) return option;
     if (const char* env = std::getenv("ZUKIP_MODULE"); env && *env) return env;
-    std::error_code ec;
-    const fs::path beside = fs::read_symlink("/proc/self/exe", ec).parent_path() / "ZuKIP.so";
-    if (!ec && fs::is_regular_file(beside, ec)) return beside.string();
-    return ZUKIP_DEFAULT_MODULE;
+    return InstallLayout::module();
 }
 
 DriverModule::DriverModule(const std::string& path) : path_(path) {

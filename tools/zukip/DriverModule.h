@@ -15,8 +15,8 @@ public:
     };
     using Driver = std::unique_ptr<ABasePrinterDriver, DriverDeleter>;
 
-    // The module path: the option's value when given, else env ZUKIP_MODULE, else ZuKIP.so next to the
-    // program, else the module this program was built with.
+    // The module path: the option's value when given, else env ZUKIP_MODULE, else the module shipped
+    // with the program (lib/zukip/ZuKIP.so beside its bin folder).
     static std::string locate(const std::string& option);
 
     // Loads the module; throws ToolError when it is missing or lacks the export.

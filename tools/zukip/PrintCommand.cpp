@@ -60,8 +60,8 @@ void printHelp() {
         "  -d, --document NAME  document name for the output names (default: the job header's)\n"
         "      --base DIR       host base folder (default: $ZUKIP_BASE_DIR, else\n"
         "                       %s)\n"
-        "      --module FILE    driver module (default: $ZUKIP_MODULE, else ZuKIP.so next to zukip,\n"
-        "                       else the one it was built with)\n"
+        "      --module FILE    driver module (default: $ZUKIP_MODULE, else the one installed with\n"
+        "                       zukip)\n"
         "\n"
         "Example:\n"
         "  zukip print -o /tmp/kip-out poster.job\n",

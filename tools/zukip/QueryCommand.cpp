@@ -33,8 +33,8 @@ void printHelp() {
         "      --manufacturer NAME  manufacturer for the halftone files (default \"KIP\")\n"
         "      --base DIR           host base folder (default: $ZUKIP_BASE_DIR, else\n"
         "                           %s)\n"
-        "      --module FILE        driver module (default: $ZUKIP_MODULE, else ZuKIP.so next to\n"
-        "                           zukip, else the one it was built with)\n"
+        "      --module FILE        driver module (default: $ZUKIP_MODULE, else the one installed\n"
+        "                           with zukip)\n"
         "\n"
         "Example:\n"
         "  zukip query -m \"KIP 870 Color\" color-modes colorants\n",

@@ -1,0 +1,63 @@
+// The installed program: "cmake --install" into a prefix, the prefix moved
+// elsewhere, and the moved zukip run from an unrelated folder with no module
+// or base folder given. It must find both beside itself; the stripped
+// program holds no path of the source or build tree to fall back on.
+#include "HostProgramFixture.h"
+
+#include <cstdlib>
+
+#if !defined(ZUKIP_CMAKE) || !defined(ZUKIP_BUILD_DIR) || !defined(ZUKIP_SOURCE_TREE)
+#error "ZUKIP_CMAKE, ZUKIP_BUILD_DIR and ZUKIP_SOURCE_TREE must be defined"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Clears an environment variable for the test's lifetime.
+class UnsetEnv {
+public:
+    explicit UnsetEnv(const char* name) : name_(name) {
+        if (const char* value = std::getenv(name)) saved_ = value, had_ = true;
+        unsetenv(name);
+    }
+    ~UnsetEnv() {
+        if (had_) setenv(name_, saved_.c_str(), 1);
+    }
+
+private:
+    const char* name_;
+    std::string saved_;
+    bool had_ = false;
+};
+
+}  // namespace
+
+TEST_F(HostProgramTest, InstalledProgramRunsTheDemoFromAMovedPrefix) {
+    const fs::path first = work() / "prefix", moved = work() / "elsewhere" / "zukip";
+    const ProgramRun install =
+        runProgram(ZUKIP_CMAKE, {"--install", ZUKIP_BUILD_DIR, "--prefix", first.string(), "--strip"}, work());
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
+    for (const char* file : {"bin/zukip", "lib/zukip/ZuKIP.so", "share/zukip/base/OutputDrivers/ZuKIPDes.xml"})
+        EXPECT_TRUE(fs::is_regular_file(first / file)) << file;
+    fs::create_directories(moved.parent_path());
+    fs::rename(first, moved);
+
+    const std::string program = readFile(moved / "bin" / "zukip");
+    for (const std::string& tree : {std::string(ZUKIP_SOURCE_TREE), std::string(ZUKIP_BUILD_DIR), first.string()})
+        EXPECT_EQ(program.find(tree), std::string::npos) << "the installed zukip names " << tree;
+
+    const UnsetEnv module("ZUKIP_MODULE"), base("ZUKIP_BASE_DIR");
+    const fs::path elsewhere = work() / "cwd";
+    fs::create_directories(elsewhere);
+    const ProgramRun demo =
+        runProgram((moved / "bin" / "zukip").string(), {"demo", "-o", "demo", "--size", "64x32"}, elsewhere);
+    ASSERT_EQ(demo.status, 0) << demo.out << demo.err;
+    EXPECT_TRUE(fs::exists(elsewhere / "demo" / "poster.job"));
+    const ProgramRun query = runProgram((moved / "bin" / "zukip").string(), {"query", "color-modes"}, elsewhere);
+    ASSERT_EQ(query.status, 0) << query.err;
+    EXPECT_NE(query.out.find("Driver " + (moved / "lib" / "zukip" / "ZuKIP.so").string() + ", "), std::string::npos)
+        << query.out;
+    EXPECT_NE(query.out.find("base folder " + (moved / "share" / "zukip" / "base").string()), std::string::npos)
+        << query.out;
+}
