@@ -3,12 +3,15 @@
 // EndToEndTest.cpp.
 #include "DriverModule.h"
 #include "HostProgramFixture.h"
+#include "JobHeader.h"
 #include "JobRunner.h"
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <regex>
 
 namespace fs = std::filesystem;
@@ -76,16 +79,37 @@ TEST_F(DriverCommands, QueryRefusesWhatItCannotAsk) {
     expectOneLineError(runZukip({"query", "--base", (work() / "empty").string()}, work()), "query", "ZuKIPDes.xml");
 }
 
-TEST_F(DriverCommands, PrintRefusesJobsAndFoldersItCannotUse) {
-    expectOneLineError(zukip("print", {"-o", "out", "absent.job"}), "print", "absent.job");
-    writeBytes(work() / "short.job", std::vector<unsigned char>(3939, 0));
-    expectOneLineError(zukip("print", {"-o", "out", "short.job"}), "print", "3939 of 3940");
-    writeBytes(work() / "lonely.job", std::vector<unsigned char>(3940, 0));
-    expectOneLineError(zukip("print", {"-o", "out", "lonely.job"}), "print", "lonely.zrs");
+TEST_F(DriverCommands, PrintSaysWhatItWasGivenWhenItIsNotAJob) {
     makeJob("ok.job", 8, 8);
+    writeBytes(work() / "short.job", std::vector<unsigned char>(3939, 0));
+    writeBytes(work() / "zeros.job", std::vector<unsigned char>(3940, 0));
+    JobHeaderLayout header{};
+    std::strcpy(header.modelName, "Test Color");
+    header.xResolution = header.yResolution = 300;
+    writeBytes(work() / "lonely.job", std::vector<unsigned char>(reinterpret_cast<unsigned char*>(&header),
+                                                                 reinterpret_cast<unsigned char*>(&header + 1)));
     std::ofstream(work() / "plain.txt") << "x";
-    expectOneLineError(zukip("print", {"-o", "plain.txt/out", "ok.job"}), "print", "plain.txt");
-    expectOneLineError(zukip("print", {"-o", "out", "ok.job", "extra.job"}), "print", "one job file");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"absent.job"}, "absent.job"},
+        {{"short.job"}, "3939 bytes, shorter than a job header"},
+        {{"zeros.job"}, "not a job"},
+        {{"lonely.job"}, "lonely.zrs"},
+        {{"ok.zrs"}, "is the raster file of a job, not the job; print " + (work() / "ok.job").string()},
+        {{"ok.job.thumb.bmp"}, "is a BMP image"},
+        {{"."}, "is a folder"},
+        {{"plain.txt"}, "plain.txt is not a job"},
+        {{"ok.job", "-o", "plain.txt/out"}, "plain.txt"},
+        {{"ok.job", "extra.job"}, "one image or job file"},
+        {{"-m", "Test Color", "ok.job"}, "--model applies to images only"},
+        {{"--media", "Velvet", "ok.job"}, "no medium \"Velvet\""},
+        {{"--copies", "0", "ok.job"}, "--copies"},
+    };
+    for (const auto& [args, named] : cases) {
+        SCOPED_TRACE(args.back());
+        std::vector<std::string> all = args;
+        if (std::find(args.begin(), args.end(), "-o") == args.end()) all.insert(all.begin(), {"-o", "out"});
+        expectOneLineError(zukip("print", all), "print", named);
+    }
 }
 
 TEST_F(DriverCommands, PrintWritesTheJobFolderAndSummarisesIt) {

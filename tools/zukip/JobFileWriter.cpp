@@ -1,5 +1,6 @@
 #include "JobFileWriter.h"
 
+#include "FileKind.h"
 #include "JobHeader.h"
 #include "ThumbnailWriter.h"
 #include "ToolError.h"
@@ -84,6 +85,7 @@ void renameInto(const std::string& from, const std::string& to) {
 JobHeaderLayout makeHeader(const JobSettings& s, const RasterPage& firstPage) {
     JobHeaderLayout h;
     std::memset(&h, 0, sizeof h);
+    FileKind::sign(h);
     SetJobHeaderText(h.jobName, s.documentName.c_str());
     SetJobHeaderText(h.modelName, s.model.c_str());
     SetJobHeaderText(h.jobText3, s.sender.c_str());

@@ -35,6 +35,8 @@ JobOutcome JobRunner::run(const JobPaths& paths) {
     copyText(request.jobFilePath, paths.jobFile);
     copyText(request.thumbnailPath, paths.thumbnail);
     request.portCode = kFilePort;
+    request.mediaId = paths.mediaId;
+    request.printModeId = paths.printModeId;
 
     if (!driver_.openJob(&request, &port_)) {
         outcome.reason = "the driver refused job " + paths.jobFile + statusOf(request);

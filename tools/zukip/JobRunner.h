@@ -22,6 +22,8 @@ struct JobPaths {
     std::string thumbnail;      // the job's thumbnail, may not exist
     std::string outputFolder;   // where the driver makes the job folder
     std::string documentName;   // names the output (the job header's document name)
+    int mediaId = 0;            // medium and print mode of the request
+    int printModeId = 0;
 };
 
 // The output port handed to the driver. The KIP driver writes its files itself; anything it sends here is

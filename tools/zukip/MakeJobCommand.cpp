@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "DriverOptionArgs.h"
 #include "JobFileWriter.h"
+#include "OutputGuard.h"
 #include "PageInput.h"
 #include "PlaneMapper.h"
 #include "PrinterCatalog.h"
@@ -21,25 +22,28 @@ void printHelp() {
     std::printf(
         "Usage: zukip make-job [options] -o JOB PAGE...\n"
         "\n"
-        "Builds a host job for the ZuKIP driver: the job file JOB (its 3940-byte header holds model,\n"
-        "resolution, page size, colour mode, document name and driver options), the raster file the\n"
-        "driver reads next to it, and a thumbnail JOB.thumb.bmp. Each PAGE argument is one page:\n"
-        "  IMAGE.tif                  an 8-bit CMYK TIFF (planes Cyan, Magenta, Yellow, Black),\n"
-        "                             an 8-bit greyscale TIFF or a 1-bit TIFF (plane Black)\n"
-        "  NAME=FILE[,NAME=FILE...]   one 1-bit or 8-bit greyscale TIFF per separation NAME\n"
+        "Makes a print job for a KIP printer from images, to print with zukip print JOB. It writes\n"
+        "three files: JOB, the pages' raster data next to it (JOB with the extension .zrs) and a\n"
+        "preview JOB.thumb.bmp. Each PAGE argument is one page:\n"
+        "  IMAGE                      a colour, greyscale or black-and-white TIFF image\n"
+        "  NAME=FILE[,NAME=FILE...]   one black-and-white or greyscale TIFF per ink NAME (for example\n"
+        "                             Cyan=c.tif,Black=k.tif)\n"
+        "make-job never writes over its images, and replaces only files it made itself.\n"
         "\n"
         "Options:\n"
         "  -o, --output JOB        job file to write (required)\n"
-        "  -m, --model NAME        printer model (default \"%s\")\n"
-        "  -c, --color-mode MODE   colour mode name or id (default: the model's mode that takes the\n"
-        "                          planes, 1-bit with --halftone or 1-bit input, else 8-bit)\n"
-        "  -r, --resolution DPI    DPI or XDPIxYDPI, one of the model's (default: the model's default)\n"
-        "      --halftone          halftone 8-bit input to 1 bit (ordered dither)\n"
-        "  -d, --document NAME     document name in the job (default: the first image's file name)\n"
-        "      --sender NAME       sender name for the job ticket (default: $USER)\n"
-        "  -O, --option KEY=VALUE  driver option, repeatable:\n"
+        "  -m, --model NAME        printer model (default \"%s\"; see zukip query)\n"
+        "  -c, --color-mode MODE   colour mode name or number (default: the printer's mode for the\n"
+        "                          image: black-and-white with --halftone or 1-bit images, else 8-bit)\n"
+        "  -r, --resolution DPI    DPI or XDPIxYDPI, one the printer has (default: the printer's)\n"
+        "      --halftone          turn shades into dots for black-and-white colour modes\n"
+        "  -d, --document NAME     document name on the printer (default: the first image's name)\n"
+        "      --sender NAME       sender name on the job ticket (default: $USER)\n"
+        "      --force             replace JOB even when it is not a job made by zukip\n"
+        "  -q, --quiet             print nothing but errors\n"
+        "  -O, --option KEY=VALUE  job option, repeatable:\n"
         "%s"
-        "      --base DIR          host base folder with OutputDrivers (default: $ZUKIP_BASE_DIR, else\n"
+        "      --base DIR          printer set-up folder (default: $ZUKIP_BASE_DIR, else\n"
         "                          %s)\n"
         "\n"
         "Example:\n"
@@ -91,7 +95,9 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
                                 {"document", 'd', true},
                                 {"sender", 0, true},
                                 {"option", 'O', true, true},
-                                {"base", 0, true}});
+                                {"base", 0, true},
+                                {"force", 0, false},
+                                {"quiet", 'q', false}});
     if (cl.wantsHelp()) {
         printHelp();
         return 0;
@@ -99,6 +105,11 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     const std::string jobPath = cl.value("output");
     if (jobPath.empty()) throw UsageError("make-job needs the job file to write: -o JOB (see --help)");
     if (cl.positionals().empty()) throw UsageError("make-job needs at least one image (see --help)");
+    std::vector<std::string> inputs;
+    for (const std::string& argument : cl.positionals())
+        for (const auto& [plane, file] : PageInput::parse(argument)) inputs.push_back(file);
+    OutputGuard::check(jobPath, JobFileWriter::rasterPath(jobPath), JobFileWriter::thumbnailPath(jobPath), inputs,
+                       cl.has("force"));
 
     DriverOptions options = DriverOptionArgs::defaults();
     for (const std::string& kv : cl.values("option")) DriverOptionArgs::apply(kv, options);
@@ -114,8 +125,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     settings.model = catalog.model();
     // Only the file name: the driver derives output names from the text after the last backslash, so a
     // Linux path would put its folders into those names.
-    const std::string firstImage = PageInput::parse(cl.positionals().front()).front().second;
-    settings.documentName = cl.value("document", std::filesystem::path(firstImage).filename().string());
+    settings.documentName = cl.value("document", std::filesystem::path(inputs.front()).filename().string());
     settings.sender = cl.value("sender", defaultSender());
     settings.xResolution = resolution.x;
     settings.yResolution = resolution.y;
@@ -124,6 +134,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     std::vector<PlaneNames> names;
     for (const CatalogColorant& c : mode.colorants) names.push_back({c.displayName, c.internalName});
     JobFileWriter::write(jobPath, settings, pages, names);
+    if (cl.has("quiet")) return 0;
 
     std::printf("wrote %s: %zu page(s), %u x %u pixels, colour mode \"%s\" (id %d), %s dpi\n", jobPath.c_str(),
                 pages.size(), pages.front().width, pages.front().height, mode.displayName.c_str(), mode.id,

@@ -7,5 +7,5 @@ class MakeJobCommand {
 public:
     // Runs the command on the words after "make-job"; returns the exit status, throws ToolError on failure.
     static int run(const std::vector<std::string>& args);
-    static const char* summary() { return "build a job file and its raster file from TIFF images"; }
+    static const char* summary() { return "make a print job from images, to print now or later"; }
 };

@@ -110,6 +110,17 @@ PrinterCatalog PrinterCatalog::load(const std::string& baseFolder, const std::st
         catalog.colorModes_.push_back(std::move(mode));
     }
 
+    for (pugi::xml_node m : definition.child("MediaList").children())
+        catalog.media_.push_back({idOf(m), childText(m, "InternalName"), childText(m, "DisplayName")});
+    for (pugi::xml_node m : definition.child("PrintModeList").children())
+        catalog.printModes_.push_back({idOf(m), childText(m, "InternalName"), childText(m, "DisplayName")});
+    for (pugi::xml_node m : root.child("Control_Definition").children("Media")) {
+        CatalogMediumControl control{decimal(m.attribute("ID").value(), 0),
+                                     decimal(m.attribute("DefaultPrintMode").value(), -1), {}};
+        for (pugi::xml_node p : m.children("PrintMode")) control.printModeIds.push_back(decimal(p.attribute("ID").value(), 0));
+        catalog.mediaControl_.push_back(std::move(control));
+    }
+
     const pugi::xml_node mediaList = definition.child("MediaList");
     if (mediaList.first_child()) catalog.defaultMediaId_ = decimal(mediaList.attribute("DefaultMedia").value(), 0);
     const pugi::xml_node media = controlChild(root.child("Control_Definition"), "Media", catalog.defaultMediaId_);
@@ -134,6 +145,12 @@ const CatalogColorMode* PrinterCatalog::findColorMode(const std::string& text) c
     if (text.empty() || *end != '\0') return nullptr;
     for (const CatalogColorMode& m : colorModes_)
         if (m.id == id) return &m;
+    return nullptr;
+}
+
+const CatalogMediumControl* PrinterCatalog::controlOf(int mediaId) const {
+    for (const CatalogMediumControl& c : mediaControl_)
+        if (c.mediaId == mediaId) return &c;
     return nullptr;
 }
 

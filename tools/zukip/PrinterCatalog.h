@@ -30,6 +30,20 @@ struct CatalogResolution {
     std::string displayName;
 };
 
+// A medium or print mode of the description's lists.
+struct CatalogEntry {
+    int id = 0;
+    std::string internalName;
+    std::string displayName;
+};
+
+// A medium offered in the description's control section, with the print modes allowed on it.
+struct CatalogMediumControl {
+    int mediaId = 0;
+    int defaultPrintModeId = -1;
+    std::vector<int> printModeIds;
+};
+
 class PrinterCatalog {
 public:
     // The "Name" prefixes of the index file in document order; throws ToolError when the index cannot be read.
@@ -44,6 +58,12 @@ public:
     const std::vector<CatalogResolution>& resolutions() const { return resolutions_; }
     // By display name or internal name in any case, or by decimal id; null when none matches.
     const CatalogColorMode* findColorMode(const std::string& text) const;
+    const std::vector<CatalogEntry>& media() const { return media_; }
+    const std::vector<CatalogEntry>& printModes() const { return printModes_; }
+    // The offered media in control-section order.
+    const std::vector<CatalogMediumControl>& mediaControl() const { return mediaControl_; }
+    // The control entry of a medium; null when the control section does not offer it.
+    const CatalogMediumControl* controlOf(int mediaId) const;
     // The resolution with these values; null when the model has none such.
     const CatalogResolution* findResolution(double x, double y) const;
     // The first resolution of the default medium and print mode, else the first listed; null without resolutions.
@@ -59,6 +79,9 @@ private:
     std::string descriptionPath_;
     std::vector<CatalogColorMode> colorModes_;
     std::vector<CatalogResolution> resolutions_;
+    std::vector<CatalogEntry> media_;
+    std::vector<CatalogEntry> printModes_;
+    std::vector<CatalogMediumControl> mediaControl_;
     int defaultMediaId_ = 0;
     int defaultPrintModeId_ = 0;
     int defaultResolutionId_ = -1;

@@ -3,6 +3,8 @@
 #include "BaseFolder.h"
 #include "CommandLine.h"
 #include "DriverModule.h"
+#include "JsonWriter.h"
+#include "MediaChoice.h"
 #include "PrinterCatalog.h"
 #include "QueryTables.h"
 #include "ToolError.h"
@@ -14,30 +16,38 @@
 namespace {
 
 const char* const kDefaultModel = "KIP 870 Color";
-const char* const kTopics[] = {"color-modes", "colorants", "media", "resolutions", "screening", "dither"};
+const char* const kTopics[] = {"color-modes", "colorants", "media", "print-modes", "resolutions", "screening", "dither"};
 
 void printHelp() {
     std::printf(
         "Usage: zukip query [options] [TOPIC...]\n"
         "\n"
-        "Loads the driver module and shows its answers for one printer setup as tables. TOPIC is\n"
-        "one of color-modes, colorants, media, resolutions, screening, dither (default: all).\n"
+        "Shows what the driver offers for a printer, as tables. TOPIC is one of:\n"
+        "  color-modes   colour modes and how many inks each uses\n"
+        "  colorants     the inks of each colour mode\n"
+        "  media         the media rolls in the printer and the media of the printer description\n"
+        "  print-modes   the print modes offered on the medium\n"
+        "  resolutions   the resolutions of the medium and print mode\n"
+        "  screening     halftone screens of the colour mode\n"
+        "  dither        dither settings of the colour mode\n"
+        "Without a topic, all of them.\n"
         "\n"
         "Options:\n"
         "  -m, --model NAME         printer model (default \"%s\")\n"
-        "  -c, --color-mode MODE    colour mode name or id for colorants, screening and dither\n"
-        "                           (default: colorants of every mode; the driver's default otherwise)\n"
-        "      --media ID           medium of the setup (default: the description's default)\n"
-        "      --print-mode ID      print mode of the setup (default: the medium's default)\n"
-        "      --resolution-id ID   resolution of the setup (default: the print mode's first)\n"
+        "  -c, --color-mode MODE    colour mode name or number for colorants, screening and dither\n"
+        "                           (default: colorants of every mode; the printer's default otherwise)\n"
+        "      --media ID           medium number (default: the printer's default medium)\n"
+        "      --print-mode ID      print mode number (default: the medium's default)\n"
+        "      --resolution-id ID   resolution number (default: the print mode's first)\n"
         "      --manufacturer NAME  manufacturer for the halftone files (default \"KIP\")\n"
-        "      --base DIR           host base folder (default: $ZUKIP_BASE_DIR, else\n"
+        "      --json               the tables as JSON\n"
+        "      --base DIR           printer set-up folder (default: $ZUKIP_BASE_DIR, else\n"
         "                           %s)\n"
         "      --module FILE        driver module (default: $ZUKIP_MODULE, else the one installed\n"
         "                           with zukip)\n"
         "\n"
         "Example:\n"
-        "  zukip query -m \"KIP 870 Color\" color-modes colorants\n",
+        "  zukip query -m \"KIP 870 Color\" media print-modes\n",
         kDefaultModel, BaseFolder::samples().c_str());
 }
 
@@ -47,7 +57,8 @@ std::vector<std::string> chooseTopics(const std::vector<std::string>& requested)
     for (const std::string& topic : requested)
         if (std::find(std::begin(kTopics), std::end(kTopics), topic) == std::end(kTopics))
             throw UsageError("unknown topic \"" + topic +
-                             "\" (choose from color-modes, colorants, media, resolutions, screening, dither)");
+                             "\" (choose from color-modes, colorants, media, print-modes, resolutions, screening, "
+                             "dither)");
     return requested;
 }
 
@@ -85,7 +96,8 @@ int QueryCommand::run(const std::vector<std::string>& args) {
                                 {"resolution-id", 0, true},
                                 {"manufacturer", 0, true},
                                 {"base", 0, true},
-                                {"module", 0, true}});
+                                {"module", 0, true},
+                                {"json", 0, false}});
     if (cl.wantsHelp()) {
         printHelp();
         return 0;
@@ -110,21 +122,35 @@ int QueryCommand::run(const std::vector<std::string>& args) {
     setup.colorModeId = uint32_t(mode);
     const QueryTables tables(*driver, setup, cl.value("manufacturer", "KIP"), maxId);
 
-    std::printf("Driver %s, model \"%s\", base folder %s\n\n", module.path().c_str(), catalog.model().c_str(),
-                base.c_str());
+    std::vector<TextTable> shown;
     for (const std::string& topic : topics) {
-        if (topic == "color-modes") std::printf("%s\n", tables.colorModesTable().render().c_str());
-        else if (topic == "media") std::printf("%s\n", tables.mediaTable().render().c_str());
-        else if (topic == "resolutions") std::printf("%s\n", tables.resolutionsTable().render().c_str());
-        else if (topic == "screening") std::printf("%s\n", tables.screeningTable().render().c_str());
-        else if (topic == "dither") std::printf("%s\n", tables.ditherTable().render().c_str());
-        else if (modeGiven) std::printf("%s\n", tables.colorantsTable(mode, cl.value("color-mode")).render().c_str());
+        if (topic == "color-modes") shown.push_back(tables.colorModesTable());
+        else if (topic == "media") shown.insert(shown.end(), {tables.mediaTable(), MediaChoice::mediaTable(catalog)});
+        else if (topic == "print-modes") shown.push_back(MediaChoice::printModesTable(catalog, setup.mediaId));
+        else if (topic == "resolutions") shown.push_back(tables.resolutionsTable());
+        else if (topic == "screening") shown.push_back(tables.screeningTable());
+        else if (topic == "dither") shown.push_back(tables.ditherTable());
+        else if (modeGiven) shown.push_back(tables.colorantsTable(mode, cl.value("color-mode")));
         else {
             const std::vector<ColorModeInfo> modes = tables.colorModes();
-            if (modes.empty()) std::printf("Colorants\n  The driver names no colour modes to list colorants of.\n\n");
-            for (const ColorModeInfo& info : modes)
-                std::printf("%s\n", tables.colorantsTable(info.id, info.name).render().c_str());
+            if (modes.empty()) {
+                TextTable none("Colorants", {});
+                none.setNote("The driver names no colour modes to list colorants of.");
+                shown.push_back(none);
+            }
+            for (const ColorModeInfo& info : modes) shown.push_back(tables.colorantsTable(info.id, info.name));
         }
     }
+    if (cl.has("json")) {
+        JsonWriter json;
+        json.beginObject().key("driver").value(module.path()).key("model").value(catalog.model());
+        json.key("baseFolder").value(base).key("tables").beginArray();
+        for (const TextTable& table : shown) table.writeJson(json);
+        std::printf("%s", json.endArray().endObject().text().c_str());
+        return 0;
+    }
+    std::printf("Driver %s, model \"%s\", base folder %s\n\n", module.path().c_str(), catalog.model().c_str(),
+                base.c_str());
+    for (const TextTable& table : shown) std::printf("%s\n", table.render().c_str());
     return 0;
 }

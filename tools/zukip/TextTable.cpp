@@ -35,3 +35,15 @@ std::string TextTable::render() const {
     if (!note_.empty()) out += "  " + note_ + "\n";
     return out;
 }
+
+void TextTable::writeJson(JsonWriter& json) const {
+    json.beginObject().key("title").value(title_).key("rows").beginArray();
+    for (const auto& row : rows_) {
+        json.beginObject();
+        for (size_t i = 0; i < row.size(); ++i) json.key(headings_[i]).value(row[i]);
+        json.endObject();
+    }
+    json.endArray();
+    if (!note_.empty()) json.key("note").value(note_);
+    json.endObject();
+}

@@ -1,5 +1,8 @@
 #pragma once
-// A table of text cells printed with aligned columns under a title.
+// A table of text cells printed with aligned columns under a title, or
+// written as JSON.
+#include "JsonWriter.h"
+
 #include <string>
 #include <vector>
 
@@ -11,6 +14,8 @@ public:
     size_t rowCount() const { return rows_.size(); }
     // The title, the headings underlined, the rows and the note, each line ending in "\n".
     std::string render() const;
+    // The table as a JSON object: "title", "rows" (one object per row, keyed by heading) and "note" when set.
+    void writeJson(JsonWriter& json) const;
 
 private:
     std::string title_;

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#ifndef ZUKIP_VERSION
+#error "ZUKIP_VERSION must give the program's version"
+#endif
+
 namespace {
 
 struct Command {
@@ -28,11 +32,11 @@ const Command kCommands[] = {
 
 void printUsage(std::FILE* out) {
     std::fprintf(out, "Usage: zukip COMMAND [options] [arguments]\n\n"
-                      "A host for the ZuKIP printer-driver module: it loads the module with dlopen and uses only\n"
-                      "its exports and driver interface, as any RIP would.\n\nCommands:\n");
+                      "Prints images on KIP wide-format printers through the ZuKIP driver: it turns TIFF, PNG\n"
+                      "and JPEG images into the job folders a KIP printer takes.\n\nCommands:\n");
     for (const Command& c : kCommands) std::fprintf(out, "  %-10s %s\n", c.name, c.summary);
-    std::fprintf(out, "\n\"zukip COMMAND --help\" tells more about a command.\n\n"
-                      "Example:\n  zukip demo\n");
+    std::fprintf(out, "\n\"zukip COMMAND --help\" tells more about a command; \"zukip --version\" shows the\n"
+                      "version.\n\nExamples:\n  zukip print photo.jpg\n  zukip demo\n");
 }
 
 }  // namespace
@@ -45,6 +49,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printUsage(stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("zukip %s\n", ZUKIP_VERSION);
         return 0;
     }
     const std::vector<std::string> args(argv + 2, argv + argc);
