@@ -1,5 +1,6 @@
 #include "ExportBitmap.h"
 
+#include "AFile.h"
 #include "BmpBandSink.h"
 #include "RVLog.h"
 #include "TiffBandSink.h"
@@ -60,13 +61,14 @@ ExportBitmap::ExportBitmap(const char* path, std::uint32_t width, std::uint32_t 
         RV_LOG(kLogSource)("No image file name");
         return;
     }
+    NotifyFileWrite(path);
     const ImageLayout layout{path, width, height, xResolution, yResolution, bitsPerPixel,
                          tagListText(tagList, tagListLength)};
     sink_ = openSink(layout);
     if (sink_) row_.assign(sink_->rowBytes(), 0);
 }
 
-ExportBitmap::~ExportBitmap() { finish(); }
+ExportBitmap::~ExportBitmap() { Finish(); }
 
 int ExportBitmap::WriteBand(std::uint32_t rows, std::uint32_t bytesPerRow, const void* data) {
     if (!IsOpen()) return 0;
@@ -97,17 +99,20 @@ bool ExportBitmap::writeRow() {
     return true;
 }
 
-void ExportBitmap::finish() noexcept {
-    if (!sink_) return;
+bool ExportBitmap::Finish() noexcept {
+    if (!sink_) return complete_;
     try {
         if (!failed_ && rowsWritten_ < height_) {
             RV_LOG(kLogSource)("Image closed after %u of %u rows; the rest is left blank", rowsWritten_, height_);
             do std::fill(row_.begin(), row_.end(), 0);
             while (writeRow() && rowsWritten_ < height_);
         }
-        sink_->finish();
+        // The sink is completed even after a failed row, so that its file is closed.
+        const bool completed = sink_->finish();
+        complete_ = completed && !failed_;
     } catch (...) {
         // Only the log can throw (no memory); the file is closed below regardless.
     }
     sink_.reset();
+    return complete_;
 }

@@ -24,7 +24,7 @@ public:
     ExportBitmap(const char* path, std::uint32_t width, std::uint32_t height, double xResolution,
                  double yResolution, int bitsPerPixel, int mode, int imageKind, void* reserved,
                  const char* tagList, int tagListLength);
-    virtual ~ExportBitmap();   // completes and closes the file; never throws
+    virtual ~ExportBitmap();   // Finish() unless done; never throws
 
     ExportBitmap(const ExportBitmap&) = delete;
     ExportBitmap& operator=(const ExportBitmap&) = delete;
@@ -33,16 +33,21 @@ public:
     // file is not open, a write failed, or the rows would pass the image height.
     int WriteBand(std::uint32_t rows, std::uint32_t bytesPerRow, const void* data);
 
+    // Completes and closes the file, writing missing rows as zeros; true when
+    // the file was created and every row and the completion were written
+    // (false is logged). Later calls answer the same without writing.
+    bool Finish() noexcept;
+
     // True while the file is open and no write has failed.
     bool IsOpen() const { return sink_ != nullptr && !failed_; }
 
 private:
     bool writeRow();
-    void finish() noexcept;
 
     std::unique_ptr<ImageBandSink> sink_;
     std::vector<unsigned char> row_;   // one stored row, reused for every row
     std::uint32_t height_ = 0;
     std::uint32_t rowsWritten_ = 0;
     bool failed_ = false;
+    bool complete_ = false;   // Finish() wrote the whole file
 };

@@ -5,6 +5,16 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+FileWriteHook g_writeHook = nullptr;
+}  // namespace
+
+void SetFileWriteHook(FileWriteHook hook) { g_writeHook = hook; }
+
+void NotifyFileWrite(const char* path) {
+    if (g_writeHook && path) g_writeHook(path);
+}
+
 int AFile::Open(const char* path, unsigned flags, void*) {
     Close();
     if (!path || !*path) return 0;
@@ -19,6 +29,7 @@ int AFile::Open(const char* path, unsigned flags, void*) {
             if (!fs::exists(path, ec)) mode = "w+b";
         }
     }
+    if (access != modeRead) NotifyFileWrite(path);
     f_ = std::fopen(path, mode);
     return f_ != nullptr;
 }
@@ -66,5 +77,10 @@ int AFile::RecursiveDelete(const char* folder) {
 int RVCopyFile(const char* from, const char* to) {
     std::error_code ec;
     if (!from || !to) return 0;
-    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+    NotifyFileWrite(to);
+    if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec) return 1;
+    // A copy cut short must not pass for the whole file; only a plain file
+    // that the copy made is ours to remove.
+    if (fs::exists(from, ec) && fs::is_regular_file(to, ec) && !fs::equivalent(from, to, ec)) fs::remove(to, ec);
+    return 0;
 }

@@ -34,5 +34,14 @@ private:
     std::FILE* f_ = nullptr;
 };
 
-// Copies a file, replacing the destination; non-zero on success.
+// Copies a file, replacing the destination; non-zero on success. A partly
+// written copy is removed.
 int RVCopyFile(const char* from, const char* to);
+
+// Test seam: when set, called with the path of every output file just before
+// it is created or rewritten, so that a test can make the writes that follow
+// fail the way a full disk does. Null (the default) calls nothing.
+using FileWriteHook = void (*)(const char* path);
+void SetFileWriteHook(FileWriteHook hook);
+// Calls the hook, if any, for path; writers call this before creating a file.
+void NotifyFileWrite(const char* path);

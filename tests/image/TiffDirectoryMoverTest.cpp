@@ -31,11 +31,11 @@ void put32(std::vector<unsigned char>& bytes, std::size_t at, std::uint32_t valu
 
 fs::path temporaryOf(const std::string& path) { return fs::path(path).parent_path() / ("temp_" + fs::path(path).filename().string()); }
 
-// Moving leaves the file exactly as it was, shows the message once and removes the temporary file.
+// Moving fails, leaves the file exactly as it was, shows the message once and removes the temporary file.
 void expectLeftAlone(const std::string& path, const std::vector<unsigned char>& bytes, const std::string& what) {
     writeBytes(path, bytes);
     MessageBoxCapture boxes;
-    EXPECT_EQ(MoveTiffDirectoryToFront(path.c_str()), 1) << what;
+    EXPECT_EQ(MoveTiffDirectoryToFront(path.c_str()), 0) << what;
     EXPECT_EQ(readBytes(path), bytes) << what;
     EXPECT_EQ(boxes.count(kFailure), 1) << what;
     EXPECT_FALSE(fs::exists(temporaryOf(path))) << what;

@@ -144,32 +144,34 @@ TEST(WriteTicket, KeepsExistingTicketsAndNamesEachFailure) {
     f.base.write("OutputDrivers/JobTicketTemplates/T.xml", "<n>RV_PAGE_COUNT</n>");
     f.base.write("job/JobTicket.xml", "old");
     MessageBoxCapture boxes;
-    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/JobTicket.xml"), "T.xml"), 1);
+    using R = KIPJobTicket::FillResult;
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/JobTicket.xml"), "T.xml"), R::Written);
     EXPECT_EQ(readFile(f.base.path() / "job/JobTicket.xml"), "old");
-    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/Tile.xml"), "T.xml"), 1);
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/Tile.xml"), "T.xml"), R::Written);
     EXPECT_EQ(readFile(f.base.path() / "job/Tile.xml"), "<n>1</n>");
     EXPECT_TRUE(boxes.texts().empty());
-    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/X.xml"), "Missing.xml"), 0);
-    EXPECT_EQ(f.ticket.WriteTicket(f.path("nofolder/X.xml"), "T.xml"), 0);
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("job/X.xml"), "Missing.xml"), R::TemplateUnreadable);
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("nofolder/X.xml"), "T.xml"), R::OutputNotCreated);
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Cannot open job ticket template file",
                                                        "Cannot create job ticket file"}));
 }
 
-TEST(AccountingFile, CarriesCoverageIntoTheTokensAndIsSilentOnFailure) {
+TEST(AccountingFile, CarriesCoverageIntoTheTokensSkipsAMissingTemplateAndFailsAnUnwrittenFile) {
     TicketFixture f;
     f.start();
     f.base.write("OutputDrivers/JobTicketTemplates/Acc.txt", "RV_FOLDERNAME;RV_BLACK_COVERAGE;RV_ALL_COVERAGE");
     fs::create_directories(f.base.path() / "out" / "plan_3");
     const double ink[4] = {0.0, 0.0, 0.0, 1.0};
     MessageBoxCapture boxes;
-    f.ticket.WriteAccountingFile(f.path("out/plan_3"), "", "acc.txt", ink, 2, 2);
+    EXPECT_TRUE(f.ticket.WriteAccountingFile(f.path("out/plan_3"), "", "acc.txt", ink, 2, 2));
     EXPECT_EQ(f.token("RV_BLACK_COVERAGE"), "0");
     EXPECT_FALSE(fs::exists(f.base.path() / "out/plan_3/acc.txt"));
-    f.ticket.WriteAccountingFile(f.path("out/plan_3"), "Acc.txt", "acc.txt", ink, 2, 2);
+    EXPECT_TRUE(f.ticket.WriteAccountingFile(f.path("out/plan_3"), "Acc.txt", "acc.txt", ink, 2, 2));
     EXPECT_EQ(readFile(f.base.path() / "out/plan_3/acc.txt"), "plan_3;25.000000;25.000000");
     EXPECT_EQ(f.token("RV_BLACK_COVERAGE"), "25.000000");
-    f.ticket.WriteAccountingFile(f.path("out/plan_3"), "Missing.txt", "acc2.txt", ink, 2, 2);
+    EXPECT_TRUE(f.ticket.WriteAccountingFile(f.path("out/plan_3"), "Missing.txt", "acc2.txt", ink, 2, 2));
     EXPECT_FALSE(fs::exists(f.base.path() / "out/plan_3/acc2.txt"));
+    EXPECT_FALSE(f.ticket.WriteAccountingFile(f.path("out/none"), "Acc.txt", "acc.txt", ink, 2, 2));
     EXPECT_TRUE(boxes.texts().empty());
 }
 
@@ -230,6 +232,6 @@ TEST(FillTemplate, SampleTicketHoldsEveryTokenAndLeavesNoneBehind) {
     f.start();
     const std::string sample = readFile(f.base.outputDrivers() / "JobTicketTemplates" / "JobTicket.xml");
     for (const auto& [token, value] : f.ticket.tokens) EXPECT_NE(sample.find(token.str()), std::string::npos) << token;
-    EXPECT_EQ(f.ticket.WriteTicket(f.path("JobTicket.xml"), "JobTicket.xml"), 1);
+    EXPECT_EQ(f.ticket.WriteTicket(f.path("JobTicket.xml"), "JobTicket.xml"), KIPJobTicket::FillResult::Written);
     EXPECT_EQ(readFile(f.base.path() / "JobTicket.xml").find("RV_"), std::string::npos);
 }

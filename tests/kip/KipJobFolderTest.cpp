@@ -244,6 +244,6 @@ TEST_F(KipJobFolder, ImageThatCannotBeCreatedFailsTheStepWithWriteDataError) {
     auto driver = host.newDriver();
     const KipHost::Run result = run(*driver, job);
     EXPECT_EQ(result.failedSteps, 1);
-    EXPECT_STREQ(job.request.statusText, "Write Data Error");
+    EXPECT_STREQ(job.request.statusText, "Write Data Error: plan_1_Cyan.tif");
     EXPECT_NE(log().find("Cannot create the image"), std::string::npos);
 }

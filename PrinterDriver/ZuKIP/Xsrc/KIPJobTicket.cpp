@@ -102,30 +102,29 @@ void KIPJobTicket::SetCoverageTokens(const AString& folderName, const double ink
     tokens["RV_FOLDERNAME"] = folderName;
 }
 
-void KIPJobTicket::WriteAccountingFile(const AFilePath& outputFolder, const AString& accountingTemplate,
+bool KIPJobTicket::WriteAccountingFile(const AFilePath& outputFolder, const AString& accountingTemplate,
                                        const AString& accountingFileName, const double inkCounters[4],
                                        uint32_t outputWidth, uint32_t outputHeight) {
-    if (accountingTemplate.IsEmpty()) return;
+    if (accountingTemplate.IsEmpty()) return true;
     SetCoverageTokens(outputFolder.getFileName(), inkCounters, outputWidth, outputHeight);
     AFilePath output(outputFolder);
     output += accountingFileName;
-    FillTemplate(TemplatePath(accountingTemplate), output);
+    // A model without its template still gets its jobs; an accounting file
+    // that cannot be written, though, fails the job rather than pass
+    // silently, so that no job is counted as whole without it.
+    const FillResult result = FillTemplate(TemplatePath(accountingTemplate), output);
+    if (result == FillResult::OutputNotCreated) RV_LOG(kLogSource)("Cannot create %s", output.c_str());
+    return result == FillResult::Written || result == FillResult::TemplateUnreadable;
 }
 
-int KIPJobTicket::WriteTicket(const AFilePath& ticketPath, const AString& templateName) const {
-    if (ticketPath.exists()) return 1;
-    switch (FillTemplate(TemplatePath(templateName), ticketPath)) {
-    case FillResult::Written:
-        return 1;
-    case FillResult::TemplateUnreadable:
+KIPJobTicket::FillResult KIPJobTicket::WriteTicket(const AFilePath& ticketPath, const AString& templateName) const {
+    if (ticketPath.exists()) return FillResult::Written;
+    const FillResult result = FillTemplate(TemplatePath(templateName), ticketPath);
+    if (result == FillResult::TemplateUnreadable)
         DrvMessageBox("Cannot open job ticket template file", 0, nullptr, nullptr);
-        return 0;
-    case FillResult::OutputNotCreated:
-    case FillResult::OutputNotWritten:
+    else if (result != FillResult::Written)
         DrvMessageBox("Cannot create job ticket file", 0, nullptr, nullptr);
-        return 0;
-    }
-    return 0;
+    return result;
 }
 
 KIPJobTicket::FillResult KIPJobTicket::FillTemplate(const AFilePath& templatePath, const AFilePath& outputPath) const {

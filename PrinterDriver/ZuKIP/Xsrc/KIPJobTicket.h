@@ -31,15 +31,17 @@ public:
 
     // End-of-job accounting file: with a non-empty accountingTemplate, sets
     // the coverage tokens for outputFolder and fills the template into
-    // outputFolder/accountingFileName. Failures are silent (the job goes on).
-    void WriteAccountingFile(const AFilePath& outputFolder, const AString& accountingTemplate,
+    // outputFolder/accountingFileName. A missing template is skipped silently
+    // (true); false when the accounting file could not be written (logged).
+    bool WriteAccountingFile(const AFilePath& outputFolder, const AString& accountingTemplate,
                              const AString& accountingFileName, const double inkCounters[4], uint32_t outputWidth,
                              uint32_t outputHeight);
 
-    // Writes a ticket from templateName to ticketPath unless a file is
-    // there already. Returns 1 (also when it existed), or 0 after the
-    // message "Cannot open job ticket template file" or "Cannot create job ticket file".
-    int WriteTicket(const AFilePath& ticketPath, const AString& templateName) const;
+    // Writes a ticket from templateName to ticketPath unless a file is there
+    // already (Written). A missing template shows "Cannot open job ticket
+    // template file", a ticket that cannot be written "Cannot create job
+    // ticket file"; the outcome tells the two apart.
+    FillResult WriteTicket(const AFilePath& ticketPath, const AString& templateName) const;
 
     // Reads the template (its bytes up to the first zero), replaces the first
     // occurrence of each token in key order, writes the text to outputPath

@@ -233,8 +233,9 @@ int RTL::SetOutputName(const char* outputPath, intptr_t value) {
     const int made = MakeJobFolder(outputPath ? outputPath : "");
     jobFolder = outputFolder;
     if (!made) return 0;
-    copyThumbnail();
-    return made;
+    // A thumbnail the host gave but that could not be copied leaves the job
+    // incomplete: it fails here rather than reach the printer without it.
+    return copyThumbnail() ? made : 0;
 }
 
 int RTL::MakeBaseName(const char* documentName, AString& out) {
@@ -264,17 +265,19 @@ int RTL::MakeJobFolder(const char* folder) {
     return 1;
 }
 
-void RTL::copyThumbnail() {
+bool RTL::copyThumbnail() {
     const AFilePath thumbnail(settings->thumbnailPath);
     std::error_code error;
-    if (!settings->thumbnailPath[0] || !std::filesystem::is_regular_file(thumbnail.c_str(), error)) return;
+    if (!settings->thumbnailPath[0] || !std::filesystem::is_regular_file(thumbnail.c_str(), error)) return true;
     const AString name = modelSettings.ThumbnailName.IsEmpty()
                              ? AString(kDefaultThumbnailName)
                              : uniqueId.SubstituteUniqueId(outputFolder, modelSettings.ThumbnailName,
                                                            modelSettings.uniqID);
     AFilePath target(outputFolder);
     target += name;
-    if (!RVCopyFile(thumbnail.c_str(), target.c_str())) RTL_LOG("Cannot copy the thumbnail to %s", target.c_str());
+    if (RVCopyFile(thumbnail.c_str(), target.c_str())) return true;
+    reportWriteFailure(target);
+    return false;
 }
 
 AFilePath RTL::separationPath(const AString& colorName) {
@@ -309,14 +312,14 @@ std::unique_ptr<KIPExportBitmap> RTL::createImage(const AFilePath& path, uint32_
     }
     if (!image || !image->IsOpen()) {
         RTL_LOG("Cannot create the image %s", path.c_str());
-        SetStatus(1, kWriteDataError);
+        reportWriteFailure(path);
         throw DriverError{0};
     }
     return image;
 }
 
 int RTL::OpenSeparation(int plane) {
-    currentImage.reset();
+    if (!finishCurrentImage()) throw DriverError{0};
     const JobTrackRecord& t = *track;
     const bool combined = plane == -1;
     if (!combined && (plane < 0 || plane >= t.planes.GetSize() || plane >= t.planeBits.GetSize())) return 0;
@@ -341,13 +344,34 @@ int RTL::BeginSeparation(int plane) { return combinedMode ? 1 : OpenSeparation(p
 int RTL::CloseSeparation() {
     if (combinedMode || !currentImage) return 1;
     const AFilePath path = currentImage->filePath;
-    currentImage.reset();
-    if (isTiffPath(path.GetFullPath())) MoveTiffDirectoryToFront(path.c_str());
+    if (!finishCurrentImage()) return 0;
+    // A separation whose directory could not be moved to the front (a full
+    // disk while rewriting it, say) fails the job like any other failed
+    // write, so that the job is never handed over incomplete.
+    if (isTiffPath(path.GetFullPath()) && !MoveTiffDirectoryToFront(path.c_str())) {
+        reportWriteFailure(path);
+        return 0;
+    }
     return 1;
 }
 
-int RTL::WriteBlankImage(const AFilePath& path, double width, double height) {
+bool RTL::finishCurrentImage() {
+    if (!currentImage) return true;
+    const AFilePath path = currentImage->filePath;
+    const bool finished = currentImage->Finish();
     currentImage.reset();
+    if (!finished) reportWriteFailure(path);
+    return finished;
+}
+
+void RTL::reportWriteFailure(const AFilePath& path) {
+    RTL_LOG("Cannot write %s", path.c_str());
+    const AString text = AString(kWriteDataError) + ": " + path.getFileName();
+    SetStatus(1, text.c_str());
+}
+
+int RTL::WriteBlankImage(const AFilePath& path, double width, double height) {
+    if (!finishCurrentImage()) throw DriverError{0};
     if (path.exists()) return 1;
     if (!(width >= 0 && height >= 0 && width <= UINT32_MAX && height <= UINT32_MAX)) {
         RTL_LOG("Blank image %s of %f x %f pixels refused", path.c_str(), width, height);
@@ -465,18 +489,19 @@ int RTL::writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t by
 }
 
 int RTL::writeRow(uint32_t bytes) {
-    if (!currentImage || !currentImage->WriteBand(1, bytes, rowBuffer.get())) {
-        RTL_LOG("Cannot write row %d of page %d", track->currentLine, track->currentPage);
+    if (currentImage && currentImage->WriteBand(1, bytes, rowBuffer.get())) return 1;
+    RTL_LOG("Cannot write row %d of page %d", track->currentLine, track->currentPage);
+    if (currentImage)
+        reportWriteFailure(currentImage->filePath);
+    else
         SetStatus(1, kWriteDataError);
-        return 0;
-    }
-    return 1;
+    return 0;
 }
 
 int RTL::EndPage() {
     if (combinedMode) {
         // The page's combined image is complete.
-        currentImage.reset();
+        if (!finishCurrentImage()) throw DriverError{0};
         return 1;
     }
     writeMissingSeparations();
@@ -503,31 +528,56 @@ int RTL::WriteJobTicket(const AFilePath& folder) {
         KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.JobTicketFileName, "", "", -1, -1, -1);
     AFilePath path(folder);
     path += uniqueId.SubstituteUniqueId(folder, pattern, modelSettings.uniqID);
-    return jobTicket.WriteTicket(path, modelSettings.JobTicketTemplate);
+    const KIPJobTicket::FillResult result = jobTicket.WriteTicket(path, modelSettings.JobTicketTemplate);
+    // Without its template the model gets no ticket and the job goes on, as
+    // it always has; a ticket that cannot be written fails the job instead.
+    if (result == KIPJobTicket::FillResult::Written || result == KIPJobTicket::FillResult::TemplateUnreadable)
+        return 1;
+    reportWriteFailure(path);
+    return 0;
+}
+
+bool RTL::writeAccountingFile() {
+    const JobTrackRecord* t = track.get();
+    if (jobTicket.WriteAccountingFile(outputFolder, modelSettings.AccountingTemplate,
+                                      modelSettings.AccountingFileName, inkCounter.Counters(),
+                                      t ? static_cast<uint32_t>(t->outputWidth) : 0,
+                                      t ? static_cast<uint32_t>(t->outputHeight) : 0))
+        return true;
+    AFilePath path(outputFolder);
+    path += modelSettings.AccountingFileName;
+    reportWriteFailure(path);
+    return false;
 }
 
 int RTL::EndJob() {
-    const JobTrackRecord* t = track.get();
-    jobTicket.WriteAccountingFile(outputFolder, modelSettings.AccountingTemplate, modelSettings.AccountingFileName,
-                                  inkCounter.Counters(), t ? static_cast<uint32_t>(t->outputWidth) : 0,
-                                  t ? static_cast<uint32_t>(t->outputHeight) : 0);
+    // A failed write (accounting file, ticket, last image or finish file)
+    // ends the job as failed, naming the file, and nothing after it is
+    // written: above all no finish file, which tells the controller the job
+    // folder is complete.
+    bool whole = writeAccountingFile();
     APageBaseRTL::EndJob();
-    WriteJobTicket(outputFolder);
-    currentImage.reset();
-    if (!options || !options->useFtpPort) {
-        copyFinishFile();
-        return 1;
+    whole = whole && WriteJobTicket(outputFolder);
+    if (!whole) {
+        // Closed all the same; the status keeps naming the first failure.
+        currentImage.reset();
+        return 0;
     }
+    if (!finishCurrentImage()) return 0;
+    if (!options || !options->useFtpPort) return copyFinishFile() ? 1 : 0;
     // Delivery by FTP needs the job folder packed into an archive, which this
     // engine cannot do: the job is reported as failed and its folder stays.
     RTL_LOG("Packing not available: the job folder %s was not sent by FTP", outputFolder.c_str());
     return 0;
 }
 
-void RTL::copyFinishFile() {
-    if (modelSettings.FinishFile.IsEmpty()) return;
+bool RTL::copyFinishFile() {
+    if (modelSettings.FinishFile.IsEmpty()) return true;
+    const AFilePath source = KIPJobTicket::TemplatePath(modelSettings.FinishFile);
     AFilePath target(outputFolder);
     target += modelSettings.FinishFile;
     // A missing finish file is the model's business; the job is complete without it.
-    RVCopyFile(KIPJobTicket::TemplatePath(modelSettings.FinishFile).c_str(), target.c_str());
+    if (!source.exists() || RVCopyFile(source.c_str(), target.c_str())) return true;
+    reportWriteFailure(target);
+    return false;
 }

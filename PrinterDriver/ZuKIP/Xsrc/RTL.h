@@ -14,8 +14,9 @@
 // that asks for FTP keeps its job folder and ends reported as failed.
 //
 // Failures inside the page loop raise DriverError: 0 when a folder, image or
-// buffer cannot be made (the job status then reads "Write Data Error" for
-// images).
+// buffer cannot be made or written. A job is whole or fails: every file write
+// is checked, and a failed one (image, thumbnail, accounting file, ticket,
+// finish file) fails the job with the status "Write Data Error: <file>".
 #include "APageBaseRTL.h"
 #include "CDynamic.h"
 #include "KIPExportBitmap.h"
@@ -74,7 +75,9 @@ public:
     // separations that received no lines; 1.
     int EndPage() override;
     // Accounting file, job ticket, last image finished, finish file; 1, or 0
-    // when the job asked for FTP delivery, which this engine cannot pack.
+    // when one of them could not be written (status names the file; no
+    // finish file then) or the job asked for FTP delivery, which this engine
+    // cannot pack.
     int EndJob() override;
     // Counts the line's ink and writes it as one row; 0 when the image refuses it.
     int WriteLine(int plane, int line, const uint8_t* data) override;
@@ -91,14 +94,17 @@ public:
     virtual int OpenSeparation(int plane);
     // OpenSeparation, except on a combined page; 1.
     virtual int BeginSeparation(int plane);
-    // Finishes currentImage and moves a TIFF's directory to the front; 1.
+    // Finishes currentImage and moves a TIFF's directory to the front; 1, or
+    // 0 when either could not be written (status names the file).
     virtual int CloseSeparation();
     // The base name of the job's files, derived from the document name; 1.
     virtual int MakeBaseName(const char* documentName, AString& out);
     // Makes the job folder inside folder (empty: the base folder's "temp");
     // 1, or 0 when it cannot be made or exists already.
     virtual int MakeJobFolder(const char* folder);
-    // Writes the job ticket into folder unless it is there; 1, or 0 after a message.
+    // Writes the job ticket into folder unless it is there; 1 (also after the
+    // message for a missing template), or 0 after a message when the ticket
+    // could not be written (status names the file).
     virtual int WriteJobTicket(const AFilePath& folder);
     // Writes an all-zero image of width x height pixels at path unless a file is
     // there, leaving it open as currentImage; 1, raises DriverError{0} on failure.
@@ -130,8 +136,15 @@ private:
     // Writes rowBuffer as one row of currentImage; 0 (status "Write Data Error") on failure.
     int writeRow(uint32_t bytes);
     void writeMissingSeparations();
-    void copyThumbnail();
-    void copyFinishFile();
+    // Finishes and releases currentImage; false (status names the file) when it could not be completed.
+    bool finishCurrentImage();
+    // Logs the path and sets the status "Write Data Error: <file name>"; the
+    // name joins the system's text so that the user sees which file failed.
+    void reportWriteFailure(const AFilePath& path);
+    // Each true when done or nothing to do; false (status names the file) when a write failed.
+    bool copyThumbnail();
+    bool writeAccountingFile();
+    bool copyFinishFile();
 
     std::unique_ptr<KIPExportBitmap> currentImage;   // the image being written, if any
     DriverOptions* options = nullptr;                // the job's options block; not owned

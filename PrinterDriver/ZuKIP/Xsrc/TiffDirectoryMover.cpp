@@ -1,5 +1,6 @@
 #include "TiffDirectoryMover.h"
 
+#include "AFile.h"
 #include "AFilePath.h"
 #include "RVLog.h"
 #include "ZuDrvUtl.h"
@@ -173,6 +174,7 @@ int MoveTiffDirectoryToFront(const char* path) {
     const std::string temporary = temporaryPath(path);
     std::FILE* in = std::fopen(path, "rb");
     if (!in) return 0;
+    NotifyFileWrite(temporary.c_str());
     std::FILE* out = std::fopen(temporary.c_str(), "wb");
     if (!out) {
         std::fclose(in);
@@ -187,6 +189,10 @@ int MoveTiffDirectoryToFront(const char* path) {
         std::remove(temporary.c_str());
         RV_LOG(kLogSource)("%s: %s", path, failure);
         DrvMessageBox("Cannot convert TIF file");
+        // Answered as a failure, unlike a plain "shown and done": the caller
+        // must not report a job whole whose separation could not be rewritten
+        // (a full disk, say).
+        return 0;
     }
     return 1;
 }

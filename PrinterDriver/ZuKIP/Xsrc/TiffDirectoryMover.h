@@ -4,9 +4,9 @@
 // controller reads fastest: header, values, directory, data.
 
 // Rewrites the little-endian, single-directory TIFF at path in place, through
-// "temp_<name>" in the same folder. Returns 0 when the file or the temporary
-// file cannot be opened (nothing changed). Returns 1 otherwise; if the file is
-// not one it can rewrite (foreign, corrupt, truncated) or the rewrite fails,
-// the file stays as it was, the temporary file is removed, and the message
-// "Cannot convert TIF file" is shown.
+// "temp_<name>" in the same folder. Returns 1 when it was rewritten. Returns 0
+// when the file or the temporary file cannot be opened (nothing changed), and
+// also when the file is not one it can rewrite (foreign, corrupt, truncated)
+// or the rewrite fails: then the file stays as it was, the temporary file is
+// removed, and the message "Cannot convert TIF file" is shown.
 int MoveTiffDirectoryToFront(const char* path);

@@ -1,0 +1,124 @@
+// A job is whole or fails: writes that fail the way they do on a full disk
+// (the file size limit of the process drops to a few bytes just before the
+// chosen file is written) fail the job, name the file, leave no finish file,
+// and leave the folders of earlier jobs as they were.
+#include "AFile.h"
+#include "CDriver.h"
+#include "KipHost.h"
+#include "RTL.h"
+#include "TempBaseFolder.h"
+
+#include "Platform/PlatformMessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <sys/resource.h>
+
+namespace {
+const std::string kModel = "KIP 870 Color";
+
+// While it exists, writing the file named `target` (and everything after it)
+// runs into a file size limit of kLimitBytes; SIGXFSZ is ignored so that the
+// write itself reports the failure.
+class DiskFullAt {
+public:
+    static constexpr rlim_t kLimitBytes = 8;
+
+    explicit DiskFullAt(std::string target) {
+        target_ = std::move(target);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        SetFileWriteHook(&DiskFullAt::onWrite);
+    }
+    ~DiskFullAt() {
+        SetFileWriteHook(nullptr);
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    DiskFullAt(const DiskFullAt&) = delete;
+    DiskFullAt& operator=(const DiskFullAt&) = delete;
+
+private:
+    static void onWrite(const char* path) {
+        if (fs::path(path).filename() != target_) return;
+        rlimit full = saved_;
+        full.rlim_cur = kLimitBytes;
+        setrlimit(RLIMIT_FSIZE, &full);
+    }
+
+    static inline std::string target_;
+    static inline rlimit saved_{};
+    void (*previousHandler_)(int) = SIG_DFL;
+};
+
+// Every file below folder with its content.
+std::map<std::string, std::string> snapshot(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        files[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? readFile(entry.path()) : "";
+    return files;
+}
+}  // namespace
+
+TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
+    TempBaseFolder base;
+    base.copySamples();
+    installKipModel(base.path(), "KIP870Color.xml", kModel,
+                    {{"FolderName", "filename_uniqID"}, {"OutputName", "filename_pageID_colorID.tif"},
+                     {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"},
+                     {"AccountingTemplate", "Accounting.txt"}, {"AccountingFileName", "Accounting.txt"},
+                     {"FinishFile", "Finish.txt"}, {"TileSeparate", "No"}});
+    const fs::path thumbnail = base.write("spool/J42.bmp", "BM thumbnail");
+    const fs::path output = base.path() / "out";
+    MessageBoxCapture boxes;
+    // Yellow gets no lines: its separation is the blank image finished at the end of the job.
+    KipTestJob job(base.path(), kModel, 0);
+    job.write({{64, 16, {{"Cyan", 1}, {"Magenta", 1}, {"Black", 1}}}});
+    std::strcpy(job.request.thumbnailPath, thumbnail.c_str());
+
+    auto runJob = [&] {
+        job.request.portCode = RTL::kFilePort;
+        job.request.statusText[0] = '\0';
+        RTL* engine = new RTL();
+        CDriver driver(engine);
+        return KipHost::run(driver, job, output.string(), "plan.pdf");
+    };
+    ASSERT_EQ(runJob().failedSteps, 0);
+    const std::map<std::string, std::string> finished = snapshot(output);
+    ASSERT_EQ(finished.count("plan_1/Finish.txt"), 1u);
+
+    const struct {
+        const char* target;   // the file whose write fails
+        const char* named;    // the file the status names
+    } cases[] = {
+        {"thumbnail.bmp", "thumbnail.bmp"},
+        {"plan_1_Cyan.tif", "plan_1_Cyan.tif"},
+        {"temp_plan_1_Black.tif", "plan_1_Black.tif"},   // moving the last separation's directory
+        // The disk fills while the blank image is open: the accounting file, written before it is finished, fails first.
+        {"plan_1_Yellow.tif", "Accounting.txt"},
+        {"Accounting.txt", "Accounting.txt"},
+        {"JobTicket.xml", "JobTicket.xml"},
+        {"Finish.txt", "Finish.txt"},
+    };
+    int number = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        const fs::path folder = output / ("plan_" + std::to_string(++number));
+        KipHost::Run run;
+        {
+            DiskFullAt full(c.target);
+            run = runJob();
+        }
+        EXPECT_TRUE(run.ended);
+        EXPECT_LE(run.failedSteps, 1);
+        EXPECT_EQ(job.request.portCode, -1);
+        EXPECT_EQ(std::string(job.request.statusText), std::string("Write Data Error: ") + c.named);
+        EXPECT_TRUE(fs::exists(folder));
+        EXPECT_FALSE(fs::exists(folder / "Finish.txt"));
+        std::map<std::string, std::string> earlier = snapshot(output);
+        std::erase_if(earlier, [](const auto& file) { return file.first.rfind("plan_1", 0) != 0; });
+        EXPECT_EQ(earlier, finished);
+    }
+}
