@@ -3,6 +3,7 @@
 #include "FileKind.h"
 #include "JobHeader.h"
 #include "ThumbnailWriter.h"
+#include "TileRequest.h"
 #include "ToolError.h"
 #include "ZUJob.h"
 #include "ZURasterWriter.h"
@@ -50,15 +51,35 @@ std::string displayNameOf(const std::string& internal, const std::vector<PlaneNa
     return internal;
 }
 
+// Writes the page's panels as the tiles of one tiled page; the planes are added already.
+bool writePanels(ZURasterWriter& writer, const RasterPage& page, const std::vector<TilePanel>& panels) {
+    std::vector<uint8_t> line(packedRowBytes(page.maxDepth(), page.width));
+    bool ok = true;
+    for (const TilePanel& panel : panels) {
+        ok = ok && writer.BeginTile(int(panel.width), int(panel.height));
+        for (size_t p = 0; ok && p < page.planes.size(); ++p) {
+            const RasterPlane& plane = page.planes[p];
+            for (uint32_t y = 0; ok && y < panel.height; ++y) {
+                TileGrid::copyPixels(plane.row(panel.y + y), plane.depth, panel.x, panel.width, line.data());
+                ok = writer.WriteLine(int(p), int(y), line.data(), line.size());
+            }
+        }
+    }
+    return ok;
+}
+
 void writeRaster(const std::string& path, const std::vector<RasterPage>& pages,
-                 const std::vector<PlaneNames>& names) {
+                 const std::vector<PlaneNames>& names, const TileGrid& tiles) {
     ZURasterWriter writer;
     bool ok = writer.Create(path.c_str());
     for (const RasterPage& page : pages) {
-        ok = ok && writer.BeginPage(int(page.width), int(page.height));
+        const bool tiled = tiles.columns > 0;
+        ok = ok && (tiled ? writer.BeginTiledPage(int(page.width), int(page.height))
+                          : writer.BeginPage(int(page.width), int(page.height)));
         for (const RasterPlane& plane : page.planes)
             ok = ok && writer.AddPlane(displayNameOf(plane.name, names).c_str(), plane.name.c_str(), plane.depth);
-        for (size_t p = 0; ok && p < page.planes.size(); ++p)
+        if (tiled) ok = ok && writePanels(writer, page, tiles.panels(page.width, page.height));
+        for (size_t p = 0; ok && !tiled && p < page.planes.size(); ++p)
             for (uint32_t y = 0; ok && y < page.height; ++y)
                 ok = writer.WriteLine(int(p), int(y), page.planes[p].row(y), page.planes[p].rowBytes);
         ok = ok && writer.EndPage();
@@ -119,13 +140,19 @@ void JobFileWriter::write(const std::string& jobPath, const JobSettings& setting
     Cleanup cleanup;
     cleanup.add(jobPart);
     cleanup.add(thumbnailPart);
-    writeRaster(raster, pages, displayNames);
+    writeRaster(raster, pages, displayNames, settings.tiles);
     cleanup.add(raster);
 
     const std::vector<uint8_t> bmp = ThumbnailWriter::encode(pages.front());
     writeBytes(thumbnailPart, bmp.data(), bmp.size());
     const JobHeaderLayout header = makeHeader(settings, pages.front());
-    writeBytes(jobPart, &header, sizeof header);
+    std::vector<uint8_t> job(reinterpret_cast<const uint8_t*>(&header), reinterpret_cast<const uint8_t*>(&header + 1));
+    if (settings.tiles.columns > 0) {
+        const std::vector<uint8_t> block =
+            TileRequest::forPanels(settings.tiles.panels(pages.front().width, pages.front().height)).encode();
+        job.insert(job.end(), block.begin(), block.end());
+    }
+    writeBytes(jobPart, job.data(), job.size());
 
     renameInto(thumbnailPart, thumbnail);
     cleanup.add(thumbnail);

@@ -3,6 +3,7 @@
 // the raster file the driver's job library reads next to it, and a thumbnail.
 #include "DriverOptions.h"
 #include "RasterPage.h"
+#include "TileGrid.h"
 
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ struct JobSettings {
     double yResolution = 0;
     int colorMode = 0;          // colour mode id of the model
     DriverOptions options{};
+    TileGrid tiles;             // with columns: every page is written as a tiled page of these panels
 };
 
 // One plane as the raster file names it.
@@ -30,7 +32,8 @@ public:
     // The thumbnail written next to a job file.
     static std::string thumbnailPath(const std::string& jobPath);
 
-    // Writes all three files, or none: on any failure throws ToolError naming the file and removes what
+    // Writes all three files, or none (with tiles, the job file also carries the request's tile fields
+    // for the first page's panels, TileRequest): on any failure throws ToolError naming the file and removes what
     // this call had written. displayNames gives each plane name (RasterPlane::name, the internal name) its display name.
     static void write(const std::string& jobPath, const JobSettings& settings, const std::vector<RasterPage>& pages,
                       const std::vector<PlaneNames>& displayNames);

@@ -28,7 +28,7 @@ JobOutcome JobRunner::end(JobOutcome outcome) {
     return outcome;
 }
 
-JobOutcome JobRunner::run(const JobPaths& paths) {
+JobOutcome JobRunner::run(const JobPaths& paths, const TileRequest& tiles) {
     JobOutcome outcome;
     JobRequest& request = *request_;
     std::memset(static_cast<void*>(&request), 0, sizeof request);
@@ -37,6 +37,8 @@ JobOutcome JobRunner::run(const JobPaths& paths) {
     request.portCode = kFilePort;
     request.mediaId = paths.mediaId;
     request.printModeId = paths.printModeId;
+    tiles_ = tiles;
+    tiles_.applyTo(request);
 
     if (!driver_.openJob(&request, &port_)) {
         outcome.reason = "the driver refused job " + paths.jobFile + statusOf(request);

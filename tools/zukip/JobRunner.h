@@ -4,6 +4,7 @@
 // user asks to stop.
 #include "ABasePrinterDriver.h"
 #include "ProgressDisplay.h"
+#include "TileRequest.h"
 
 #include <csignal>
 #include <memory>
@@ -42,9 +43,10 @@ public:
     // stop is polled between steps (a signal handler sets it); progress shows the status text.
     JobRunner(ABasePrinterDriver& driver, ProgressDisplay& progress, const volatile std::sig_atomic_t& stop);
 
-    // Runs the job to its end; Finished only when the driver ended it normally. The request and port stay
-    // alive with the runner, since the driver keeps pointers to them until it is destroyed.
-    JobOutcome run(const JobPaths& paths);
+    // Runs the job, with the tile fields of tiles in its request, to its end; Finished only when the
+    // driver ended it normally. The request (with a copy of the tile lists) and port stay alive with the
+    // runner, since the driver keeps pointers to them until it is destroyed.
+    JobOutcome run(const JobPaths& paths, const TileRequest& tiles = TileRequest());
 
 private:
     JobOutcome end(JobOutcome outcome);
@@ -53,5 +55,6 @@ private:
     ProgressDisplay& progress_;
     const volatile std::sig_atomic_t& stop_;
     std::unique_ptr<JobRequest> request_;
+    TileRequest tiles_;
     CountingPort port_;
 };

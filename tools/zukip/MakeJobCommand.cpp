@@ -8,6 +8,7 @@
 #include "PageInput.h"
 #include "PlaneMapper.h"
 #include "PrinterCatalog.h"
+#include "TileGrid.h"
 #include "ToolError.h"
 
 #include <cstdio>
@@ -37,7 +38,9 @@ void printHelp() {
         "                          image: black-and-white with --halftone or 1-bit images, else 8-bit)\n"
         "  -r, --resolution DPI    DPI or XDPIxYDPI, one the printer has (default: the printer's)\n"
         "      --halftone          turn shades into dots for black-and-white colour modes\n"
-        "  -d, --document NAME     document name on the printer (default: the first image's name)\n"
+        "      --tiles COLSxROWS   make the page a poster of COLS x ROWS panels, each printed as its own\n"
+        "                          tile (numbered row by row from 1, strips by column; the last column\n"
+        "                          and row take what is left); one page only\n"        "  -d, --document NAME     document name on the printer (default: the first image's name)\n"
         "      --sender NAME       sender name on the job ticket (default: $USER)\n"
         "      --force             replace JOB even when it is not a job made by zukip\n"
         "  -q, --quiet             print nothing but errors\n"
@@ -92,6 +95,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
                                 {"color-mode", 'c', true},
                                 {"resolution", 'r', true},
                                 {"halftone", 0, false},
+                                {"tiles", 0, true},
                                 {"document", 'd', true},
                                 {"sender", 0, true},
                                 {"option", 'O', true, true},
@@ -116,10 +120,17 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     const PrinterCatalog catalog = PrinterCatalog::load(BaseFolder::resolve(cl.value("base")), cl.value("model", kDefaultModel));
     const CatalogResolution& resolution = chooseResolution(catalog, cl.value("resolution"));
 
+    const TileGrid tiles = cl.has("tiles") ? TileGrid::parse(cl.value("tiles")) : TileGrid();
+    // The driver looks a tile's ids up at page index + tile position: the tiles of
+    // a second page would take the ids, and so the file names, of the first's.
+    if (tiles.columns > 0 && cl.positionals().size() > 1)
+        throw UsageError("--tiles takes one page (got " + std::to_string(cl.positionals().size()) + ")");
+
     std::vector<RasterPage> pages;
     for (const std::string& argument : cl.positionals()) pages.push_back(PageInput::read(argument));
     const CatalogColorMode& mode = PlaneMapper::choose(catalog, cl.value("color-mode"), pages, cl.has("halftone"));
     PlaneMapper::fit(mode, pages);
+    if (tiles.columns > 0) tiles.panels(pages.front().width, pages.front().height);   // refuses a page too small
 
     JobSettings settings;
     settings.model = catalog.model();
@@ -131,6 +142,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     settings.yResolution = resolution.y;
     settings.colorMode = mode.id;
     settings.options = options;
+    settings.tiles = tiles;
     std::vector<PlaneNames> names;
     for (const CatalogColorant& c : mode.colorants) names.push_back({c.displayName, c.internalName});
     JobFileWriter::write(jobPath, settings, pages, names);
@@ -139,6 +151,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     std::printf("wrote %s: %zu page(s), %u x %u pixels, colour mode \"%s\" (id %d), %s dpi\n", jobPath.c_str(),
                 pages.size(), pages.front().width, pages.front().height, mode.displayName.c_str(), mode.id,
                 resolutionText(resolution.x, resolution.y).c_str());
+    if (tiles.columns > 0) std::printf("  tiled into %d x %d panels\n", tiles.columns, tiles.rows);
     std::printf("  raster file %s\n  thumbnail   %s\n", JobFileWriter::rasterPath(jobPath).c_str(),
                 JobFileWriter::thumbnailPath(jobPath).c_str());
     return 0;

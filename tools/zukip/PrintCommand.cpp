@@ -248,6 +248,7 @@ int PrintCommand::run(const std::vector<std::string>& args) {
         refuse(given, kind);
     }
     JobHeaderLayout header = JobFileReader::readHeader(jobPath);
+    const TileRequest tiles = TileRequest::read(jobPath);
     JobFileReader::findRaster(jobPath);
     const std::string thumbnail = JobFileWriter::thumbnailPath(jobPath);
     if (!staging && (cl.has("option") || cl.has("copies"))) {
@@ -285,7 +286,7 @@ int PrintCommand::run(const std::vector<std::string>& args) {
     {
         const InterruptGuard guard;
         JobRunner runner(*driver, progress, g_stop);
-        outcome = runner.run(paths);
+        outcome = runner.run(paths, tiles);
         PrinterSetup setup;
         std::strncpy(setup.modelName, model.c_str(), sizeof setup.modelName - 1);
         for (const ColorantEntry& c : QueryTables(*driver, setup, "", 0).colorants(header.colorMode))

@@ -2,12 +2,14 @@
 
 #include "DriverError.h"
 #include "KIPBuiltinColors.h"
+#include "KIPColorSuffixes.h"
 #include "KIPMediaList.h"
 #include "KIPNamePattern.h"
 #include "TiffDirectoryMover.h"
 #include "ZuDrvUtl.h"
 
 #include "AFile.h"
+#include "AGroupImage.h"
 #include "RVLog.h"
 
 #include <algorithm>
@@ -44,6 +46,10 @@ constexpr int kOrangeModeSparePlane = 6;
 const char* const kWriteDataError = "Write Data Error";
 const char* const kDefaultSeparationName = "filename_uniqID_colorID";
 const char* const kDefaultThumbnailName = "thumbnail.bmp";
+const char* const kDefaultTileExtension = ".tif";
+const char* const kPageFolderInfix = "_Page_";
+constexpr int kFirstTilingKind = 3;   // tilingKind from which the request describes tiles
+constexpr int kMinTileCount = 2;
 
 constexpr ABaseRTL::ScreenDefault kCombinedScreens[] = {{"Cyan", 15.0f}, {"Magenta", 75.0f}, {"Yellow", 90.0f}, {"Black", 45.0f}};
 constexpr float kCombinedScreenFrequency = 60.0f;
@@ -123,6 +129,14 @@ int RTL::StartJob(DriverJob* job, int reserved, OutputPort* port, DriverOptions*
     outputFolder += "temp";
     jobFolder = outputFolder;
     baseName.Empty();
+    inPageFolder = false;
+    tileIndex = 0;
+    tileImage = nullptr;
+    openTiles.clear();
+    // Each job records the tiles of its own first tiled page: blank tiles
+    // named after another job's tiles would not belong to this one.
+    tileRecords.clear();
+    recordTiles = 1;
 
     colorants.count = 0;
     if (description.isLoaded()) {
@@ -324,19 +338,21 @@ int RTL::OpenSeparation(int plane) {
     const bool combined = plane == -1;
     if (!combined && (plane < 0 || plane >= t.planes.GetSize() || plane >= t.planeBits.GetSize())) return 0;
 
-    AString colorName;
-    if (!combined) {
-        // Named as the job's colorant the plane prints as, so that the end of
-        // the page finds the file under the colorant list's spelling.
-        const uint32_t k = t.planeToColorant[plane];
-        colorName = k < static_cast<uint32_t>(t.colorants.GetSize()) ? t.colorants[static_cast<int>(k)]->GetInternalName()
-                                                                     : t.planes[plane]->GetInternalName();
-    }
-    const AFilePath path = separationPath(colorName);
+    const AFilePath path = separationPath(combined ? AString() : planeColorName(plane));
     currentImage = createImage(path, static_cast<uint32_t>(t.outputWidth), static_cast<uint32_t>(t.outputHeight),
                                combined ? kCombinedBitsPerPixel : t.planeBits[plane],
                                combined ? kCombinedImageKind : kSeparationImageKind);
     return 1;
+}
+
+AString RTL::planeColorName(int plane, int* colorant) const {
+    // Named as the job's colorant the plane prints as, so that the end of
+    // the page finds the file under the colorant list's spelling.
+    const JobTrackRecord& t = *track;
+    const uint32_t k = t.planeToColorant[plane];
+    const bool mapped = k < static_cast<uint32_t>(t.colorants.GetSize());
+    if (colorant) *colorant = mapped ? static_cast<int>(k) : -1;
+    return mapped ? t.colorants[static_cast<int>(k)]->GetInternalName() : t.planes[plane]->GetInternalName();
 }
 
 int RTL::BeginSeparation(int plane) { return combinedMode ? 1 : OpenSeparation(plane); }
@@ -391,7 +407,7 @@ int RTL::WriteBlankImage(const AFilePath& path, double width, double height) {
     }
     std::memset(rowBuffer.get(), 0, rowBytes);
     for (uint32_t r = 0; r < rows; ++r)
-        if (!writeRow(rowBytes)) throw DriverError{0};
+        if (!writeRow(currentImage.get(), rowBytes)) throw DriverError{0};
     return 1;
 }
 
@@ -399,7 +415,9 @@ int RTL::WriteBlankImage(const AFilePath& path, double width, double height) {
 // Pages and lines
 
 int RTL::SetPlaneOrder() {
-    combinedMode = options && options->create32BitFile && !writesBmp() && track->maxBitsPerPixel == 8;
+    // Each tile image holds one plane: a tiled page is never combined.
+    combinedMode = options && options->create32BitFile && !writesBmp() && track->maxBitsPerPixel == 8 &&
+                   !writesSeparateTiles();
     if (!combinedMode) return APageBaseRTL::SetPlaneOrder();
     // Every plane of a line in turn, gathered into one row; no plane has an image of its own.
     track->firstLine = -1;
@@ -418,8 +436,39 @@ int RTL::BeginPage() {
         throw DriverError{0};
     }
     rowBytes = static_cast<uint32_t>(length);
+    if (requestsTiles() && !modelSettings.PageFolder.IsEmpty()) enterPageFolder();
+    // Tiles size the row buffer each for itself.
+    if (writesSeparateTiles()) return 1;
     allocateRowBuffer();
     return 1;
+}
+
+bool RTL::requestsTiles() const {
+    const JobRequest* request = driverJob ? driverJob->request : nullptr;
+    return request && request->tilingKind >= kFirstTilingKind && request->tileCount >= kMinTileCount;
+}
+
+bool RTL::writesSeparateTiles() const { return modelSettings.TileSeparate && requestsTiles(); }
+
+void RTL::enterPageFolder() {
+    const JobRequest& request = *driverJob->request;
+    AString name = baseName;
+    const int32_t* numbers = request.tilePageNumbers;
+    if (numbers && std::any_of(numbers, numbers + request.tileCount, [](int32_t n) { return n != 0; })) {
+        AString number;
+        number.Format("%d", numbers[std::min(track->currentPage, request.tileCount - 1)]);
+        name += kPageFolderInfix;
+        name += number;
+    }
+    outputFolder += name;
+    // Pages that share a page number share their folder.
+    std::error_code error;
+    std::filesystem::create_directory(outputFolder.c_str(), error);
+    if (error || !outputFolder.isDirectory()) {
+        RTL_LOG("Cannot make the page folder %s", outputFolder.c_str());
+        throw DriverError{0};
+    }
+    inPageFolder = true;
 }
 
 void RTL::allocateRowBuffer() {
@@ -437,9 +486,10 @@ void RTL::allocateRowBuffer() {
     }
 }
 
-int RTL::BeginPlane(int plane, int) { return BeginSeparation(plane); }
+// Tiles are opened by their first line and finished with the page.
+int RTL::BeginPlane(int plane, int) { return writesSeparateTiles() ? 1 : BeginSeparation(plane); }
 
-int RTL::EndPlane(int, int) { return CloseSeparation(); }
+int RTL::EndPlane(int, int) { return writesSeparateTiles() ? 1 : CloseSeparation(); }
 
 int RTL::WriteLine(int plane, int line, const uint8_t* data) {
     const JobTrackRecord& t = *track;
@@ -447,7 +497,8 @@ int RTL::WriteLine(int plane, int line, const uint8_t* data) {
     // A plane of fewer bits than the page's deepest one owns only the start of
     // the line buffer; the bytes after it are left over from other planes.
     const int bits = t.planeBits[plane];
-    const auto width = static_cast<uint64_t>(std::max(t.outputWidth, 0));
+    const bool tiled = writesSeparateTiles();
+    const auto width = tiled ? uint64_t{tileWidth} : static_cast<uint64_t>(std::max(t.outputWidth, 0));
     const auto bytes = static_cast<uint32_t>((bits * width + 7) / 8);
     const AString& name = t.planes[plane]->GetInternalName();
     // Ink goes to the plane's own colorant, not to entry `plane` of the colour
@@ -456,11 +507,13 @@ int RTL::WriteLine(int plane, int line, const uint8_t* data) {
     if (colorants.count > 0) inkCounter.Count(KIPInkCounter::InkOf(name), data, bytes, bits);
     if (driverJob->colorMode == kOrangeMode && plane == kOrangeModeSparePlane) return 1;
     if (combinedMode) return writeCombinedLine(plane, line, data, bytes);
-    return writeSeparationLine(data, bytes, static_cast<uint32_t>(rowLengthOf(static_cast<uint64_t>(bits), width)));
+    const auto rowLength = static_cast<uint32_t>(rowLengthOf(static_cast<uint64_t>(bits), width));
+    if (!placeLine(data, bytes, rowLength)) return 0;
+    return writeRow(tiled ? &tileImageFor(plane) : currentImage.get(), rowLength);
 }
 
-int RTL::writeSeparationLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength) {
-    if (bytes > rowLength || rowLength > rowBytes) return 0;
+bool RTL::placeLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength) {
+    if (bytes > rowLength || rowLength > rowBytes) return false;
     uint8_t* row = rowBuffer.get();
     std::memset(row, 0, rowLength);
     // The controller reads BMP rows right-aligned.
@@ -468,7 +521,7 @@ int RTL::writeSeparationLine(const uint8_t* data, uint32_t bytes, uint32_t rowLe
     std::memcpy(placed, data, bytes);
     if (invertsOutput())
         for (uint32_t i = 0; i < bytes; ++i) placed[i] = static_cast<uint8_t>(~placed[i]);
-    return writeRow(rowLength);
+    return true;
 }
 
 int RTL::writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t bytes) {
@@ -483,28 +536,38 @@ int RTL::writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t by
     uint8_t* row = rowBuffer.get();
     for (uint32_t i = 0; i < bytes; ++i) row[channel + kCombinedChannels * i] = data[i] ^ invert;
     if (plane != static_cast<int>(t.planeOrder[planes - 1])) return 1;
-    const int result = writeRow(combinedRowBytes);
+    const int result = writeRow(currentImage.get(), combinedRowBytes);
     std::memset(row, 0, combinedRowBytes);
     return result;
 }
 
-int RTL::writeRow(uint32_t bytes) {
-    if (currentImage && currentImage->WriteBand(1, bytes, rowBuffer.get())) return 1;
+int RTL::writeRow(KIPExportBitmap* image, uint32_t bytes) {
+    if (image && image->WriteBand(1, bytes, rowBuffer.get())) return 1;
     RTL_LOG("Cannot write row %d of page %d", track->currentLine, track->currentPage);
-    if (currentImage)
-        reportWriteFailure(currentImage->filePath);
+    if (image)
+        reportWriteFailure(image->filePath);
     else
         SetStatus(1, kWriteDataError);
     return 0;
 }
 
 int RTL::EndPage() {
+    if (writesSeparateTiles()) {
+        writeMissingTiles();
+        // The page folder stays the output folder: the next tiled page's
+        // folder, the accounting file and the job ticket go inside it.
+        if (!finishTiles()) throw DriverError{0};
+        return 1;
+    }
     if (combinedMode) {
         // The page's combined image is complete.
         if (!finishCurrentImage()) throw DriverError{0};
         return 1;
     }
     writeMissingSeparations();
+    if (inPageFolder) outputFolder--;
+    inPageFolder = false;
+    tileIndex = 0;
     return 1;
 }
 
@@ -521,11 +584,169 @@ void RTL::writeMissingSeparations() {
 }
 
 // ---------------------------------------------------------------------------
+// Tiles
+
+int RTL::OutputPageLines() {
+    if (!writesSeparateTiles()) return APageBaseRTL::OutputPageLines();
+    JobTrackRecord& t = *track;
+    // A plain page in a tiled request is its own single tile, so none of its lines is lost.
+    auto* group = dynamic_cast<AGroupImage*>(pageImage);
+    const int count = group ? group->GetImageCount() : 1;
+    uint64_t pixels = 0;
+    for (int i = 0; i < count; ++i)
+        if (AImage* tile = group ? group->GetImage(i) : pageImage)
+            pixels += uint64_t(std::max(tile->GetWidth(), 0)) * uint64_t(std::max(tile->GetHeight(), 0));
+    const uint32_t start = TickCount();
+    int plane = t.currentPlane;
+    int line = t.currentLine;
+    NextLine(&plane, &line);
+    while (plane != -1) {
+        if (line == t.firstLine && !BeginPlane(plane, line)) throw DriverError{-4};
+        t.currentPlane = plane;
+        t.currentLine = line;
+        t.sourceLine = line / t.yFactor;
+        uint64_t done = 0;
+        for (tileIndex = 0; tileIndex < count; ++tileIndex) {
+            AImage* tile = group ? group->GetImage(tileIndex) : pageImage;
+            if (!tile) throw DriverError{0};
+            writeTile(plane, line, *tile);
+            done += uint64_t{tileWidth} * tileHeight;
+            if (pixels > 0 && TickCount() - start > kTimeSliceMs) ReportProgress(static_cast<int>(done * 100 / pixels));
+        }
+        recordTiles = 0;
+        t.currentLine = t.lastLine;
+        if (line == t.lastLine && !EndPlane(plane, line)) throw DriverError{-6};
+        // Unsigned difference: correct across a wrap of the tick count.
+        if (TickCount() - start > kTimeSliceMs) {
+            ReportProgress(t.outputHeight > 0 ? static_cast<int>(t.currentLine * 100LL / t.outputHeight) : 100);
+            return 1;
+        }
+        plane = t.currentPlane;
+        line = t.currentLine;
+        NextLine(&plane, &line);
+    }
+    t.betweenPages = 0;
+    t.pageLinesDone = 1;
+    return 1;
+}
+
+void RTL::writeTile(int plane, int line, AImage& tile) {
+    JobTrackRecord& t = *track;
+    if (tile.GetWidth() < 0 || tile.GetHeight() < 0) throw DriverError{0};
+    tileWidth = static_cast<uint32_t>(tile.GetWidth());
+    tileHeight = static_cast<uint32_t>(tile.GetHeight());
+    const uint64_t length = rowLengthOf(static_cast<uint64_t>(std::max(t.maxBitsPerPixel, 0)), tileWidth);
+    if (length != rowBytes || !rowBuffer) {
+        if (length > kMaxRowBufferBytes) throw DriverError{0};
+        rowBytes = static_cast<uint32_t>(length);
+        allocateRowBuffer();
+    }
+    const JobRequest& request = *driverJob->request;
+    const int k = tileIndex + t.currentPage;
+    const bool listed = k < request.tileCount && request.tileIDs && request.tileStripIDs;
+    tileID = listed ? request.tileIDs[k] : 0;
+    stripID = listed ? request.tileStripIDs[k] : 0;
+    if (recordTiles) tileRecords.push_back({t.currentPage, stripID, tileID, double(tileWidth), double(tileHeight)});
+    // The tile's image is looked up by its first line, once per tile.
+    tileImage = nullptr;
+    for (uint32_t row = 0; row < tileHeight; ++row) {
+        if (!tile.ReadLine(plane, static_cast<int>(row), sourceLineBuffer.get(), static_cast<size_t>(lineBuffersSize))) {
+            RTL_LOG("Cannot read row %u of tile %d of plane %d of page %d", row, tileIndex, plane, t.currentPage);
+            throw DriverError{0};
+        }
+        const uint8_t* data = sourceLineBuffer.get();
+        if (t.xFactor != 1) {
+            const int bits = t.planeBits[plane];
+            int bitPos = 0;
+            if (!ScaleLine(bits, static_cast<int>(tileWidth) * bits, sourceLineBuffer.get(), t.xFactor, &bitPos,
+                           scaledLineBuffer.get()))
+                throw DriverError{0};
+            data = scaledLineBuffer.get();
+        }
+        if (!WriteLine(plane, line, data)) throw DriverError{-5};
+    }
+}
+
+RTL::TileLocation RTL::tileLocation(const AString& colorName, const AString& suffix, int page, int tile, int strip) {
+    TileLocation location{jobFolder, AFilePath()};
+    if (!modelSettings.TileFolder.IsEmpty()) {
+        const AString folder =
+            KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.TileFolder, baseName, "", page, tile, strip);
+        location.folder += uniqueId.SubstituteUniqueId(AFilePath(), folder, modelSettings.uniqID);
+    }
+    AString name;
+    if (modelSettings.TileName.IsEmpty()) {
+        name = baseName + "_" + suffix + kDefaultTileExtension;
+    } else {
+        name = KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.TileName, baseName, colorName, page,
+                                                 tile, strip);
+        name = uniqueId.SubstituteUniqueId(location.folder, name, modelSettings.uniqID);
+    }
+    location.path = location.folder;
+    location.path += name;
+    return location;
+}
+
+KIPExportBitmap& RTL::tileImageFor(int plane) {
+    if (tileImage) return *tileImage;
+    const JobTrackRecord& t = *track;
+    // The default names carry the suffix of the colorant the plane prints
+    // as, the one the end of the page looks for.
+    int colorant = -1;
+    const AString colorName = planeColorName(plane, &colorant);
+    const TileLocation location =
+        tileLocation(colorName, KIPColorSuffixes::Get(colorant), t.currentPage, tileID, stripID);
+    const std::string key = location.path.GetFullPath().str();
+    auto found = openTiles.find(key);
+    if (found == openTiles.end()) {
+        std::error_code error;
+        std::filesystem::create_directories(location.folder.c_str(), error);
+        // A ticket that could not be written leaves the job incomplete: it fails.
+        if (!location.path.exists() && modelSettings.JobTicketForTile &&
+            !WriteTileJobTicket(location.folder, t.currentPage, tileID, stripID))
+            throw DriverError{0};
+        found = openTiles.emplace(key, createImage(location.path, tileWidth, tileHeight, t.planeBits[plane],
+                                                   kSeparationImageKind)).first;
+    }
+    tileImage = found->second.get();
+    return *tileImage;
+}
+
+bool RTL::finishTiles() {
+    tileImage = nullptr;
+    bool whole = true;
+    for (auto& [path, image] : openTiles)
+        if (!image->Finish() && whole) {
+            reportWriteFailure(image->filePath);
+            whole = false;
+        }
+    openTiles.clear();
+    return whole;
+}
+
+void RTL::writeMissingTiles() {
+    std::vector<ColorantEntry> entries(kColorantCapacity, freshColorant());
+    ColorantList list{0, entries.data(), kColorantCapacity};
+    if (!GetColorantList(settings->colorMode, &list)) return;
+    const int count = std::clamp(list.count, 0, kColorantCapacity);
+    for (int c = 0; c < count; ++c) {
+        const AString name(entries[c].name, sizeof entries[c].name);
+        for (const TileRecord& r : tileRecords) {
+            const TileLocation location = tileLocation(name, KIPColorSuffixes::Get(c), r.page, r.tileID, r.stripID);
+            if (location.path.exists()) continue;
+            std::error_code error;
+            std::filesystem::create_directories(location.folder.c_str(), error);
+            WriteBlankImage(location.path, r.width, r.height);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
 // End of job
 
-int RTL::WriteJobTicket(const AFilePath& folder) {
-    const AString pattern =
-        KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.JobTicketFileName, "", "", -1, -1, -1);
+int RTL::WriteTileJobTicket(const AFilePath& folder, int page, int tile, int strip) {
+    const AString& ticketName = tile != -1 ? modelSettings.JobTicketTileName : modelSettings.JobTicketFileName;
+    const AString pattern = KIPNamePattern::ExpandNamePattern(modelSettings, ticketName, "", "", page, tile, strip);
     AFilePath path(folder);
     path += uniqueId.SubstituteUniqueId(folder, pattern, modelSettings.uniqID);
     const KIPJobTicket::FillResult result = jobTicket.WriteTicket(path, modelSettings.JobTicketTemplate);
@@ -557,7 +778,8 @@ int RTL::EndJob() {
     // folder is complete.
     bool whole = writeAccountingFile();
     APageBaseRTL::EndJob();
-    whole = whole && WriteJobTicket(outputFolder);
+    // Tile -1: the job's own ticket, named by JobTicketFileName.
+    whole = whole && WriteTileJobTicket(outputFolder, -1, -1, -1);
     if (!whole) {
         // Closed all the same; the status keeps naming the first failure.
         currentImage.reset();

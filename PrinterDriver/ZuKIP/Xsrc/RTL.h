@@ -9,9 +9,19 @@
 // media and screening queries from the printer description or, without one,
 // from its built-in tables.
 //
-// Tiled output and FTP delivery are not offered by this engine: a page made
-// of tiles fails its job (the page engine cannot read its lines), and a job
-// that asks for FTP keeps its job folder and ends reported as failed.
+// Tiled pages: when the model writes tiles separately (TileSeparate) and the
+// job request describes tiles (tilingKind 3 or more, tileCount 2 or more),
+// each tile of each colour becomes its own image in the tile folders the
+// model names, optionally with a ticket per tile, and colours without data
+// get blank tiles of the sizes recorded on the job's first tiled page. Every
+// step of a page (row buffer, planes, lines, end of page) asks that same
+// question, so a request with TileSeparate on and tileCount 2 or more but a
+// tilingKind below 3 is written as whole separations: its pages are not
+// tiled, and none of their lines is lost. A tiled page with TileSeparate off
+// fails its job (its lines belong to tiles the separation path cannot read).
+//
+// FTP delivery is not offered by this engine: a job that asks for FTP keeps
+// its job folder and ends reported as failed.
 //
 // Failures inside the page loop raise DriverError: 0 when a folder, image or
 // buffer cannot be made or written. A job is whole or fails: every file write
@@ -24,12 +34,15 @@
 #include "KIPJobTicket.h"
 #include "KIPModelSettings.h"
 #include "KIPUniqueId.h"
+#include "TileRecord.h"
 
 #include "AFilePath.h"
 #include "AString.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 class RTL : public APageBaseRTL {
@@ -69,10 +82,14 @@ public:
     // Resets a block of another layout version to the defaults; 1.
     int ValidateOptions(DriverOptions* block) override;
 
-    // Sizes the row buffer for the prepared page; 1, or raises DriverError{0}.
+    // Enters the page folder of a tiled request and sizes the row buffer for
+    // the prepared page (tiles size it per tile); 1, or raises DriverError{0}.
     int BeginPage() override;
+    // On a tiled page the tile loop: each plane written tile after tile;
+    // otherwise the page engine's line loop. Raises as the page engine does.
+    int OutputPageLines() override;
     // Finishes the page's combined image, or writes blank images for the
-    // separations that received no lines; 1.
+    // separations (or tiles) that received no lines; 1.
     int EndPage() override;
     // Accounting file, job ticket, last image finished, finish file; 1, or 0
     // when one of them could not be written (status names the file; no
@@ -102,10 +119,11 @@ public:
     // Makes the job folder inside folder (empty: the base folder's "temp");
     // 1, or 0 when it cannot be made or exists already.
     virtual int MakeJobFolder(const char* folder);
-    // Writes the job ticket into folder unless it is there; 1 (also after the
-    // message for a missing template), or 0 after a message when the ticket
-    // could not be written (status names the file).
-    virtual int WriteJobTicket(const AFilePath& folder);
+    // Writes a ticket into folder unless it is there: named by JobTicketTileName
+    // for a tile, by JobTicketFileName for tileID -1 (the job's own ticket);
+    // 1 (also after the message for a missing template), or 0 after a message
+    // when the ticket could not be written (status names the file).
+    virtual int WriteTileJobTicket(const AFilePath& folder, int page, int tileID, int stripID);
     // Writes an all-zero image of width x height pixels at path unless a file is
     // there, leaving it open as currentImage; 1, raises DriverError{0} on failure.
     virtual int WriteBlankImage(const AFilePath& path, double width, double height);
@@ -114,6 +132,7 @@ public:
     int SeparationCount() const { return separationCount; }
     const KIPInkCounter& InkCounter() const { return inkCounter; }
     const KIPModelSettings& ModelSettings() const { return modelSettings; }
+    const std::vector<TileRecord>& TileRecords() const { return tileRecords; }
 
 private:
     // The model named by a host record's 64-byte name field, which need not be terminated.
@@ -121,6 +140,10 @@ private:
     // loadDescription for a model name (empty: only a description loaded before counts).
     int loadModelDescription(const AString& modelName);
     bool loadSetupDescription(const PrinterSetup* query);
+    // The request describes tiles (tilingKind 3 or more, tileCount 2 or more).
+    bool requestsTiles() const;
+    // Tiles of a tiled request are written as separate files (TileSeparate).
+    bool writesSeparateTiles() const;
     bool writesBmp() const;
     bool invertsOutput() const;
     // Creates an image with the page's resolutions and tag list; raises DriverError{0} on failure.
@@ -128,13 +151,32 @@ private:
                                                  int bitsPerPixel, int imageKind);
     // The separation image of colorName on the current page, in outputFolder.
     AFilePath separationPath(const AString& colorName);
+    // The job colorant a plane prints as: its name, and its index (-1 when unmapped).
+    AString planeColorName(int plane, int* colorant = nullptr) const;
+    // Makes the page folder of a tiled request inside outputFolder and enters it; raises DriverError{0}.
+    void enterPageFolder();
+    // Tile folder and tile image of colour colorName (suffix: default names), for page, tileID and stripID.
+    struct TileLocation {
+        AFilePath folder;
+        AFilePath path;
+    };
+    TileLocation tileLocation(const AString& colorName, const AString& suffix, int page, int tile, int strip);
+    // Sizes, records and writes every row of one tile of plane.
+    void writeTile(int plane, int line, AImage& tile);
+    // The open image of the tile being written for plane: found in openTiles
+    // or created (after its ticket); raises DriverError{0} when it cannot be made.
+    KIPExportBitmap& tileImageFor(int plane);
+    // Blank tiles, by the recorded tiles, for every colour that has none.
+    void writeMissingTiles();
+    // Finishes and releases the page's tile images; false (status names the first file) when one failed.
+    bool finishTiles();
     // Replaces the row buffer by a zeroed one for rowBytes (four times that on a combined page).
     void allocateRowBuffer();
-    // Places a plane's line of `bytes` bytes in a row of rowLength bytes and writes it.
-    int writeSeparationLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength);
+    // Places a plane's line of `bytes` bytes in a row of rowLength bytes; false when it does not fit.
+    bool placeLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength);
     int writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t bytes);
-    // Writes rowBuffer as one row of currentImage; 0 (status "Write Data Error") on failure.
-    int writeRow(uint32_t bytes);
+    // Writes rowBuffer as one row of image; 0 (status "Write Data Error") on failure.
+    int writeRow(KIPExportBitmap* image, uint32_t bytes);
     void writeMissingSeparations();
     // Finishes and releases currentImage; false (status names the file) when it could not be completed.
     bool finishCurrentImage();
@@ -155,6 +197,14 @@ private:
     AFilePath outputFolder;                          // where the separations go
     AString baseName;                                // base of the job's folder and file names
     int32_t separationCount = 4;                     // separations of the job's colour mode
+    int32_t tileIndex = 0;                           // the tile being written, in the page's group
+    uint32_t tileHeight = 0;                         // its rows
+    uint32_t tileWidth = 0;                          // its pixels per row
+    int32_t tileID = 0;                              // its ids from the job request
+    int32_t stripID = 0;
+    KIPExportBitmap* tileImage = nullptr;            // its image, once a line asked for it; in openTiles
+    std::map<std::string, std::unique_ptr<KIPExportBitmap>> openTiles;   // the page's tile images by path
+    bool inPageFolder = false;                       // outputFolder is the page folder BeginPage made
     AFilePath jobFolder;                             // the job folder made by SetOutputName
     KIPModelSettings modelSettings;                  // names, templates and flags of the model
     KIPInkCounter inkCounter;
@@ -163,5 +213,7 @@ private:
     KIPJobTicket jobTicket;                          // ticket tokens of the job
     KIPUniqueId uniqueId;                            // the engine's number in output names
     AString tagTemplate;                             // TIFF tags of every image, "%d" = page height
+    std::vector<TileRecord> tileRecords;             // the tiles of the job's first tiled page
+    uint8_t recordTiles = 1;                         // tiles are still to be recorded
     CDynamic description;                            // the printer description of the model
 };
