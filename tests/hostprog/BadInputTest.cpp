@@ -113,3 +113,28 @@ TEST_F(BadInput, EveryTruncatedTiffIsRefusedWithoutCrashing) {
         }
     }
 }
+
+TEST_F(BadInput, TilesThatCannotBeCut) {
+    const std::vector<BadCase> cases = {
+        {"grid without rows", {"--tiles", "4"}, "COLSxROWS"},
+        {"one panel", {"--tiles", "1x1"}, "1x1"},
+        {"more panels than a page holds", {"--tiles", "64x32"}, "64x32"},
+        {"page narrower than the grid", {"--tiles", "9x1"}, "9 x 1"},
+        {"two pages", {"--tiles", "2x1", "cmyk.tif"}, "one page"},
+    };
+    for (const BadCase& c : cases) {
+        BadCase full = c;
+        full.args.insert(full.args.begin(), {"-m", "Test Color", "-o", "j.job"});
+        full.args.push_back("cmyk.tif");
+        expectOneLineAndNothingLeft(full);
+    }
+}
+
+TEST_F(BadInput, PrintRefusesAJobFileWhoseTileListIsCut) {
+    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "j.job", "--tiles", "2x1", "cmyk.tif"}).status, 0);
+    const std::vector<unsigned char> whole = readBytes(work() / "j.job");
+    writeBytes(work() / "j.job", std::vector<unsigned char>(whole.begin(), whole.end() - 1));
+    const ProgramRun run = zukip("print", {"-o", "out", "j.job"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not a tile list"), std::string::npos) << run.err;
+}

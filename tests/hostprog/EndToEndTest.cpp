@@ -47,6 +47,50 @@ std::string percent(double value) {
     return text;
 }
 
+// The planes of an 8-bit CMYK test image, written interleaved as the TIFF at path.
+std::vector<Plane> writeCmykTiff(const fs::path& path, uint32_t w, uint32_t h) {
+    const std::vector<Plane> planes = {
+        makePlane(w, h, [w](uint32_t x, uint32_t) { return uint8_t(x * 255 / (w - 1)); }),
+        makePlane(w, h, [h](uint32_t, uint32_t y) { return uint8_t(255 - y * 255 / (h - 1)); }),
+        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t((x / 3 + y / 2) % 2 ? 128 : 1); }),
+        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t(x * 7 + y * 31); }),
+    };
+    std::vector<uint8_t> cmyk;
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            for (const Plane& plane : planes) cmyk.push_back(plane[y][x]);
+    writeTiff(path, w, h, 4, 8, PHOTOMETRIC_SEPARATED, cmyk);
+    return planes;
+}
+
+// One poster panel as the sample model names its tile: tile id and strip id texts, place and size.
+struct Panel {
+    std::string id, strip;
+    uint32_t x, y, width, height;
+};
+
+// Each panel's tile of each colour is its part of the plane (a blank tile of the
+// panel's size for a colour whose plane is empty), with a ticket in its tile folder.
+void expectTiles(const fs::path& folder, const std::vector<Plane>& planes, int depth, const std::vector<Panel>& panels) {
+    for (const Panel& panel : panels)
+        for (int p = 0; p < 4; ++p) {
+            const fs::path tiles = folder / ("Tile_" + panel.id);
+            const fs::path file = tiles / ("SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif");
+            SCOPED_TRACE(file.string());
+            const ReadImage image = readTiff(file);
+            ASSERT_EQ(image.width, panel.width);
+            ASSERT_EQ(image.height, panel.height);
+            EXPECT_EQ(image.bitsPerSample, static_cast<uint32_t>(depth));
+            for (uint32_t y = 0; y < panel.height; ++y)
+                for (uint32_t x = 0; x < panel.width; ++x)
+                    ASSERT_EQ(pixelOf(image.rows[y], x, depth), planes[p].empty() ? 0 : planes[p][panel.y + y][panel.x + x])
+                        << "at " << x << "," << y;
+            pugi::xml_document ticket;
+            EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
+            EXPECT_TRUE(ticket.child("KipJobTicket"));
+        }
+}
+
 // What the job ticket must say besides the coverage.
 struct TicketValues {
     std::string copies, fileName, resolution;
@@ -132,19 +176,7 @@ protected:
 }  // namespace
 
 TEST_F(EndToEnd, EightBitCmykTiffComesBackPlaneByPlaneWithItsTicket) {
-    const uint32_t w = 45, h = 13;
-    const std::vector<Plane> planes = {
-        makePlane(w, h, [](uint32_t x, uint32_t) { return uint8_t(x * 255 / (w - 1)); }),
-        makePlane(w, h, [](uint32_t, uint32_t y) { return uint8_t(255 - y * 255 / (h - 1)); }),
-        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t((x / 3 + y / 2) % 2 ? 128 : 1); }),
-        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t(x * 7 + y * 31); }),
-    };
-    std::vector<uint8_t> cmyk;
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            for (const Plane& plane : planes) cmyk.push_back(plane[y][x]);
-    writeTiff(work() / "site.tif", w, h, 4, 8, PHOTOMETRIC_SEPARATED, cmyk);
-
+    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif", 45, 13);
     const fs::path folder = makeAndPrint(
         {"-c", "CMYK (8 bits)", "-r", "600", "-d", "Site Plan.pdf", "-O", "copies=3", "site.tif"});
     expectJobFolder(folder, planes, 8, {"3", "Site Plan.pdf", "600"});
@@ -173,4 +205,42 @@ TEST_F(EndToEnd, OneBitSeparationsComeBackBitByBitWithTheirTicket) {
 
     const fs::path folder = makeAndPrint({"-c", "CMYK", "-d", "Site Plan.pdf", separations});
     expectJobFolder(folder, planes, 1, {"1", "Site Plan.pdf", "300"});
+}
+
+TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
+    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif", 45, 13);
+    const fs::path folder = makeAndPrint({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "--tiles", "2x2", "site.tif"});
+    // Panels 1 to 4 are tile ids B to E of the model's list, columns 1 and 2 its strip ids 2 and 3;
+    // the last column and row take the remainder of 45 x 13.
+    expectTiles(folder, planes, 8,
+                {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7}, {"E", "3", 22, 6, 23, 7}});
+    const std::string uniq = folder.filename().string().substr(folder.filename().string().size() - 5);
+    std::vector<std::string> tree = {"SitePlan_Page_1", "thumb_" + uniq + ".bmp"};
+    for (const char* file : {"Accounting.txt", "Finish.txt", "JobTicket.xml"}) tree.push_back("SitePlan_Page_1/" + std::string(file));
+    for (const std::string id : {"B", "C", "D", "E"}) {
+        tree.push_back("Tile_" + id);
+        const std::string strip = id == "B" || id == "D" ? "2" : "3";
+        tree.push_back("Tile_" + id + "/Ticket_" + id + "_" + strip + ".xml");
+        for (const char* colour : kColourIds) tree.push_back("Tile_" + id + "/SitePlan_" + id + "_" + strip + "_" + colour + ".tif");
+    }
+    std::sort(tree.begin(), tree.end());
+    EXPECT_EQ(listTree(folder), tree);
+}
+
+TEST_F(EndToEnd, PosterColoursWithoutAPlaneGetBlankTilesOfEachPanel) {
+    const uint32_t w = 45, h = 11;
+    std::vector<Plane> planes(4);
+    planes[0] = makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t((x + y) % 3 == 0); });
+    planes[3] = makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t(x == y || x > 40); });
+    const size_t rowBytes = (w + 7) / 8;
+    for (int p : {0, 3}) {
+        std::vector<uint8_t> bits(rowBytes * h);
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x)
+                if (planes[p][y][x]) bits[y * rowBytes + x / 8] |= uint8_t(0x80 >> (x % 8));
+        writeTiff(work() / (std::string(kColourIds[p]) + ".tif"), w, h, 1, 1, PHOTOMETRIC_MINISWHITE, bits);
+    }
+    const fs::path folder =
+        makeAndPrint({"-c", "CMYK", "-d", "Site Plan.pdf", "--tiles", "3x1", "Cyan=C.tif,Black=K.tif"});
+    expectTiles(folder, planes, 1, {{"B", "2", 0, 0, 15, 11}, {"C", "3", 15, 0, 15, 11}, {"D", "4", 30, 0, 15, 11}});
 }

@@ -9,6 +9,20 @@ KipTestJob::KipTestJob(const fs::path& folder, const std::string& model, int col
     header.colorMode = static_cast<int16_t>(colorMode);
 }
 
+void KipTestJob::requestTiles(int tilingKind, std::vector<int32_t> tiles, std::vector<int32_t> strips,
+                              std::vector<int32_t> folderPages) {
+    tileIds = std::move(tiles);
+    stripIds = std::move(strips);
+    pageNumbers = std::move(folderPages);
+    pageNumbers.resize(tileIds.size());
+    stripIds.resize(tileIds.size());
+    request.tilingKind = tilingKind;
+    request.tileCount = static_cast<int32_t>(tileIds.size());
+    request.tileIDs = tileIds.data();
+    request.tileStripIDs = stripIds.data();
+    request.tilePageNumbers = pageNumbers.data();
+}
+
 void installKipModel(const fs::path& base, const std::string& modelFile, const std::string& modelName,
                      const std::map<std::string, std::string>& attributes,
                      const std::map<std::string, std::string>& colorIds) {

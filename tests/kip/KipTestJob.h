@@ -14,6 +14,13 @@ namespace fs = std::filesystem;
 // A job for model in colorMode, with the shared test job's other values, in folder/J42.job.
 struct KipTestJob : TestJob {
     KipTestJob(const fs::path& folder, const std::string& model, int colorMode);
+
+    // Describes tiles in the request: tilingKind and, for entry i, tile id, strip id and page number
+    // (pageNumbers empty: all 0); tileCount is the number of tile ids.
+    void requestTiles(int tilingKind, std::vector<int32_t> tiles, std::vector<int32_t> strips,
+                      std::vector<int32_t> folderPages = {});
+
+    std::vector<int32_t> tileIds, stripIds, pageNumbers;   // the lists the request points at
 };
 
 // Installs "OutputDrivers/KIP870Color.xml" as the sample description with a

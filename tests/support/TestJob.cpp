@@ -43,19 +43,33 @@ std::vector<uint8_t> TestJob::patternLine(int page, int plane, int line, int dep
     return bytes;
 }
 
+std::vector<uint8_t> TestJob::patternTileLine(int page, int tile, int plane, int line, int depth, int width) {
+    return patternLine(page * 8 + tile + 1, plane, line, depth, width);
+}
+
 void TestJob::writeRaster() const {
     ZURasterWriter writer;
     ASSERT_TRUE(writer.Create(ZUJob::GetFileName(2, jobFile_.c_str()))) << writer.GetError().c_str();
     for (size_t p = 0; p < pages.size(); ++p) {
         const TestPage& page = pages[p];
-        ASSERT_TRUE(writer.BeginPage(page.width, page.height)) << writer.GetError().c_str();
+        const bool tiled = !page.tiles.empty();
+        ASSERT_TRUE(tiled ? writer.BeginTiledPage(page.width, page.height) : writer.BeginPage(page.width, page.height))
+            << writer.GetError().c_str();
         for (const TestPlane& plane : page.planes)
             ASSERT_TRUE(writer.AddPlane(plane.name.c_str(), plane.name.c_str(), plane.depth)) << writer.GetError().c_str();
-        for (size_t k = 0; k < page.planes.size(); ++k)
-            for (int line = 0; line < page.height; ++line) {
-                const auto bytes = lines(static_cast<int>(p), static_cast<int>(k), line, page.planes[k].depth, page.width);
-                ASSERT_TRUE(writer.WriteLine(static_cast<int>(k), line, bytes.data(), bytes.size()));
+        const std::vector<TestTile> images = tiled ? page.tiles : std::vector<TestTile>{{page.width, page.height}};
+        for (size_t t = 0; t < images.size(); ++t) {
+            if (tiled) {
+                ASSERT_TRUE(writer.BeginTile(images[t].width, images[t].height)) << writer.GetError().c_str();
             }
+            for (size_t k = 0; k < page.planes.size(); ++k)
+                for (int line = 0; line < images[t].height; ++line) {
+                    const int pg = static_cast<int>(p), plane = static_cast<int>(k), depth = page.planes[k].depth;
+                    const auto bytes = tiled ? tileLines(pg, static_cast<int>(t), plane, line, depth, images[t].width)
+                                             : lines(pg, plane, line, depth, images[t].width);
+                    ASSERT_TRUE(writer.WriteLine(plane, line, bytes.data(), bytes.size()));
+                }
+        }
         ASSERT_TRUE(writer.EndPage()) << writer.GetError().c_str();
     }
     ASSERT_TRUE(writer.Finish()) << writer.GetError().c_str();

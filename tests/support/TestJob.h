@@ -17,14 +17,22 @@ struct TestPlane {
     int depth;          // bits per pixel
 };
 
+struct TestTile {
+    int width;
+    int height;
+};
+
 struct TestPage {
     int width;
     int height;
     std::vector<TestPlane> planes;
+    std::vector<TestTile> tiles = {};   // not empty: a tiled page of these tiles
 };
 
 // The bytes of one line: (page, plane, line, depth, width) -> (depth * width + 7) / 8 bytes.
 using LineMaker = std::function<std::vector<uint8_t>(int, int, int, int, int)>;
+// The bytes of one line of a tile: (page, tile, plane, line, depth, width).
+using TileLineMaker = std::function<std::vector<uint8_t>(int, int, int, int, int, int)>;
 
 class TestJob {
 public:
@@ -34,12 +42,15 @@ public:
     explicit TestJob(const std::filesystem::path& folder, const std::string& fileName = "job.zuj");
 
     // Writes the job file header and the raster file of jobPages (kept in pages); fails the test on error.
+    // Tiled pages take their lines from tileLines, the others from lines.
     void write(const std::vector<TestPage>& jobPages);
     // Writes the job file header alone; fails the test on error.
     void writeHeader() const;
 
     // A pattern that differs per page, plane, line and byte; padding bits are 0.
     static std::vector<uint8_t> patternLine(int page, int plane, int line, int depth, int width);
+    // patternLine, different for each tile.
+    static std::vector<uint8_t> patternTileLine(int page, int tile, int plane, int line, int depth, int width);
 
     DriverOptions& options() { return *reinterpret_cast<DriverOptions*>(header.options); }
     const std::filesystem::path& jobFile() const { return jobFile_; }
@@ -47,6 +58,7 @@ public:
     JobHeaderLayout header{};
     JobRequest request{};
     LineMaker lines = patternLine;
+    TileLineMaker tileLines = patternTileLine;
     std::vector<TestPage> pages;   // as written
 
 private:

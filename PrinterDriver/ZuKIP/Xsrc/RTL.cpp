@@ -587,10 +587,17 @@ void RTL::writeMissingSeparations() {
 // Tiles
 
 int RTL::OutputPageLines() {
-    if (!writesSeparateTiles()) return APageBaseRTL::OutputPageLines();
     JobTrackRecord& t = *track;
-    // A plain page in a tiled request is its own single tile, so none of its lines is lost.
     auto* group = dynamic_cast<AGroupImage*>(pageImage);
+    if (!writesSeparateTiles()) {
+        if (group) {
+            // Its lines belong to tiles whose place in the page the job does not tell.
+            RTL_LOG("Page %d is made of tiles, which the model does not write as separate files", t.currentPage);
+            throw DriverError{0};
+        }
+        return APageBaseRTL::OutputPageLines();
+    }
+    // A plain page in a tiled request is its own single tile, so none of its lines is lost.
     const int count = group ? group->GetImageCount() : 1;
     uint64_t pixels = 0;
     for (int i = 0; i < count; ++i)

@@ -1,0 +1,202 @@
+// Tiled pages through the driver front over an engine the test can look
+// into: tile images read back with libtiff against the job's tiles, a ticket
+// per tile, blank tiles by the first tiled page's records, page folders,
+// requests the engine does not tile, and a job aborted mid-page.
+#include "CDriver.h"
+#include "KipHost.h"
+#include "RTL.h"
+#include "TempBaseFolder.h"
+
+#include "Platform/PlatformMessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+const std::string kModel = "KIP 870 Color";
+constexpr int kCmyk = 0;
+constexpr int kPosterTiling = 3;
+
+// An engine whose time slice has always run out: each step of the tile loop writes one plane.
+class SlicedRTL : public RTL {
+protected:
+    uint32_t TickCount() override { return now += 1000; }
+
+private:
+    uint32_t now = 0;
+};
+
+// Tiles named by tile id and colour, straight into the output folder, a ticket per tile.
+std::map<std::string, std::string> tileModel(const std::map<std::string, std::string>& changes = {}) {
+    std::map<std::string, std::string> model = {
+        {"CreateFolder", "No"},           {"TileSeparate", "YES"},          {"TileName", "filename_tileID_colorID.tif"},
+        {"JobTicketForTile", "YES"},      {"JobTicketTileName", "T_tileID.xml"},
+        {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"},
+        {"OutputName", "filename_pageID_colorID.tif"}};
+    for (const auto& [key, value] : changes) model[key] = value;
+    return model;
+}
+
+class KipTiles : public ::testing::Test {
+protected:
+    void SetUp() override { base.copySamples(); }
+
+    // Runs job with the model through a driver over engine into folder; the driver is destroyed after.
+    KipHost::Run run(RTL* engine, KipTestJob& job, const std::map<std::string, std::string>& model,
+                     const fs::path& folder) {
+        installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+        CDriver driver(engine);
+        return KipHost::run(driver, job, folder.string(), "plan.pdf");
+    }
+
+    // The image at path holds tile `tile` of plane `plane` of page `page` of job.
+    static void expectTile(const fs::path& path, const KipTestJob& job, int page, int tile, int plane) {
+        const TestPage& p = job.pages[static_cast<size_t>(page)];
+        const TestTile size = p.tiles.empty() ? TestTile{p.width, p.height} : p.tiles[static_cast<size_t>(tile)];
+        const int depth = p.planes[static_cast<size_t>(plane)].depth;
+        const ReadImage image = readTiff(path);
+        ASSERT_EQ(image.width, static_cast<uint32_t>(size.width)) << path;
+        ASSERT_EQ(image.height, static_cast<uint32_t>(size.height)) << path;
+        for (int r = 0; r < size.height; ++r)
+            EXPECT_EQ(image.rows[static_cast<size_t>(r)],
+                      p.tiles.empty() ? job.lines(page, plane, r, depth, size.width)
+                                      : job.tileLines(page, tile, plane, r, depth, size.width))
+                << path << " row " << r;
+    }
+
+    static void expectBlank(const fs::path& path, uint32_t width, uint32_t height) {
+        const ReadImage image = readTiff(path);
+        EXPECT_EQ(image.width, width) << path;
+        EXPECT_EQ(image.height, height) << path;
+        for (const std::vector<uint8_t>& row : image.rows)
+            EXPECT_TRUE(std::all_of(row.begin(), row.end(), [](uint8_t b) { return b == 0; })) << path;
+    }
+
+    TempBaseFolder base;
+    MessageBoxCapture boxes;
+};
+}  // namespace
+
+TEST_F(KipTiles, EachTileAndColourGetsItsImageAndTicketAndMissingColoursBlankTiles) {
+    KipTestJob job(base.path(), kModel, kCmyk);
+    job.requestTiles(kPosterTiling, {7, 8}, {1, 2});
+    job.write({{16, 5, {{"Cyan", 1}, {"Black", 1}}, {{10, 3}, {6, 2}}}});
+    const fs::path out = base.path() / "out";
+    base.write("out/T_8.xml", "kept");
+
+    const KipHost::Run done = run(new RTL, job, tileModel(), out);
+    ASSERT_TRUE(done.ended);
+    ASSERT_EQ(done.failedSteps, 0);
+    EXPECT_TRUE(boxes.texts().empty()) << boxes.texts().front();
+
+    const std::vector<std::string> expected = {
+        "JobTicket.xml",     "T_7.xml",          "T_8.xml",           "plan_7_Black.tif",  "plan_7_Cyan.tif",
+        "plan_7_Magenta.tif", "plan_7_Yellow.tif", "plan_8_Black.tif", "plan_8_Cyan.tif", "plan_8_Magenta.tif",
+        "plan_8_Yellow.tif"};
+    EXPECT_EQ(fileNames(out), expected);
+    // A ticket already there is not rewritten; a new tile gets a new one.
+    EXPECT_EQ(readFile(out / "T_8.xml"), "kept");
+    EXPECT_NE(readFile(out / "T_7.xml").find("<KipJobTicket"), std::string::npos);
+    for (int t = 0; t < 2; ++t) {
+        const std::string id = t ? "8" : "7";
+        expectTile(out / ("plan_" + id + "_Cyan.tif"), job, 0, t, 0);
+        expectTile(out / ("plan_" + id + "_Black.tif"), job, 0, t, 1);
+        for (const char* colour : {"Magenta", "Yellow"})
+            expectBlank(out / ("plan_" + id + "_" + colour + ".tif"), t ? 6 : 10, t ? 2 : 3);
+    }
+}
+
+TEST_F(KipTiles, LaterTiledPagesAreCompletedByTheFirstPagesRecords) {
+    // Tile ids are looked up at page index + tile position; page numbers count from 0.
+    KipTestJob job(base.path(), kModel, kCmyk);
+    job.requestTiles(kPosterTiling, {7, 8, 9}, {1, 1, 2}, {4, 0, 0});
+    job.write({{12, 4, {{"Cyan", 1}}, {{8, 2}, {4, 2}}}, {6, 3, {{"Black", 1}}, {{6, 3}}}});
+    const fs::path out = base.path() / "out";
+    RTL* engine = new RTL;
+    const auto model = tileModel({{"TileName", "filename_pageID_tileID_colorID.tif"}, {"PageFolder", "yes"}});
+    installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+    CDriver driver(engine);
+    const KipHost::Run done = KipHost::run(driver, job, out.string(), "plan.pdf");
+    ASSERT_TRUE(done.ended);
+    ASSERT_EQ(done.failedSteps, 0);
+
+    const std::vector<TileRecord>& records = engine->TileRecords();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ((std::vector<double>{double(records[0].page), double(records[0].tileID), double(records[0].stripID),
+                                   records[0].width, records[0].height}),
+              (std::vector<double>{0, 7, 1, 8, 2}));
+    EXPECT_EQ((std::vector<double>{double(records[1].page), double(records[1].tileID), records[1].width}),
+              (std::vector<double>{0, 8, 4}));
+
+    expectTile(out / "plan_0_7_Cyan.tif", job, 0, 0, 0);
+    expectTile(out / "plan_0_8_Cyan.tif", job, 0, 1, 0);
+    expectTile(out / "plan_1_8_Black.tif", job, 1, 0, 0);
+    // The second page's end completes the recorded (first page's) tiles, which are all there.
+    std::vector<std::string> names;
+    for (const std::string& name : fileNames(out))
+        if (name.rfind("plan_1_", 0) == 0) names.push_back(name);
+    EXPECT_EQ(names, std::vector<std::string>{"plan_1_8_Black.tif"});
+    expectBlank(out / "plan_0_8_Black.tif", 4, 2);
+    // Each tiled page enters its page folder and stays in it; the job ticket goes into the last.
+    EXPECT_TRUE(fs::exists(out / "plan_Page_4" / "plan_Page_0" / "JobTicket.xml"));
+}
+
+TEST_F(KipTiles, RequestsTheEngineDoesNotTileKeepEveryLineOrFailTheJob) {
+    struct Case {
+        const char* what;
+        const char* tileSeparate;
+        int tilingKind;
+        bool tiledPage;
+        const char* cyanFile;   // where the page's Cyan plane goes; empty when the job fails
+    };
+    const Case cases[] = {
+        {"tiling kind below 3: whole separations, pages from 1", "YES", 2, false, "plan_1_Cyan.tif"},
+        {"tiles not separate: separations in the page folder", "No", kPosterTiling, false, "plan/plan_1_Cyan.tif"},
+        {"plain page of a tiled request: one tile, pages from 0", "YES", kPosterTiling, false, "plan_0_7_Cyan.tif"},
+        {"tiled page without separate tiles", "No", kPosterTiling, true, ""},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KipTestJob job(base.path(), kModel, kCmyk);
+        job.requestTiles(c.tilingKind, {7, 8}, {1, 2});
+        job.write({{16, 3, {{"Cyan", 1}}, c.tiledPage ? std::vector<TestTile>{{8, 3}, {8, 3}} : std::vector<TestTile>{}}});
+        const fs::path out = base.path() / ("out" + std::to_string(n++));
+        const KipHost::Run done = run(new RTL, job,
+                                      tileModel({{"TileSeparate", c.tileSeparate}, {"PageFolder", "yes"},
+                                                 {"TileName", "filename_pageID_tileID_colorID.tif"}}),
+                                      out);
+        EXPECT_TRUE(done.ended);
+        if (!*c.cyanFile) {
+            EXPECT_EQ(done.failedSteps, 1);
+            EXPECT_EQ(fileNames(out), std::vector<std::string>{"plan"});
+            EXPECT_TRUE(fileNames(out / "plan").empty());
+            continue;
+        }
+        EXPECT_EQ(done.failedSteps, 0);
+        expectTile(out / c.cyanFile, job, 0, 0, 0);
+    }
+}
+
+TEST_F(KipTiles, AbortedMidPageKeepsTheFinishedTilesAndWritesNoJobTicket) {
+    KipTestJob job(base.path(), kModel, kCmyk);
+    job.requestTiles(kPosterTiling, {7, 8}, {1, 2});
+    job.write({{16, 2, {{"Cyan", 1}, {"Black", 1}}, {{8, 2}, {8, 2}}}});
+    const fs::path out = base.path() / "out";
+    installKipModel(base.path(), "KIP870Color.xml", kModel, tileModel());
+    {
+        CDriver driver(new SlicedRTL);
+        NullPort port;
+        ASSERT_EQ(driver.openJob(&job.request, &port), 1);
+        driver.setOutputName(out.c_str(), reinterpret_cast<intptr_t>("plan.pdf"));
+        // Begin the page, then write its first plane (Cyan) and stop there.
+        ASSERT_EQ(driver.processJobStep(), 1);
+        ASSERT_EQ(driver.processJobStep(), 1);
+        EXPECT_EQ(driver.abortJob(), 1);
+        EXPECT_EQ(job.request.portCode, -1);
+    }
+    EXPECT_EQ(fileNames(out), (std::vector<std::string>{"T_7.xml", "T_8.xml", "plan_7_Cyan.tif", "plan_8_Cyan.tif"}));
+    expectTile(out / "plan_7_Cyan.tif", job, 0, 0, 0);
+    expectTile(out / "plan_8_Cyan.tif", job, 0, 1, 0);
+}
