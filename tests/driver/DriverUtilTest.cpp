@@ -147,10 +147,15 @@ TEST(AnsiToUtf8, FailureLeavesOutputUnchanged) {
     EXPECT_EQ(DrvAnsiToUtf8("", out), 0);
     EXPECT_EQ(DrvAnsiToUtf8(nullptr, out), 0);
     {
-        // In a UTF-8 locale a lone high byte is not valid text.
+        // In a UTF-8 locale, text that is not UTF-8 is read as Windows-1252;
+        // a byte Windows-1252 leaves undefined converts in neither.
         ScopedLcAll locale("C.UTF-8");
-        EXPECT_EQ(DrvAnsiToUtf8("bad \xE9", out), 0);
-        EXPECT_EQ(DrvAnsiToUtf8("fine", out), 1);
-        EXPECT_EQ(out, "fine");
+        EXPECT_EQ(DrvAnsiToUtf8("bad \x81", out), 0);
+        EXPECT_EQ(out, "kept");
+        for (const auto& [text, utf8] : {std::pair{"J\xF6rg \x80", "J\xC3\xB6rg \xE2\x82\xAC"},
+                                         std::pair{"J\xC3\xB6rg", "J\xC3\xB6rg"}, std::pair{"fine", "fine"}}) {
+            EXPECT_EQ(DrvAnsiToUtf8(text, out), 1) << text;
+            EXPECT_EQ(out, utf8);
+        }
     }
 }

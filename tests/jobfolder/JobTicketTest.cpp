@@ -113,9 +113,23 @@ TEST(FillTemplate, ReplacesOnlyTheFirstOccurrenceInKeyOrder) {
     f.start();
     EXPECT_EQ(f.fill("<c>RV_COPIES</c><c>RV_COPIES</c><p>RV_PAGE_COUNT</p>"),
               "<c>2</c><c>RV_COPIES</c><p>1</p>");
+    // A value is never searched for tokens: "A" becomes "B", which the later token "B" leaves alone.
     f.ticket.tokens = {{"A", "B"}, {"B", "x"}, {"C", "A"}};
-    // "A" becomes "B", which the later token "B" then replaces; "C" gives "A" after "A" was done.
-    EXPECT_EQ(f.fill("A C"), "x A");
+    EXPECT_EQ(f.fill("A C B"), "B A x");
+}
+
+TEST(FillTemplate, EscapesValuesForXmlTemplatesOnly) {
+    TicketFixture f;
+    f.ticket.tokens = {{"RV_SENDER_NAME", "a</S><C>9</C><S>b & \"q\" 'x' \x01RV_COPIES J\xF6rg \xC3\xA9"},
+                       {"RV_COPIES", "2"}};
+    const std::string text = "<S>RV_SENDER_NAME</S><C>RV_COPIES</C>";
+    f.base.write("t.xml", text);
+    ASSERT_EQ(f.ticket.FillTemplate(f.path("t.xml"), f.path("out.xml")), KIPJobTicket::FillResult::Written);
+    // Markup as entities, the control character dropped, a byte that is not UTF-8 as U+FFFD, UTF-8 kept.
+    EXPECT_EQ(readFile(f.base.path() / "out.xml"),
+              "<S>a&lt;/S&gt;&lt;C&gt;9&lt;/C&gt;&lt;S&gt;b &amp; &quot;q&quot; &apos;x&apos; RV_COPIES "
+              "J\xEF\xBF\xBDrg \xC3\xA9</S><C>2</C>");
+    EXPECT_EQ(f.fill(text), "<S>" + f.token("RV_SENDER_NAME") + "</S><C>2</C>");
 }
 
 TEST(FillTemplate, StopsAtTheFirstZeroByte) {

@@ -8,7 +8,7 @@
 namespace {
 std::string expand(const KIPModelSettings& s, const char* pattern, const char* color = "Cyan", int page = 3,
                    int tile = 0, int strip = 0) {
-    return KIPNamePattern::ExpandNamePattern(s, pattern, "plan", color, page, tile, strip).str();
+    return KIPNamePattern::ExpandNamePattern(s, pattern, "plan", color, page, tile, strip).Text().str();
 }
 std::string base(const char* document) { return KIPNamePattern::MakeBaseName(document).str(); }
 }  // namespace
@@ -19,9 +19,9 @@ TEST(NamePattern, ReplacesTheFirstOccurrenceOfEachToken) {
     EXPECT_EQ(expand(s, "colorID-colorID_pageID_pageID"), "Cyan-colorID_3_pageID");
     EXPECT_EQ(expand(s, "F_tileID_stripID", "", -1, -1, -1), "F_-1_-1");
     EXPECT_EQ(expand(s, "no tokens here"), "no tokens here");
-    // Each search runs over the text as already changed: a file name that
-    // holds a later token is itself expanded.
-    EXPECT_EQ(KIPNamePattern::ExpandNamePattern(s, "filename", "p_pageID", "", 5, 0, 0).str(), "p_5");
+    // Tokens are looked for in the pattern only: a file name that holds one keeps it.
+    EXPECT_EQ(KIPNamePattern::ExpandNamePattern(s, "filename_pageID_colorID", "p_pageID colorID", "C", 5, 0, 0).Text().str(),
+              "p_pageID colorID_5_C");
 }
 
 TEST(NamePattern, TileAndStripNamesReplaceNumbersWithinTheList) {

@@ -113,6 +113,36 @@ TEST_F(KipJobFolder, TicketAndAccountingCarryTheInkWritten) {
     EXPECT_NE(accounting.find("BlackCoverage=100.000000\n"), std::string::npos) << accounting;
 }
 
+TEST_F(KipJobFolder, HostileJobTextsGiveAWellFormedTicketWithTheTextsAsGiven) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    // Bytes that are not UTF-8 (Windows-1252 "\xF6") are read as Windows-1252 even under a UTF-8 locale.
+    setenv("LC_ALL", "C.UTF-8", 1);
+    const std::string document = "R&D \"<poster>\" RV_KIP_MEDIA_NAME %05d uniqID J\xF6rg.pdf";
+    const std::string sender = "a</Sender><Copies>9</Copies>&\"RV_COPIES \xF6";
+    KipTestJob& job = newJob();
+    SetJobHeaderText(job.header.jobName, ("C:\\Docs\\" + document).c_str());
+    SetJobHeaderText(job.header.jobText3, sender.c_str());
+    job.writeHeader();
+    auto driver = host.newDriver();
+    const KipHost::Run result = run(*driver, job, document);
+    unsetenv("LC_ALL");
+    ASSERT_EQ(result.failedSteps, 0);
+
+    const std::string folder = "KIP_R&D\"<poster>\"RV_KIP_MEDIA_NAME%05duniqIDJ\xF6rg_00001";
+    ASSERT_EQ(fileNames(output), std::vector<std::string>{folder});
+    pugi::xml_document xml;
+    ASSERT_TRUE(xml.load_file((output / folder / "JobTicket.xml").c_str()));
+    const pugi::xml_node root = xml.child("KipJobTicket");
+    for (const char* element : {"Submission/Sender", "Print/Copies", "Media/Name", "Document/FileName"})
+        EXPECT_EQ(xml.select_nodes((std::string("/KipJobTicket/") + element).c_str()).size(), 1u) << element;
+    const auto utf8 = [](std::string text) { return text.replace(text.find('\xF6'), 1, "\xC3\xB6"); };
+    EXPECT_EQ(std::string(root.child("Submission").child_value("Sender")).rfind(utf8(sender) + "/", 0), 0u);
+    EXPECT_EQ(root.child("Document").child_value("FileName"), utf8(document));
+    EXPECT_EQ(root.child("Document").child_value("Folder"), utf8(folder));
+    EXPECT_STREQ(root.child("Print").child_value("Copies"), "2");
+    EXPECT_STREQ(root.child("Media").child_value("Name"), "CustomMedia1");
+}
+
 TEST_F(KipJobFolder, EachEngineDrawsItsOwnNumberAndKeepsIt) {
     installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
     auto first = host.newDriver();
@@ -134,8 +164,8 @@ TEST_F(KipJobFolder, HostileDocumentNamesStayInsideTheOutputFolder) {
         std::string document;
         std::string folder;
     } cases[] = {
-        // The whole name is the number's format: "%d" takes the number too, the rest stays.
-        {"%s%n%d.pdf", "KIP_%s%n1_00001"},
+        // The document's text is never a format or a token.
+        {"%s%n%d uniqID pageID.pdf", "KIP_%s%n%duniqIDpageID_00001"},
         {"...(..).(", "KIP_____00001"},
         {"..", "KIP___00001"},
         {"C:\\..\\..\\evil.pdf", "KIP__.._.._evil_00001"},

@@ -4,6 +4,7 @@
 #include "ALocaleSwitcher.h"
 #include "DriverOptions.h"
 #include "KIPNamePattern.h"
+#include "KIPTemplateText.h"
 #include "RVLog.h"
 #include "SystemInfo.h"
 #include "ZuDrvUtl.h"
@@ -11,6 +12,7 @@
 #include <cstdarg>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -51,6 +53,65 @@ bool readText(const AFilePath& path, int64_t maxBytes, bool refuseLonger, std::s
 }
 
 double percentage(double counter, uint32_t area) { return area ? counter * 100.0 / area : 0.0; }
+
+bool isXmlName(const AFilePath& path) {
+    const AString& text = path.GetFullPath();
+    return text.GetLength() >= 4 && text.Right(4).CompareNoCase(".xml") == 0;
+}
+
+// Length of the well-formed UTF-8 sequence that starts at text[i]; 0 when none does.
+size_t utf8SequenceLength(std::string_view text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;   // range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;    // no overlong forms
+        if (lead == 0xED) high = 0x9F;   // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;   // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) return 0;
+    for (size_t k = 2; k < length; ++k)
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+    return length;
+}
+
+// A value as XML character data: markup characters as entities, control
+// characters XML cannot carry dropped, bytes that are not UTF-8 as U+FFFD,
+// so that no value can end an element or make the ticket malformed.
+std::string xmlText(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (size_t i = 0; i < value.size();) {
+        const char c = value[i];
+        const size_t length = utf8SequenceLength(value, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default:
+            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') out.append(value, i, length);
+        }
+        i += length;
+    }
+    return out;
+}
 }  // namespace
 
 void KIPJobTicket::SetStartTokens(const AString& jobName, const AString& jobText3, int widthDpi, double pageWidth,
@@ -76,7 +137,8 @@ void KIPJobTicket::SetStartTokens(const AString& jobName, const AString& jobText
     tokens["RV_FORCE_IGNORE_SMALLER"] = formatted("%d1000", options.bypassTray);
     tokens["RV_IMAGE_ENHANCEMENT"] = formatted("%d", options.imageEnhancement);
     tokens["RV_KIP_MEDIA_ID"] = formatted("%lld", static_cast<long long>(media - 1));
-    tokens["RV_KIP_MEDIA_NAME"] = CustomMediaName(ReadPrinterInfo(), mediaId);
+    // The printer information file is single-byte text too.
+    tokens["RV_KIP_MEDIA_NAME"] = utf8(CustomMediaName(ReadPrinterInfo(), mediaId));
     tokens["RV_KIP_MEDIA_TYPE"] = formatted("MediaType:%lld", static_cast<long long>(-media));
     tokens["RV_MEDIA_SIZE_MM"] = formatted("%.1f mm", pageWidth * 25.4);
     tokens["RV_ORIGINALFILE"] = utf8(jobName);
@@ -99,7 +161,9 @@ void KIPJobTicket::SetCoverageTokens(const AString& folderName, const double ink
         tokens[names[i]] = formatted("%Lf", static_cast<long double>(value));
     }
     tokens["RV_ALL_COVERAGE"] = formatted("%Lf", static_cast<long double>(all));
-    tokens["RV_FOLDERNAME"] = folderName;
+    // Converted like the other job texts (it is made of the document name's
+    // bytes), so that a ticket never carries text in two encodings.
+    tokens["RV_FOLDERNAME"] = utf8(folderName);
 }
 
 bool KIPJobTicket::WriteAccountingFile(const AFilePath& outputFolder, const AString& accountingTemplate,
@@ -128,12 +192,16 @@ KIPJobTicket::FillResult KIPJobTicket::WriteTicket(const AFilePath& ticketPath, 
 }
 
 KIPJobTicket::FillResult KIPJobTicket::FillTemplate(const AFilePath& templatePath, const AFilePath& outputPath) const {
-    std::string text;
-    if (!readText(templatePath, kMaxTemplateBytes, true, text)) return FillResult::TemplateUnreadable;
-    for (const auto& [token, value] : tokens) {
-        const size_t at = token.IsEmpty() ? std::string::npos : text.find(token.str());
-        if (at != std::string::npos) text.replace(at, static_cast<size_t>(token.GetLength()), value.str());
-    }
+    std::string templateText;
+    if (!readText(templatePath, kMaxTemplateBytes, true, templateText)) return FillResult::TemplateUnreadable;
+    // Tokens are looked for in the template's own text only, so a value that
+    // holds a token name (a document called "RV_COPIES") stays as it is; in
+    // an XML template every value is escaped, so that a sender or document
+    // name can neither add elements nor make the ticket malformed.
+    const bool xml = isXmlName(templatePath);
+    KIPTemplateText filled{AString(std::move(templateText))};
+    for (const auto& [token, value] : tokens) filled.ReplaceFirst(token.str(), xml ? xmlText(value.str()) : value.str());
+    const std::string text = filled.Text().str();
 
     AFile output;
     if (!output.Open(outputPath.c_str(), AFile::modeCreate | AFile::modeWrite | AFile::typeBinary))

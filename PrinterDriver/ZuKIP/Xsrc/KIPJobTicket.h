@@ -44,8 +44,10 @@ public:
     FillResult WriteTicket(const AFilePath& ticketPath, const AString& templateName) const;
 
     // Reads the template (its bytes up to the first zero), replaces the first
-    // occurrence of each token in key order, writes the text to outputPath
-    // and closes it. A partly written output is removed.
+    // occurrence of each token in the template's own text, in key order (a
+    // value is never searched), writes the text to outputPath and closes it.
+    // Values put into a template whose name ends in ".xml" are XML-escaped.
+    // A partly written output is removed.
     FillResult FillTemplate(const AFilePath& templatePath, const AFilePath& outputPath) const;
 
     // The display name of custom medium n from the printer information text

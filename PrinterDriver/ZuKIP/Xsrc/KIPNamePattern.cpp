@@ -2,15 +2,8 @@
 
 #include "KIPModelSettings.h"
 
-#include <cstring>
 
 namespace {
-// Replaces the first occurrence of token in text, if any.
-void replaceFirst(AString& text, const char* token, const AString& value) {
-    const int at = text.Find(token);
-    if (at >= 0) text = text.Left(at) + value + text.Mid(at + static_cast<int>(std::strlen(token)));
-}
-
 AString decimal(int number) {
     AString text;
     text.Format("%d", number);
@@ -29,15 +22,17 @@ AString colorIdOf(const KIPModelSettings& settings, const AString& colorName) {
 }
 }  // namespace
 
-AString KIPNamePattern::ExpandNamePattern(const KIPModelSettings& settings, const AString& pattern,
-                                          const AString& fileName, const AString& colorName, int page, int tileID,
-                                          int stripID) {
-    AString name = pattern;
-    replaceFirst(name, "filename", fileName);
-    replaceFirst(name, "pageID", decimal(page));
-    replaceFirst(name, "tileID", numberName(settings.tileNames, tileID));
-    replaceFirst(name, "stripID", numberName(settings.stripNames, stripID));
-    replaceFirst(name, "colorID", colorIdOf(settings, colorName));
+KIPTemplateText KIPNamePattern::ExpandNamePattern(const KIPModelSettings& settings, const AString& pattern,
+                                                  const AString& fileName, const AString& colorName, int page,
+                                                  int tileID, int stripID) {
+    // Each token is looked for in the pattern's own text only: a file or
+    // colour name that holds "pageID" or "uniqID" keeps it as it stands.
+    KIPTemplateText name(pattern);
+    name.ReplaceFirst("filename", fileName.str());
+    name.ReplaceFirst("pageID", decimal(page).str());
+    name.ReplaceFirst("tileID", numberName(settings.tileNames, tileID).str());
+    name.ReplaceFirst("stripID", numberName(settings.stripNames, stripID).str());
+    name.ReplaceFirst("colorID", colorIdOf(settings, colorName).str());
     return name;
 }
 

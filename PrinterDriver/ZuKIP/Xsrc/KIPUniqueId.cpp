@@ -132,24 +132,27 @@ int32_t KIPUniqueId::drawNumber() {
     return static_cast<int32_t>(next);
 }
 
-AString KIPUniqueId::SubstituteUniqueId(const AFilePath& folder, const AString& name, const AString& format) {
-    const int at = name.Find(kToken);
-    if (at < 0) return name;
-    const AString pattern =
-        name.Left(at) + (format.IsEmpty() ? AString("%d") : format) + name.Mid(at + static_cast<int>(std::strlen(kToken)));
-    if (uniqueCounter != -1) return FormatCounter(pattern, uniqueCounter);
+AString KIPUniqueId::SubstituteUniqueId(const AFilePath& folder, const KIPTemplateText& name, const AString& format) {
+    AString before, after;
+    if (!name.SplitAt(kToken, before, after)) return name.Text();
+    // Only the model's format is taken as a format. The rest of the name,
+    // the document's own text above all, stays as it stands: a "%d" or "%x"
+    // in a document name is not the job number.
+    const AString numberFormat = format.IsEmpty() ? AString("%d") : format;
+    const auto compose = [&](int32_t number) { return before + FormatCounter(numberFormat, number) + after; };
+    if (uniqueCounter != -1) return compose(uniqueCounter);
 
     AString result;
     for (int draw = 0; draw < kMaxDraws; ++draw) {
         uniqueCounter = drawNumber();
         const AString previous = result;
-        result = FormatCounter(pattern, uniqueCounter);
+        result = compose(uniqueCounter);
         AFilePath candidate(folder);
         candidate += result;
         if (!candidate.exists()) return result;
         // A format without a number gives the same name whatever is drawn.
         if (draw > 0 && result == previous) break;
     }
-    RV_LOG(kLogSource)("No free unique name for %s in %s", pattern.c_str(), folder.c_str());
+    RV_LOG(kLogSource)("No free unique name for %s in %s", result.c_str(), folder.c_str());
     return result;
 }

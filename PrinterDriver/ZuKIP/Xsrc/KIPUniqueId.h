@@ -6,17 +6,18 @@
 // one number, the first time a name asks for it, and keeps it for its life.
 #include "AFilePath.h"
 #include "AString.h"
+#include "KIPTemplateText.h"
 
 #include <cstdint>
 
 class KIPUniqueId {
 public:
-    // Returns name with its first "uniqID" replaced by format ("%d" when
-    // empty), the whole result then formatted with this object's number
-    // (FormatCounter). The first time, draws numbers from the counter file
-    // until folder/name does not exist yet. A name without "uniqID" is
-    // returned unchanged and draws nothing.
-    AString SubstituteUniqueId(const AFilePath& folder, const AString& name, const AString& format);
+    // Returns name with the first "uniqID" of its template text replaced by
+    // this object's number formatted with format ("%d" when empty;
+    // FormatCounter); the rest of the name is taken literally. The first
+    // time, draws numbers from the counter file until folder/name does not
+    // exist yet. A name without "uniqID" is returned unchanged and draws nothing.
+    AString SubstituteUniqueId(const AFilePath& folder, const KIPTemplateText& name, const AString& format);
 
     // Formats pattern with value: every integer conversion (flags, width,
     // precision and length modifier allowed; width and precision capped at

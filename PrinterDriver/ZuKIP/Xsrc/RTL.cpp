@@ -269,7 +269,7 @@ int RTL::MakeJobFolder(const char* folder) {
     std::filesystem::create_directories(outputFolder.c_str(), error);
     if (!modelSettings.CreateFolder) return 1;
 
-    const AString pattern =
+    const KIPTemplateText pattern =
         KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.FolderName, baseName, "", -1, -1, -1);
     outputFolder += uniqueId.SubstituteUniqueId(outputFolder, pattern, modelSettings.uniqID);
     if (!std::filesystem::create_directory(outputFolder.c_str(), error) || error) {
@@ -298,8 +298,8 @@ AFilePath RTL::separationPath(const AString& colorName) {
     AString pattern = modelSettings.OutputName;
     if (pattern.IsEmpty()) pattern = AString(kDefaultSeparationName) + (writesBmp() && !combinedMode ? ".bmp" : ".tif");
     const AString stem = safeNameStem(KIPNamePattern::JobNameStem(settings->jobName));
-    const AString name = KIPNamePattern::ExpandNamePattern(modelSettings, pattern, stem, colorName,
-                                                           track->currentPage + 1, 0, 0);
+    const KIPTemplateText name = KIPNamePattern::ExpandNamePattern(modelSettings, pattern, stem, colorName,
+                                                                   track->currentPage + 1, 0, 0);
     AFilePath path(outputFolder);
     path += uniqueId.SubstituteUniqueId(outputFolder, name, modelSettings.uniqID);
     return path;
@@ -677,7 +677,7 @@ void RTL::writeTile(int plane, int line, AImage& tile) {
 RTL::TileLocation RTL::tileLocation(const AString& colorName, const AString& suffix, int page, int tile, int strip) {
     TileLocation location{jobFolder, AFilePath()};
     if (!modelSettings.TileFolder.IsEmpty()) {
-        const AString folder =
+        const KIPTemplateText folder =
             KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.TileFolder, baseName, "", page, tile, strip);
         location.folder += uniqueId.SubstituteUniqueId(AFilePath(), folder, modelSettings.uniqID);
     }
@@ -685,9 +685,9 @@ RTL::TileLocation RTL::tileLocation(const AString& colorName, const AString& suf
     if (modelSettings.TileName.IsEmpty()) {
         name = baseName + "_" + suffix + kDefaultTileExtension;
     } else {
-        name = KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.TileName, baseName, colorName, page,
-                                                 tile, strip);
-        name = uniqueId.SubstituteUniqueId(location.folder, name, modelSettings.uniqID);
+        const KIPTemplateText pattern = KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.TileName,
+                                                                          baseName, colorName, page, tile, strip);
+        name = uniqueId.SubstituteUniqueId(location.folder, pattern, modelSettings.uniqID);
     }
     location.path = location.folder;
     location.path += name;
@@ -753,7 +753,8 @@ void RTL::writeMissingTiles() {
 
 int RTL::WriteTileJobTicket(const AFilePath& folder, int page, int tile, int strip) {
     const AString& ticketName = tile != -1 ? modelSettings.JobTicketTileName : modelSettings.JobTicketFileName;
-    const AString pattern = KIPNamePattern::ExpandNamePattern(modelSettings, ticketName, "", "", page, tile, strip);
+    const KIPTemplateText pattern =
+        KIPNamePattern::ExpandNamePattern(modelSettings, ticketName, "", "", page, tile, strip);
     AFilePath path(folder);
     path += uniqueId.SubstituteUniqueId(folder, pattern, modelSettings.uniqID);
     const KIPJobTicket::FillResult result = jobTicket.WriteTicket(path, modelSettings.JobTicketTemplate);
