@@ -89,25 +89,40 @@ TEST(UniqueId, ShortOrOddCounterFilesStillGiveAPositiveNumber) {
     EXPECT_EQ(third.uniqueCounter, 1);
 }
 
-TEST(UniqueId, CounterFileIsReplacedWholeAndNoTempFileRemains) {
+TEST(UniqueId, MakesTempWhenMissingAndLogsANumberItCannotKeep) {
     CounterFixture f;
-    // A temporary file left behind by a crashed writer is not the counter.
-    writeBytes(f.base.temp() / "KIPUniqIDCounter.0badf00d.tmp", bytes(1000));
-    f.store(20);
-    EXPECT_EQ(f.substitute("j_uniqID"), "j_21");
-    EXPECT_EQ(f.stored(), bytes(21));
-    std::vector<std::string> entries;
-    for (const auto& e : fs::directory_iterator(f.base.temp())) entries.push_back(e.path().filename().string());
-    std::sort(entries.begin(), entries.end());
-    EXPECT_EQ(entries, (std::vector<std::string>{"KIPUniqIDCounter", "KIPUniqIDCounter.0badf00d.tmp"}));
+    fs::remove_all(f.base.temp());
+    EXPECT_EQ(f.substitute("j_uniqID"), "j_1");
+    EXPECT_EQ(f.stored(), bytes(1));
+
+    fs::remove(f.counter);
+    fs::create_directory(f.counter);   // neither lockable nor readable as a file
+    RVLogCapture log;
+    KIPUniqueId other;
+    EXPECT_EQ(other.SubstituteUniqueId(f.out, "k_uniqID", "").str(), "k_1");
+    EXPECT_TRUE(fs::is_directory(f.counter));
+    ASSERT_EQ(log.messages().size(), 2u);
+    EXPECT_NE(log.messages()[0].find("cannot be kept"), std::string::npos);
 }
 
-TEST(UniqueId, UnwritableCounterIsIgnoredAndLeavesNoTempFile) {
+TEST(UniqueId, AClaimedNameThatIsTakenDrawsTheNextNumber) {
     CounterFixture f;
-    fs::create_directory(f.counter);   // neither readable nor replaceable as a file
-    EXPECT_EQ(f.substitute("k_uniqID"), "k_1");
-    EXPECT_TRUE(fs::is_directory(f.counter));
-    EXPECT_EQ(std::distance(fs::directory_iterator(f.base.temp()), fs::directory_iterator()), 1);
+    const auto makeFolder = [](const AFilePath& path) {
+        return fs::create_directory(path.c_str()) ? KIPUniqueId::Claim::Made : KIPUniqueId::Claim::Taken;
+    };
+    f.store(41);
+    fs::create_directory(f.base.path() / "plan_42");
+    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "plan_uniqID", "", makeFolder).str(), "plan_43");
+    EXPECT_TRUE(fs::is_directory(f.base.path() / "plan_43"));
+    // The same name again on this object: taken, so the next number, and the counter follows.
+    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "plan_uniqID", "", makeFolder).str(), "plan_44");
+    EXPECT_EQ(f.id.uniqueCounter, 44);
+    EXPECT_EQ(f.stored(), bytes(44));
+    // A free name keeps the number; a name without a number is claimed as it is.
+    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "site_uniqID", "", makeFolder).str(), "site_44");
+    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "fixed", "", makeFolder).str(), "fixed");
+    EXPECT_TRUE(fs::is_directory(f.base.path() / "fixed"));
+    EXPECT_EQ(f.stored(), bytes(44));
 }
 
 TEST(UniqueId, ConstantNameThatExistsGivesUpWithALogLine) {

@@ -1,64 +1,57 @@
 #include "KIPUniqueId.h"
 
+#include "LockedFile.h"
 #include "RVLog.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <system_error>
 
 namespace {
 const char* const kLogSource = "PrinterDriver\\ZuKIP\\Xsrc\\KIPUniqueId";
 const char* const kToken = "uniqID";
-// Bounds the search for a free name; every try rewrites the counter file.
+// Bounds the search for a free name.
 constexpr int kMaxDraws = 10000;
 constexpr int kMaxWidth = 64;
 
+// The counter file; "Temp" is made when the base folder lacks it (a
+// sample base folder, say), so that the number drawn can be kept.
 std::filesystem::path counterPath() {
-    return std::filesystem::path(AFilePath::baseFolder().str()) / "Temp" / "KIPUniqIDCounter";
+    const std::filesystem::path temp = std::filesystem::path(AFilePath::baseFolder().str()) / "Temp";
+    std::error_code error;
+    std::filesystem::create_directories(temp, error);
+    if (error) RV_LOG(kLogSource)("Cannot make the folder %s: %s", temp.c_str(), error.message().c_str());
+    return temp / "KIPUniqIDCounter";
+}
+
+uint32_t decode(const unsigned char bytes[4]) {
+    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
 }
 
 // The stored value; a missing, unreadable or short file counts as 0.
-uint32_t readCounter(const std::filesystem::path& path) {
+uint32_t readCounter(LockedFile& counter, const std::filesystem::path& path) {
     unsigned char bytes[4] = {};
+    if (counter.IsOpen()) return counter.Read(bytes, sizeof bytes) == sizeof bytes ? decode(bytes) : 0;
+    // Not lockable (a read-only file, say): still read, so that numbers do not restart at 1.
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return 0;
     const size_t n = std::fread(bytes, 1, sizeof bytes, f);
     std::fclose(f);
-    if (n != sizeof bytes) return 0;
-    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
+    return n == sizeof bytes ? decode(bytes) : 0;
 }
 
-// Creates a fresh temporary file next to path; null when none can be made.
-std::FILE* createTempNextTo(const std::filesystem::path& path, std::filesystem::path& tempPath) {
-    std::random_device entropy;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(entropy()));
-        tempPath = path;
-        tempPath += suffix;
-        // "x": never reuse a file that another writer has just made.
-        if (std::FILE* f = std::fopen(tempPath.c_str(), "wbx")) return f;
-        if (errno != EEXIST) return nullptr;
-    }
-    return nullptr;
-}
-
-// Replaces the counter file as a whole: a crash leaves either the old or the
-// new value, never a torn one. A file that cannot be written is ignored.
-void writeCounter(const std::filesystem::path& path, uint32_t value) {
+void saveCounter(LockedFile& counter, const std::filesystem::path& path, uint32_t value) {
     const unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
                                     static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-    std::filesystem::path tempPath;
-    std::FILE* f = createTempNextTo(path, tempPath);
-    if (!f) return;
-    const bool written = std::fwrite(bytes, 1, sizeof bytes, f) == sizeof bytes;
-    const bool closed = std::fclose(f) == 0;
-    std::error_code ec;
-    if (written && closed) std::filesystem::rename(tempPath, path, ec);
-    if (!written || !closed || ec) std::filesystem::remove(tempPath, ec);
+    if (!counter.Write(bytes, sizeof bytes))
+        RV_LOG(kLogSource)("Cannot save the job number %u in %s", static_cast<unsigned>(value), path.c_str());
+}
+
+// The number after value: 1 to 2^31 - 1, wrapping (-1 means "not drawn yet").
+int32_t nextNumber(uint32_t value) {
+    const uint32_t next = value + 1;
+    return next == 0 || next > 0x7FFFFFFFu ? 1 : static_cast<int32_t>(next);
 }
 
 bool isFlag(char c) { return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0'; }
@@ -123,36 +116,68 @@ AString KIPUniqueId::FormatCounter(const AString& pattern, int32_t value) {
     return AString(std::move(out));
 }
 
-int32_t KIPUniqueId::drawNumber() {
-    const std::filesystem::path path = counterPath();
-    uint32_t next = readCounter(path) + 1;
-    // Names carry positive numbers only; -1 also means "not drawn yet".
-    if (next == 0 || next > 0x7FFFFFFFu) next = 1;
-    writeCounter(path, next);
-    return static_cast<int32_t>(next);
+void (*KIPUniqueId::drawWindowHook)() = nullptr;
+
+KIPUniqueId::Claim KIPUniqueId::claimIfFree(const AFilePath& path) {
+    return path.exists() ? Claim::Taken : Claim::Made;
 }
 
-AString KIPUniqueId::SubstituteUniqueId(const AFilePath& folder, const KIPTemplateText& name, const AString& format) {
+AString KIPUniqueId::SubstituteUniqueId(const AFilePath& folder, const KIPTemplateText& name, const AString& format,
+                                        const Claimer& claim) {
+    const auto claimIn = [&](const AString& candidate) {
+        AFilePath path(folder);
+        path += candidate;
+        return claim ? claim(path) : claimIfFree(path);
+    };
     AString before, after;
-    if (!name.SplitAt(kToken, before, after)) return name.Text();
+    if (!name.SplitAt(kToken, before, after)) {
+        const AString text = name.Text();
+        if (claim) claimIn(text);
+        return text;
+    }
     // Only the model's format is taken as a format. The rest of the name,
     // the document's own text above all, stays as it stands: a "%d" or "%x"
     // in a document name is not the job number.
     const AString numberFormat = format.IsEmpty() ? AString("%d") : format;
     const auto compose = [&](int32_t number) { return before + FormatCounter(numberFormat, number) + after; };
-    if (uniqueCounter != -1) return compose(uniqueCounter);
+    if (uniqueCounter != -1) {
+        const AString result = compose(uniqueCounter);
+        // A name this object's number gives is normally used unchecked. Only
+        // a name that must be made and is taken already (the same document
+        // again on this driver, or another process first) draws a new
+        // number, where a fixed number would fail the job.
+        if (!claim || claimIn(result) != Claim::Taken) return result;
+    }
+    return drawName(compose, claimIn);
+}
 
+AString KIPUniqueId::drawName(const std::function<AString(int32_t)>& compose,
+                              const std::function<Claim(const AString&)>& claimIn) {
+    const std::filesystem::path path = counterPath();
+    // Read, claim and save form one step under the counter file's lock, so
+    // that processes drawing at the same time never draw the same number.
+    LockedFile counter(path.c_str());
+    if (!counter.IsOpen()) RV_LOG(kLogSource)("Cannot lock %s: the number drawn cannot be kept", path.c_str());
+    uint32_t value = readCounter(counter, path);
+    if (drawWindowHook) drawWindowHook();
     AString result;
     for (int draw = 0; draw < kMaxDraws; ++draw) {
-        uniqueCounter = drawNumber();
+        const int32_t number = nextNumber(value);
+        value = static_cast<uint32_t>(number);
         const AString previous = result;
-        result = compose(uniqueCounter);
-        AFilePath candidate(folder);
-        candidate += result;
-        if (!candidate.exists()) return result;
+        result = compose(number);
+        const Claim outcome = claimIn(result);
+        if (outcome != Claim::Taken) {
+            uniqueCounter = number;
+            saveCounter(counter, path, value);
+            return result;
+        }
         // A format without a number gives the same name whatever is drawn.
         if (draw > 0 && result == previous) break;
     }
-    RV_LOG(kLogSource)("No free unique name for %s in %s", result.c_str(), folder.c_str());
+    RV_LOG(kLogSource)("No free unique name for %s", result.c_str());
+    // The numbers tried are taken: the next draw starts after them.
+    saveCounter(counter, path, value);
+    if (uniqueCounter == -1) uniqueCounter = static_cast<int32_t>(value);
     return result;
 }

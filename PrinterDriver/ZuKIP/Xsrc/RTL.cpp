@@ -271,12 +271,20 @@ int RTL::MakeJobFolder(const char* folder) {
 
     const KIPTemplateText pattern =
         KIPNamePattern::ExpandNamePattern(modelSettings, modelSettings.FolderName, baseName, "", -1, -1, -1);
-    outputFolder += uniqueId.SubstituteUniqueId(outputFolder, pattern, modelSettings.uniqID);
-    if (!std::filesystem::create_directory(outputFolder.c_str(), error) || error) {
-        RTL_LOG("Cannot make the job folder %s", outputFolder.c_str());
-        return 0;
-    }
-    return 1;
+    // The folder is made while the job number is drawn, under the counter's
+    // lock: a folder another job made first draws the next number instead of
+    // failing this job. Only a name without a number that exists already
+    // fails, as does a folder that cannot be made at all.
+    bool made = false;
+    const auto makeFolder = [&made](const AFilePath& path) {
+        std::error_code makeError;
+        made = std::filesystem::create_directory(path.c_str(), makeError) && !makeError;
+        if (made) return KIPUniqueId::Claim::Made;
+        return path.exists() ? KIPUniqueId::Claim::Taken : KIPUniqueId::Claim::Failed;
+    };
+    outputFolder += uniqueId.SubstituteUniqueId(outputFolder, pattern, modelSettings.uniqID, makeFolder);
+    if (!made) RTL_LOG("Cannot make the job folder %s", outputFolder.c_str());
+    return made ? 1 : 0;
 }
 
 bool RTL::copyThumbnail() {
