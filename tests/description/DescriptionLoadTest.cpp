@@ -4,27 +4,21 @@
 #include <string>
 #include <vector>
 
-TEST(DescriptionIndex, FirstPrefixMatchWinsAndEmptyNamesNeverMatch) {
+TEST(DescriptionIndex, FirstPrefixMatchWinsAndBadIndexesFindNothing) {
     TempBaseFolder base;
+    char file[256] = "untouched";
+    EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);   // no index
     const std::string longName(300, 'x');
     base.write("OutputDrivers/ZuKIPDes.xml", R"(<Any><A XMLFile="empty.xml"/><A Name="" XMLFile="blank.xml"/>
         <B Name="KIP 8" XMLFile="short.xml"/><B Name="KIP 870" XMLFile="long.xml"/>
         <C Name="Long" XMLFile=")" + longName + R"("/></Any>)");
-    char file[256] = "untouched";
+    EXPECT_EQ(FindDescriptionFile("KIP", file), 0);   // shorter than every prefix
+    EXPECT_EQ(FindDescriptionFile("", file), 0);
+    EXPECT_STREQ(file, "untouched");
     EXPECT_EQ(FindDescriptionFile("KIP 870 Color", file), 1);
     EXPECT_STREQ(file, "short.xml");
     EXPECT_EQ(FindDescriptionFile("Long model", file), 1);
     EXPECT_EQ(std::string(file), longName.substr(0, 255));
-    std::strcpy(file, "untouched");
-    EXPECT_EQ(FindDescriptionFile("KIP", file), 0);   // shorter than every prefix
-    EXPECT_EQ(FindDescriptionFile("", file), 0);
-    EXPECT_STREQ(file, "untouched");
-}
-
-TEST(DescriptionIndex, MissingOrBrokenIndexFindsNothing) {
-    TempBaseFolder base;
-    char file[256] = {};
-    EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);
     base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP" XMLFile="a.xml"></I>)");
     EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);
     std::filesystem::remove(base.outputDrivers() / "ZuKIPDes.xml");
@@ -93,13 +87,9 @@ TEST_F(DescriptionTest, ValuesFollowTheScanRuleAndLimitsAreInclusive) {
     CDynamic model;
     ASSERT_EQ(model.loadDescription(kTestModel), 1);
     EXPECT_TRUE(boxes.texts().empty());
-    EXPECT_EQ(model.getMediaCount(), 3);
     EXPECT_EQ(model.getResolutionCount(), 2);
-    EXPECT_EQ(model.getColorModeCount(), 3);
     EXPECT_EQ(model.getBaseResourceNumber("BaseResolution"), -1);   // empty text
-    EXPECT_EQ(model.getColorModeAttributes(0).lookup("Order"), "0,1,2,3");
     EXPECT_EQ(model.getColorModeAttributes(0).lookup("order"), "");
-    EXPECT_EQ(model.getColorModeAttributes(3).names.GetSize(), 0);
     EXPECT_EQ(model.getColorModeAttributes(-1).names.GetSize(), 0);
 
     // Hexadecimal and underflowing values read as scanf reads them.
@@ -125,9 +115,21 @@ TEST_F(DescriptionTest, MissingOptionalListsAndBasesStillLoad) {
     writeDescription(text);
     CDynamic model;
     ASSERT_EQ(model.loadDescription(kTestModel), 1);
-    EXPECT_EQ(model.getMediaCount(), 0);
     EXPECT_EQ(model.getPrintModeCount(), 0);
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Getting szNode node fails"});
+    // Without a media list the first control child matches any id.
+    writeDescription(renamed(testDescription(), "MediaList", "NoMediaList"));
+    CDynamic noMedia;
+    MediaList media, modes;
+    int defaultMedia = -5, defaultPosition = -5;
+    ASSERT_EQ(noMedia.getMediaList(kTestModel, &media, &defaultMedia), 1);
+    EXPECT_TRUE(media.empty());
+    EXPECT_EQ(defaultMedia, 0);
+    MediaEntry any{};
+    any.id = 42;
+    ASSERT_EQ(noMedia.getPrintModeList(kTestModel, &any, &modes, &defaultPosition), 1);
+    ASSERT_EQ(modes.size(), 1u);
+    EXPECT_EQ(modes[0].id, 0);   // the first "Media" of the tree
 
     writeDescription(renamed(testDescription(), "BaseResourceNumber", "Bases"));
     CDynamic noBases;

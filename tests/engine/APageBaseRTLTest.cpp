@@ -203,23 +203,12 @@ TEST_F(PageEngine, JobWithoutPagesFailsItsFirstStepInsteadOfEndingEmpty) {
 
 TEST_F(PageEngine, JobRecordsCarryTheRequestAndHeader) {
     job.request.mediaId = 12;
-    job.request.requestWord = 34;
     ASSERT_EQ(open({cmykPage(8, 1)}), 1);
     const PageSettings& s = engine->pageSettings();
     EXPECT_EQ(s.mediaId, 12);
-    EXPECT_EQ(s.requestWord, 34);
-    EXPECT_EQ(s.portCode, 256);
     EXPECT_STREQ(s.model, "Test Model");
     EXPECT_STREQ(s.jobName, "C:\\Docs\\plan.pdf");
-    EXPECT_STREQ(s.thumbnailPath, "thumb.bmp");
-    const JobTrackRecord& t = engine->trackRecord();
-    EXPECT_EQ(t.colorantCount, 4);
-    ASSERT_EQ(t.colorants.GetSize(), 4);
-    EXPECT_EQ(t.colorants[3]->GetInternalName(), "Black");
-    EXPECT_EQ(t.outputXResolution, 360);
-    EXPECT_EQ(t.currentPage, -1);
-    EXPECT_EQ(t.betweenPages, 1);
-
+    EXPECT_EQ(engine->trackRecord().colorants[3]->GetInternalName(), "Black");
     EXPECT_EQ(driver.setOutputName("plan_out", 0), 1);
     EXPECT_EQ(engine->pageSettings().outputName, "plan_out");
 }
@@ -234,32 +223,35 @@ TEST_F(PageEngine, AbortBetweenStepsEndsTheJob) {
     EXPECT_EQ(engine->calls.back(), "AbortJob");
 }
 
-TEST_F(PageEngine, PlanesFollowTheJobColorantOrderByInternalName) {
-    ASSERT_EQ(open({{8, 2, {{"cyan", 1}, {"BLACK", 1}, {"Magenta", 1}, {"Spot 1", 1}}}}), 1);
-    EXPECT_GT(runToEnd(), 0);
-    EXPECT_EQ(engine->planeRuns(), (std::vector<int>{0, 2, 1}));
-    const JobTrackRecord& t = engine->trackRecord();
-    EXPECT_EQ(t.planeToColorant[3], JobTrackRecord::kUnmapped);
-    EXPECT_EQ(t.colorantToPlane[2], JobTrackRecord::kUnmapped);   // Yellow has no plane
-    EXPECT_EQ(t.planeToColorant[1], 3u);
-    for (const auto& line : engine->lines) EXPECT_NE(line.plane, 3);
-}
-
-TEST_F(PageEngine, CustomColorModeMapsPlanesByPosition) {
-    const std::string xml = "<?xml version=\"1.0\"?><Job><CustomColorMode>1</CustomColorMode></Job>";
-    job.request.customXml = xml.c_str();
-    ASSERT_EQ(open({{8, 2, {{"Red", 1}, {"Blue", 1}, {"Green", 1}, {"Violet", 1}, {"Extra", 1}}}}), 1);
-    EXPECT_GT(runToEnd(), 0);
-    EXPECT_EQ(engine->planeRuns(), (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(engine->trackRecord().planeToColorant[4], JobTrackRecord::kUnmapped);
-}
-
-TEST_F(PageEngine, XmlWithoutCustomColorModeMapsByName) {
-    const std::string xml = "<?xml version=\"1.0\"?><Job><Other/></Job>";
-    job.request.customXml = xml.c_str();
-    ASSERT_EQ(open({{8, 2, {{"Red", 1}, {"Black", 1}}}}), 1);
-    EXPECT_GT(runToEnd(), 0);
-    EXPECT_EQ(engine->planeRuns(), (std::vector<int>{1}));
+TEST_F(PageEngine, PlanesMapToColorantsByNameOrPositionAndUnmappedOnesAreNotWritten) {
+    struct Case { const char* xml; std::vector<TestPage> pages; int skipped; std::vector<int> runs; };
+    const Case cases[] = {
+        {nullptr, {{8, 2, {{"cyan", 1}, {"BLACK", 1}, {"Magenta", 1}, {"Spot 1", 1}}}}, -1, {0, 2, 1}},   // by internal name, ignoring case
+        {"<Job><CustomColorMode>1</CustomColorMode></Job>",   // by position
+         {{8, 2, {{"Red", 1}, {"Blue", 1}, {"Green", 1}, {"Violet", 1}, {"Extra", 1}}}}, -1, {0, 1, 2, 3}},
+        {"<Job><Other/></Job>", {{8, 2, {{"Red", 1}, {"Black", 1}}}}, -1, {1}},
+        {nullptr, {{8, 3, {{"Spot", 1}}}, cmykPage(8, 1)}, -1, {0, 1, 2, 3}},   // a page without any plane
+        {nullptr, {{8, 2, {{"Cyan", 1}, {"Magenta", 1}}}, {8, 2, {{"Magenta", 1}, {"Cyan", 1}}}}, 0, {1, 0}},
+    };
+    for (const Case& c : cases) {
+        auto* fresh = new RecordingEngine;
+        ABasePrinterDriverImp own(fresh);
+        fresh->skippedColorant = c.skipped;
+        const std::string xml = c.xml ? std::string("<?xml version=\"1.0\"?>") + c.xml : "";
+        job.request.customXml = c.xml ? xml.c_str() : nullptr;
+        job.request.portCode = 256;
+        job.header.xResolution = job.header.yResolution = 360;
+        job.write(c.pages);
+        ASSERT_EQ(own.openJob(&job.request, &port), 1);
+        while (own.processJobStep() && job.request.portCode != -1) {}
+        EXPECT_EQ(fresh->planeRuns(), c.runs) << (c.xml ? c.xml : c.pages[0].planes[0].name);
+        EXPECT_EQ(fresh->calls.back(), "EndJob");
+        if (c.runs.size() == 3) {   // the first case: Yellow has no plane, "Spot 1" no colorant
+            EXPECT_EQ(fresh->trackRecord().planeToColorant[3], JobTrackRecord::kUnmapped);
+            EXPECT_EQ(fresh->trackRecord().colorantToPlane[2], JobTrackRecord::kUnmapped);
+        }
+    }
+    job.request.customXml = nullptr;
 }
 
 TEST_F(PageEngine, DeviceResolutionDoublesLinesAndPixels) {
@@ -286,20 +278,12 @@ TEST_F(PageEngine, DeviceResolutionDoublesLinesAndPixels) {
     }
 }
 
-TEST_F(PageEngine, DeviceResolutionBelowTheJobNeverScales) {
-    engine->deviceX = engine->deviceY = 1;
-    ASSERT_EQ(open({{8, 2, {{"Cyan", 1}}}}), 1);
-    EXPECT_GT(runToEnd(), 0);
-    EXPECT_EQ(engine->trackRecord().xFactor, 1);
-    EXPECT_EQ(engine->trackRecord().outputHeight, 2);
-}
-
-TEST_F(PageEngine, ResolutionsNoIntHoldsNeverScaleAndRoundToZero) {
+TEST_F(PageEngine, DeviceResolutionBelowTheJobOrOneNoIntHoldsNeverScales) {
     engine->deviceX = engine->deviceY = 720;
-    for (float dpi : {1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN()}) {
+    for (float dpi : {1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN(), 1000.0f}) {
         job.request.portCode = 256;
         ASSERT_EQ(open({{8, 2, {{"Cyan", 1}}}}, dpi), 1) << dpi;
-        EXPECT_EQ(engine->trackRecord().outputXResolution, 0) << dpi;
+        EXPECT_EQ(engine->trackRecord().outputXResolution, dpi == 1000.0f ? 1000 : 0) << dpi;
         EXPECT_GT(runToEnd(), 0) << dpi;
         EXPECT_EQ(engine->trackRecord().xFactor, 1) << dpi;
         EXPECT_EQ(engine->trackRecord().outputWidth, 8) << dpi;
@@ -323,30 +307,20 @@ TEST_F(PageEngine, MixedDepthsSizeLinesAtTheDeepestPlane) {
     EXPECT_EQ(engine->lines[2].data, TestJob::patternLine(0, 1, 0, 8, 10));
 }
 
-TEST_F(PageEngine, TimeSliceEndsAfterTheSlowLineAndResumesAtTheNext) {
-    engine->slowLine = 10;
-    ASSERT_EQ(open({{8, 100, {{"Cyan", 1}}}}), 1);
-    ASSERT_EQ(driver.processJobStep(), 1);   // prepares the page
-    ASSERT_EQ(driver.processJobStep(), 1);
-    ASSERT_EQ(engine->lines.size(), 11u);
-    EXPECT_STREQ(job.request.statusText, "Cyan   10%  10%");
-    EXPECT_EQ(job.request.statusKind, 1);
-    ASSERT_EQ(driver.processJobStep(), 1);
-    ASSERT_EQ(engine->lines.size(), 100u);
-    EXPECT_EQ(engine->lines[11].line, 11);
-    EXPECT_EQ(engine->trackRecord().pageLinesDone, 1);
-}
-
-TEST_F(PageEngine, ProgressCountsFinishedPlanesIntoTheJobFigure) {
+TEST_F(PageEngine, TimeSliceEndsAfterTheSlowLineAndProgressCountsFinishedPlanes) {
     engine->slowLine = 5;
     ASSERT_EQ(open({{8, 10, {{"Cyan", 1}, {"Magenta", 1}}}}), 1);
+    ASSERT_EQ(driver.processJobStep(), 1);   // prepares the page
     ASSERT_EQ(driver.processJobStep(), 1);
-    ASSERT_EQ(driver.processJobStep(), 1);   // stops at line 5 of Cyan
-    ASSERT_EQ(driver.processJobStep(), 1);   // stops at line 5 of Magenta
+    ASSERT_EQ(engine->lines.size(), 6u);
+    EXPECT_STREQ(job.request.statusText, "Cyan   50%  25%");
+    EXPECT_EQ(job.request.statusKind, 1);
+    ASSERT_EQ(driver.processJobStep(), 1);   // resumes at line 6, stops at line 5 of Magenta
+    EXPECT_EQ(engine->lines[6].line, 6);
     EXPECT_STREQ(job.request.statusText, "Magenta   50%  75%");
 }
 
-TEST_F(PageEngine, MissingRasterFileRefusesTheJob) {
+TEST_F(PageEngine, MissingOrTruncatedRasterFileRefusesTheJob) {
     job.writeHeader();
     EXPECT_EQ(driver.openJob(&job.request, &port), 0);
     EXPECT_EQ(job.request.portCode, -1);
@@ -358,6 +332,18 @@ TEST_F(PageEngine, MissingRasterFileRefusesTheJob) {
     } catch (const DriverError& e) {
         EXPECT_EQ(e.code, -3);
     }
+
+    job.write({cmykPage(64, 16)});
+    const std::filesystem::path raster = ZUJob::GetFileName(2, job.request.jobFilePath).c_str();
+    const auto whole = readBytes(raster);
+    RVLogCapture log;
+    for (size_t size : {size_t{0}, size_t{20}, whole.size() / 2, whole.size() - 1}) {
+        writeBytes(raster, std::vector<unsigned char>(whole.begin(), whole.begin() + static_cast<long>(size)));
+        job.request.portCode = 256;
+        EXPECT_EQ(driver.openJob(&job.request, &port), 0) << size;
+        EXPECT_EQ(job.request.portCode, -1);
+    }
+    EXPECT_FALSE(log.messages().empty());
 }
 
 struct RefusedCall {
@@ -390,13 +376,6 @@ INSTANTIATE_TEST_SUITE_P(Codes, PageEngineRefusal,
                              return "Code" + std::to_string(-param.param.code);
                          });
 
-TEST_F(PageEngine, PageWithoutMatchingPlanesWritesNothing) {
-    ASSERT_EQ(open({{8, 3, {{"Spot", 1}}}, cmykPage(8, 1)}), 1);
-    EXPECT_GT(runToEnd(), 0);
-    ASSERT_EQ(engine->lines.size(), 4u);
-    EXPECT_EQ(engine->calls.back(), "EndJob");
-}
-
 TEST_F(PageEngine, InterleavedOrderWritesEveryPlanePerLine) {
     engine->interleaved = true;
     engine->slowLine = 1;
@@ -410,15 +389,6 @@ TEST_F(PageEngine, InterleavedOrderWritesEveryPlanePerLine) {
     for (const auto& l : engine->lines) order.emplace_back(l.line, l.plane);
     EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{0, 1}, {0, 0}, {1, 1}, {1, 0}, {2, 1}, {2, 0}}));
     for (const auto& c : engine->calls) EXPECT_EQ(c.find("Plane("), std::string::npos) << c;
-}
-
-TEST_F(PageEngine, SkippedPlanesAreNotOutput) {
-    engine->skippedColorant = 0;
-    ASSERT_EQ(open({{8, 2, {{"Cyan", 1}, {"Magenta", 1}}}, {8, 2, {{"Magenta", 1}, {"Cyan", 1}}}}), 1);
-    EXPECT_GT(runToEnd(), 0);
-    ASSERT_EQ(engine->lines.size(), 4u);
-    EXPECT_EQ(engine->lines[0].plane, 1);
-    EXPECT_EQ(engine->lines[2].plane, 0);
 }
 
 TEST_F(PageEngine, RasterFileWithoutPrefixIsFound) {

@@ -43,9 +43,11 @@ TEST_F(HostProgramTest, InstalledProgramRunsTheDemoFromAMovedPrefix) {
     fs::create_directories(moved.parent_path());
     fs::rename(first, moved);
 
+#ifndef ZUKIP_COVERAGE   // an instrumented program names its counter files in the build tree
     const std::string program = readFile(moved / "bin" / "zukip");
     for (const std::string& tree : {std::string(ZUKIP_SOURCE_TREE), std::string(ZUKIP_BUILD_DIR), first.string()})
         EXPECT_EQ(program.find(tree), std::string::npos) << "the installed zukip names " << tree;
+#endif
 
     const UnsetEnv module("ZUKIP_MODULE"), base("ZUKIP_BASE_DIR");
     const fs::path elsewhere = work() / "cwd";

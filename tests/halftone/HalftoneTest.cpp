@@ -1,0 +1,300 @@
+// Halftone parameter files: which file serves a model, which branch of it
+// serves a setup, and what screening and dither tables read from it, with
+// the messages a broken file shows.
+#include "DitherParams.h"
+#include "HostRecords.h"
+#include "PlatformMessageBox.h"
+#include "PrinterSetup.h"
+#include "ScreeningParams.h"
+#include "TempBaseFolder.h"
+#include "ZuDrvUtl.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+std::string paramsFile(const std::string& models) {
+    return "<Params><PrinterHardware>" + models + "</PrinterHardware></Params>";
+}
+
+// One model with a single branch of "Default" levels around `colorModeBody`.
+std::string defaultBranch(const std::string& modelId, const std::string& colorModeBody) {
+    return "<Model ID=\"" + modelId + "\"><Media ID=\"Default\"><PrintMode ID=\"Default\"><Resolution ID=\"Default\">"
+           "<ColorMode ID=\"Default\">" + colorModeBody + "</ColorMode></Resolution></PrintMode></Media></Model>";
+}
+
+PrinterSetup makeSetup(const char* model, const char* manufacturer = "KIP") {
+    PrinterSetup setup;
+    ZuCopyField(setup.modelName, sizeof setup.modelName, model);
+    ZuCopyField(setup.manufacturerName, sizeof setup.manufacturerName, manufacturer);
+    return setup;
+}
+
+std::string item(const std::string& color, const std::string& angle, const std::string& shape = "Round") {
+    return "<Item ColorName=\"" + color + "\" Angle=\"" + angle + "\" Frequency=\"80.5\" ShapeName=\"" + shape + "\"/>";
+}
+
+std::string weight(const std::string& ink, int step, const std::string& value) {
+    return "<Weight ColorInk=\"" + ink + "\" Level=\"" + std::to_string(step) + "\" Value=\"" + value + "\"/>";
+}
+
+std::string dither(const std::string& id, const std::string& levelValue, const std::string& weights,
+                   const std::string& tail = "<AntiClogLevel Value=\"3\"/><NoiseLevel Value=\"0.25\"/>") {
+    return "<DitherParams ID=\"" + id + "\"><Level Value=\"" + levelValue + "\">" + weights + "</Level>" + tail +
+           "</DitherParams>";
+}
+
+const std::string kDefaultSet = weight("Default", 0, "0.1") + weight("Default", 1, "0.2") + weight("Default", 2, "0.3");
+
+// A base folder, captured message boxes, a screening table of two "Old"
+// entries and a dither table as the engine base fills it (4 levels, 4 inks,
+// weight (step + 1) / 3).
+class Halftone : public ::testing::Test {
+protected:
+    Halftone() {
+        screen.count = 2;
+        for (ScreenEntry& e : screen.entries) {
+            ZuCopyField(e.shape, sizeof e.shape, "Diamond");
+            ZuCopyField(e.colorName, sizeof e.colorName, "Old");
+            e.angle = 11;
+            e.frequency = 55;
+        }
+        dith.levels = 4;
+        dith.inkCount = 4;
+        for (int k = 0; k < 16; ++k)
+            for (int s = 0; s < 64; ++s) dith.weights[64 * k + s] = (s + 1) / 3.0f;
+        dith.noise = 1.0f;
+        original = dith;
+    }
+    int loadScreen(const std::string& xml, const char* model = "KIP 870 Color") {
+        setup = makeSetup(model);
+        return LoadScreeningParams(base.write("OutputDrivers/Screen.xml", xml).string(), &setup, &screen);
+    }
+    int loadDither(const std::string& colorModeBody, const std::string& model = "Default") {
+        setup = makeSetup("KIP 870 Color");
+        return LoadDitherParams(
+            base.write("OutputDrivers/Dither.xml", paramsFile(defaultBranch(model, colorModeBody))).string(), &setup,
+            &dith);
+    }
+    std::string find(const char* model = "KIP 870 Color", const char* manufacturer = "KIP") {
+        AString path;
+        EXPECT_EQ(1, FindScreeningParamsFile(model, manufacturer, path));
+        return std::filesystem::path(path.str()).filename().string();
+    }
+    float w(int ink, int step) const { return dith.weights[64 * ink + step]; }
+
+    TempBaseFolder base;
+    MessageBoxCapture boxes;
+    PrinterSetup setup;
+    ScreenTable screen{};
+    DitherTable dith{};
+    DitherTable original{};
+};
+
+TEST_F(Halftone, ManufacturerListPicksTheFileOrFallsBackToTheDefault) {
+    const std::string valid = paramsFile(defaultBranch("Default", ""));
+    const auto list = [&](const std::string& entries) {
+        base.write("OutputDrivers/ScreeningParams.xml", "<Root><ManufacturerList>" + entries + "</ManufacturerList></Root>");
+    };
+    EXPECT_EQ("ScreeningParams.xml", find());   // missing
+    AString path;
+    FindDitherParamsFile("KIP 870 Color", "KIP", path);
+    EXPECT_EQ((base.outputDrivers() / "Ditherparams.xml").string(), path.str());
+
+    // The manufacturer's own file beats its map; the name ignores case.
+    list("<Other Name=\"HP\" ManufactureXML=\"HP.xml\"/><M Name=\"kip\" ManufactureXML=\"Own.xml\" "
+         "ManufactureMAPXML=\"Map.xml\"/>");
+    base.write("OutputDrivers/Own.xml", valid);
+    base.write("OutputDrivers/Map.xml", "<Map><P Name=\"kip 870 color\" XMLFile=\"Mapped.xml\"/></Map>");
+    base.write("OutputDrivers/Mapped.xml", valid);
+    EXPECT_EQ("Own.xml", find("KIP 870 Color", "Kip"));
+    base.write("OutputDrivers/Own.xml", "<Params><Hardware/></Params>");   // unusable: no "PrinterHardware"
+    EXPECT_EQ("ScreeningParams.xml", find());
+
+    // The map gives the model's file; models it does not list get the default,
+    // or the map itself when it is a parameter file too.
+    list("<M Name=\"KIP\" ManufactureXML=\"\" ManufactureMAPXML=\"Map.xml\"/>");
+    EXPECT_EQ("Mapped.xml", find());
+    EXPECT_EQ("ScreeningParams.xml", find("KIP 700m"));
+    base.write("OutputDrivers/Map.xml", "<Map><P Name=\"KIP 870 Color\" XMLFile=\"Mapped.xml\"/><PrinterHardware/></Map>");
+    EXPECT_EQ("Map.xml", find("KIP 700m"));
+    list("<M Name=\"KIP\"/>");   // naming neither file counts as no entry
+    EXPECT_EQ("ScreeningParams.xml", find());
+}
+
+TEST(SelectChildById, IdListsMatchByValueWithinTheirLimits) {
+    std::string longList = "9,";
+    for (int i = 100; i < 200; ++i) longList += std::to_string(i) + ",";   // 402 characters, cut at 255
+    const std::string zeros(70, '0');   // 000...07 is 7 by value, but too long an item
+    const std::string defaults = "<Media ID=\"Default\" Mark=\"d1\"/><Media ID=\"1,2\" Mark=\"a\"/>"
+                                 "<Media ID=\"2\" Mark=\"b\"/><Media ID=\"Default\" Mark=\"d2\"/>";
+    struct Case { std::string children; int id; const char* mark; };
+    const Case cases[] = {
+        {"<Media ID=\"3,7\" Mark=\"a\"/>", 7, "a"},        {"<Media ID=\"3,,7\" Mark=\"a\"/>", 7, "none"},
+        {"<Media ID=\"x, 7\" Mark=\"a\"/>", 7, "a"},       {"<Media ID=\"\" Mark=\"a\"/>", 7, "none"},
+        {"<Media ID=\"-101\" Mark=\"a\"/>", -101, "a"},    {"<PrintMode ID=\"7\" Mark=\"a\"/>", 7, "none"},
+        {defaults, 2, "a"},                                {defaults, 9, "d2"},
+        {"<Media ID=\"default\" Mark=\"a\"/>", 9, "none"}, {"<Media ID=\"" + zeros + "7\" Mark=\"a\"/>", 7, "none"},
+        {"<Media ID=\"" + zeros + "7,7\" Mark=\"a\"/>", 7, "a"},
+        {"<Media ID=\"" + longList + "\" Mark=\"a\"/>", 162, "a"},
+        {"<Media ID=\"" + longList + "\" Mark=\"a\"/>", 163, "none"},   // "16" of the cut item is not read
+        {"<Media ID=\"" + longList + "\" Mark=\"a\"/>", 199, "none"},
+    };
+    for (const Case& c : cases) {
+        AXMLTree tree("RootElement");
+        ASSERT_TRUE(tree.loadXML(("<Model>" + c.children + "</Model>").c_str()));
+        AXMLTreeNode root, child;
+        tree.getRootNode(root);
+        const bool found = SelectChildById(tree, root, "Media", c.id, child);
+        EXPECT_EQ(c.mark, found ? tree.getAttribute(child, "Mark").str() : "none") << c.children << " " << c.id;
+    }
+}
+
+TEST_F(Halftone, ScreeningModelIdIsACaseSensitiveSubstringAndDefaultIsLast) {
+    const std::string models = paramsFile(defaultBranch("Default", item("A", "1")) +
+                                          defaultBranch("KIP 700m / KIP 870 Color", item("B", "2")) +
+                                          defaultBranch("Default", item("C", "3")));
+    for (auto [model, color] : {std::pair{"KIP 700m", "B"}, {"KIP 870 Color", "B"}, {"kip 700m", "C"}}) {
+        EXPECT_EQ(1, loadScreen(models, model));
+        EXPECT_STREQ(color, screen.entries[0].colorName) << model;
+    }
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+TEST_F(Halftone, ScreeningItemsFillEntriesInOrderUpTo256) {
+    const std::string body = item("Cyan", "15.5") + "<Other ColorName=\"X\" Angle=\"1\"/>" + item("", "3") +
+                             "<Item Angle=\"4\"/>" + item("Magenta", "abc") + item("Yellow", "7deg", std::string(200, 'S'));
+    ASSERT_EQ(1, loadScreen(paramsFile(defaultBranch("Default", body))));
+    EXPECT_EQ(3, screen.count);
+    EXPECT_STREQ("Cyan", screen.entries[0].colorName);
+    EXPECT_FLOAT_EQ(15.5f, screen.entries[0].angle);
+    EXPECT_FLOAT_EQ(80.5f, screen.entries[0].frequency);
+    EXPECT_STREQ("Round", screen.entries[0].shape);
+    EXPECT_FLOAT_EQ(11.0f, screen.entries[1].angle);   // not a number: earlier value stays
+    EXPECT_FLOAT_EQ(7.0f, screen.entries[2].angle);    // number prefix read
+    EXPECT_EQ(std::string(127, 'S'), screen.entries[2].shape);
+    EXPECT_STREQ("Old", screen.entries[3].colorName);
+
+    std::string many;
+    for (int i = 0; i < 300; ++i) many += item("C" + std::to_string(i), std::to_string(i)) + item("", "0");
+    ASSERT_EQ(1, loadScreen(paramsFile(defaultBranch("Default", many))));
+    EXPECT_EQ(256, screen.count);
+    EXPECT_STREQ("C255", screen.entries[255].colorName);
+}
+
+TEST_F(Halftone, ScreeningFailuresNameTheMissingLevelOrStaySilentAndKeepTheTable) {
+    const std::string m = "<Model ID=\"KIP 870 Color\">";
+    struct Case { std::string xml; const char* message; };
+    const Case cases[] = {
+        {paramsFile("<Model ID=\"KIP 700m\"><Media ID=\"Default\"/></Model>"), "Getting media node fails"},
+        {paramsFile(m + "<Media ID=\"1\"/></Model>"), "Getting media node fails"},
+        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"1\"/></Media></Model>"), "Getting printmode node fails"},
+        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"/></Media></Model>"), "Getting resolution node fails"},
+        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"><Resolution ID=\"0\"><ColorMode ID=\"5\"/>"
+                        "</Resolution></PrintMode></Media></Model>"),
+         "Getting colormode node fails"},
+        {"<Params><Hardware/></Params>", nullptr},
+        {"<Params><PrinterHardware>", nullptr},
+    };
+    for (const Case& c : cases) {
+        MessageBoxCapture capture;
+        EXPECT_EQ(0, loadScreen(c.xml)) << c.xml;
+        EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, capture.texts());
+        EXPECT_EQ(2, screen.count);
+    }
+    std::filesystem::create_directory(base.outputDrivers() / "Folder.xml");
+    for (const char* name : {"None.xml", "Folder.xml"})
+        EXPECT_EQ(0, LoadScreeningParams((base.outputDrivers() / name).string(), &setup, &screen));
+}
+
+TEST_F(Halftone, DitherWeightsSpreadFromTheFirstInkGivenAndStayInsideTheTable) {
+    ASSERT_EQ(1, loadDither(dither("2,4", "4", kDefaultSet + weight("2", 0, "0.7"))));
+    for (int k : {0, 1, 3}) EXPECT_FLOAT_EQ(0.3f, w(k, 2));
+    EXPECT_FLOAT_EQ(0.7f, w(2, 0));
+    EXPECT_FLOAT_EQ(2 / 3.0f, w(2, 1));   // a seen ink keeps defaults it was not given
+    EXPECT_FLOAT_EQ(4 / 3.0f, w(4, 3));   // beyond the table's inks and steps nothing moves
+    EXPECT_EQ(3, dith.antiClog);
+    EXPECT_FLOAT_EQ(0.25f, dith.noise);
+
+    ASSERT_EQ(1, loadDither(dither("4", "4", weight("default", 1, "0.9"))));   // lower case is ink 0 too
+    EXPECT_FLOAT_EQ(0.9f, w(3, 1));
+
+    dith = original;   // enough children of "Level" for (4 - 1) x 4 weights: nothing is copied
+    std::string children = kDefaultSet;
+    for (int i = 0; i < 9; ++i) children += "<Note/>";
+    ASSERT_EQ(1, loadDither(dither("4", "4", children)));
+    EXPECT_FLOAT_EQ(1 / 3.0f, w(1, 0));
+
+    dith = original;   // weights outside the table or not numbers are ignored
+    ASSERT_EQ(1, loadDither(dither("4", "4", weight("16", 0, "9") + weight("-1", 0, "9") + weight("1", 64, "9") +
+                                                 weight("1", -1, "9") + weight("x", 0, "9") + weight("1", 0, "big") +
+                                                 weight("3", 1, "0.5"))));
+    EXPECT_FLOAT_EQ(0.5f, w(0, 1));   // ink 3 is the first valid one and spreads
+    EXPECT_FLOAT_EQ(1 / 3.0f, w(1, 0));
+    for (int k = 0; k < 16; ++k) EXPECT_NE(9.0f, w(k, 0));
+
+    dith.levels = 1000;   // oversized counts copy inside the table only
+    dith.inkCount = 40;
+    ASSERT_EQ(1, loadDither(dither("Default", "1000", weight("0", 63, "0.5"))));
+    EXPECT_FLOAT_EQ(0.5f, w(15, 63));
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+TEST_F(Halftone, DitherFailuresShowTheirMessageOnce) {
+    struct Case { std::string body; const char* message; int levels = 4; const char* model = "Default"; };
+    const Case cases[] = {
+        {dither("Default", "2", kDefaultSet), nullptr},   // a level count other than the table's
+        {dither("Default", "two", kDefaultSet), nullptr},
+        {dither("4", "4", kDefaultSet), nullptr, 256},   // continuous tone has no parameters
+        {"", "Getting media node fails", 4, "KIP 700m"},
+        {dither("2,8", "4", kDefaultSet), "Getting ditherparams node fails"},
+        {"<DitherParams ID=\"4\"/>", "Getting ditherparams-level node fails"},
+    };
+    for (const Case& c : cases) {
+        MessageBoxCapture capture;
+        dith.levels = c.levels;
+        EXPECT_EQ(0, loadDither(c.body, c.model)) << c.body;
+        EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, capture.texts());
+        dith.levels = 4;
+        EXPECT_EQ(0, std::memcmp(&dith, &original, sizeof dith)) << c.body;
+    }
+    // A missing anti-clog or noise level is found after the weights are written.
+    EXPECT_EQ(0, loadDither(dither("4", "4", kDefaultSet, "<NoiseLevel Value=\"0.5\"/>")));
+    EXPECT_EQ(0, loadDither(dither("4", "4", kDefaultSet, "<AntiClogLevel Value=\"5\"/>")));
+    EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"Getting ditherparams-anti clog level node fails",
+                                                        "Getting ditherparams-noise level node fails"}));
+    EXPECT_FLOAT_EQ(0.1f, w(2, 0));
+    EXPECT_EQ(5, dith.antiClog);
+    EXPECT_FLOAT_EQ(1.0f, dith.noise);
+}
+
+TEST_F(Halftone, SampleFilesServeKipModelsSilently) {
+    base.copySamples();
+    AString path;
+    FindScreeningParamsFile("KIP 870 Color", "KIP", path);
+    EXPECT_EQ((base.outputDrivers() / "KIPScreeningParams.xml").string(), path.str());
+    setup = makeSetup("KIP 870 Color");
+    setup.mediaId = 4;
+    ASSERT_EQ(1, LoadScreeningParams(path, &setup, &screen));
+    EXPECT_EQ(4, screen.count);
+    EXPECT_FLOAT_EQ(100.0f, screen.entries[0].frequency);
+    FindScreeningParamsFile("Other", "Other", path);
+    setup = makeSetup("Other", "Other");
+    ASSERT_EQ(1, LoadScreeningParams(path, &setup, &screen));
+    EXPECT_STREQ("Black", screen.entries[3].colorName);
+
+    FindDitherParamsFile("KIP 870 Color", "KIP", path);
+    setup = makeSetup("KIP 870 Color");
+    ASSERT_EQ(1, LoadDitherParams(path, &setup, &dith));
+    EXPECT_FLOAT_EQ(0.25f, w(2, 0));
+    EXPECT_FLOAT_EQ(0.33f, w(3, 0));
+    dith.levels = 2;
+    FindDitherParamsFile("KIP 700m", "KIP", path);
+    EXPECT_EQ(1, LoadDitherParams(path, &setup, &dith));
+    EXPECT_TRUE(boxes.texts().empty());
+}
+
+}  // namespace
