@@ -1,6 +1,9 @@
-// Driver utilities: string table, list texts, splitting, replacing, code pages.
+// Driver utilities and the options block where their edges reach the user:
+// string-table texts and lists cut to the caller's buffer, replace-all that
+// never loops, job-ticket text converted to UTF-8, and the
+// "DriverOptionBinary" text read without reading past its end.
+#include "DriverOptions.h"
 #include "Platform/PlatformMessageBox.h"
-#include "RVLog.h"
 #include "ZuDrvUtl.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +11,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -17,7 +21,7 @@ std::string loadString(int number) {
     return buffer;
 }
 
-// Sets LC_ALL in the environment for one test and restores it afterwards.
+// Sets LC_ALL in the environment for one scope and restores it afterwards.
 class ScopedLcAll {
 public:
     explicit ScopedLcAll(const char* value) {
@@ -33,129 +37,132 @@ private:
     std::string previous_;
     bool had_ = false;
 };
+
+DriverOptions filled(uint8_t value) {
+    DriverOptions block;
+    std::memset(&block, value, sizeof block);
+    return block;
+}
+
+const uint8_t* bytes(const DriverOptions& block) { return reinterpret_cast<const uint8_t*>(&block); }
+
+// Reads text from a heap copy of exactly its size, so that any read past the
+// terminator is caught by the address sanitizer.
+bool readExact(const std::string& text, DriverOptions* block) {
+    std::unique_ptr<char[]> copy(new char[text.size() + 1]);
+    std::memcpy(copy.get(), text.c_str(), text.size() + 1);
+    return ReadDriverOptionText(copy.get(), block);
+}
 }  // namespace
 
-TEST(StringTable, ListsHaveTheirItemCounts) {
-    EXPECT_EQ(DrvCountListItems(loadString(8001).c_str()), 4);
-    EXPECT_EQ(DrvCountListItems(loadString(8002).c_str()), 11);
+TEST(StringTable, ListsAndTextsAreCutToTheBufferAndMissingOnesLeaveItUntouched) {
     EXPECT_EQ(DrvCountListItems(loadString(8003).c_str()), 27);
-    EXPECT_EQ(DrvCountListItems(loadString(9001).c_str()), 2);
-    EXPECT_EQ(DrvCountListItems(loadString(9003).c_str()), 5);
-
-    char item[128];
-    EXPECT_EQ(DrvGetListItem(10, loadString(8002).c_str(), item, sizeof item), 11);
-    EXPECT_STREQ(item, "SpotColors");
-    EXPECT_EQ(DrvGetListItem(4, loadString(9003).c_str(), item, sizeof item), 10);
-    EXPECT_STREQ(item, "B&W image");
-    EXPECT_EQ(DrvGetListItem(26, loadString(8003).c_str(), item, sizeof item), 6);
-    EXPECT_STREQ(item, "Green");
-}
-
-TEST(StringTable, MessagesReadAsTheyStand) {
-    EXPECT_EQ(loadString(2), "Media table from printer read successfully.");
-    EXPECT_EQ(loadString(9002), "The driver doesn't support the current port, please select another port.");
-}
-
-TEST(StringTable, MissingNumberLeavesBufferUntouched) {
-    char buffer[8];
+    EXPECT_EQ(DrvCountListItems("a;b;c;"), 3);
+    EXPECT_EQ(DrvCountListItems(nullptr), 0);
+    struct Case { int index; std::string list; int size, length; const char* item; };
+    const Case cases[] = {
+        {10, loadString(8002), 128, 11, "SpotColors"}, {4, loadString(9003), 128, 10, "B&W image"},
+        {2, "TIFF,BMP,", 64, 0, ""},   {1, "a,,b,", 64, 0, ""},   {2, "a,,b", 64, 2, "b"},
+        {-1, "a,b,", 64, 0, ""},       {1, "x,Magenta,", 4, 4, "Mag"},
+    };
+    for (const Case& c : cases) {
+        char out[128] = "junk";
+        EXPECT_EQ(DrvGetListItem(c.index, c.list.c_str(), out, c.size), c.length) << c.list << c.index;
+        EXPECT_STREQ(out, c.item);
+    }
+    char buffer[6];
     std::memset(buffer, 'x', sizeof buffer);
     EXPECT_EQ(DrvLoadString(12345, buffer, sizeof buffer), 0);
     EXPECT_EQ(DrvLoadString(2, buffer, 0), 0);
-    for (char c : buffer) EXPECT_EQ(c, 'x');
-}
-
-TEST(StringTable, SmallBufferGetsCutAndTerminatedButLengthIsWhole) {
-    char buffer[6];
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(DrvLoadString(9001, buffer, sizeof buffer), 9);
+    EXPECT_EQ(std::string(buffer, 6), "xxxxxx");
+    EXPECT_EQ(DrvLoadString(9001, buffer, sizeof buffer), 9);   // the whole length, the text cut
     EXPECT_STREQ(buffer, "TIFF,");
-}
 
-TEST(ListText, CountsTheLastCharacterAsSeparator) {
-    EXPECT_EQ(DrvCountListItems("TIFF,BMP,"), 2);
-    EXPECT_EQ(DrvCountListItems("a;b;c;"), 3);
-    EXPECT_EQ(DrvCountListItems(""), 0);
-    EXPECT_EQ(DrvCountListItems(nullptr), 0);
-}
-
-TEST(ListText, GetItemSplitsAtCommasAndReportsEmptyOrMissingItems) {
-    char out[64];
-    EXPECT_EQ(DrvGetListItem(1, "Cyan,Magenta,", out, sizeof out), 8);
-    EXPECT_STREQ(out, "Magenta");
-    std::strcpy(out, "junk");
-    EXPECT_EQ(DrvGetListItem(2, "TIFF,BMP,", out, sizeof out), 0);
-    EXPECT_STREQ(out, "");
-    EXPECT_EQ(DrvGetListItem(1, "a,,b,", out, sizeof out), 0);
-    EXPECT_EQ(DrvGetListItem(2, "a,,b", out, sizeof out), 2);
-    EXPECT_STREQ(out, "b");
-    EXPECT_EQ(DrvGetListItem(-1, "a,b,", out, sizeof out), 0);
-    EXPECT_EQ(DrvGetListItem(0, nullptr, out, sizeof out), 0);
-}
-
-TEST(ListText, GetItemCutsItemsLongerThanTheOutput) {
-    char out[4];
-    EXPECT_EQ(DrvGetListItem(1, "x,Magenta,", out, sizeof out), 4);
-    EXPECT_STREQ(out, "Mag");
-}
-
-TEST(SplitFirst, SplitsAtFirstOccurrenceOfFirstDelimiterPresent) {
-    AString head;
-    EXPECT_EQ(DrvSplitFirst("1,2", ",", head), "2");
-    EXPECT_EQ(head, "1");
-    EXPECT_EQ(DrvSplitFirst("12", ",", head), "");
-    EXPECT_EQ(head, "12");
-    // The delimiter order decides, not the position in the text.
-    EXPECT_EQ(DrvSplitFirst("a;b,c", ",;", head), "c");
-    EXPECT_EQ(head, "a;b");
-    EXPECT_EQ(DrvSplitFirst("1,2,3", ",", head), "2,3");
-}
-
-TEST(StrReplace, ReplacesSeparateOccurrences) {
-    EXPECT_EQ(ZuGetStrReplace("page%d_%d.tif", "%d", "12"), "page12_12.tif");
-    EXPECT_EQ(ZuGetStrReplace("no token", "%d", "1"), "no token");
-    EXPECT_EQ(ZuGetStrReplace("abc", "", "x"), "abc");
-}
-
-TEST(StrReplace, ResumesOnePastTheInsertedText) {
-    EXPECT_EQ(ZuGetStrReplace("aa", "a", "b"), "ba");
-    EXPECT_EQ(ZuGetStrReplace("%d%d", "%d", ""), "%d");
-    EXPECT_EQ(ZuGetStrReplace("a-a", "a", "aa"), "aa-aa");
-}
-
-TEST(MessageBox, ShowsTextAndStringsThroughTheCapture) {
     MessageBoxCapture capture(kIdCancel);
     EXPECT_EQ(DrvMessageBox("Plain text"), kIdCancel);
     DrvMessageFromString(9002);
     DrvMessageFromString(4711);
-    ASSERT_EQ(capture.texts().size(), 3u);
-    EXPECT_EQ(capture.texts()[0], "Plain text");
-    EXPECT_EQ(capture.texts()[1], "The driver doesn't support the current port, please select another port.");
-    EXPECT_EQ(capture.texts()[2], "");
+    EXPECT_EQ(capture.texts(), (std::vector<std::string>{
+                                   "Plain text",
+                                   "The driver doesn't support the current port, please select another port.", ""}));
 }
 
-TEST(AnsiToUtf8, ConvertsSingleByteTextFromAPlainLocaleAsWindows1252) {
-    ScopedLcAll locale("C");
-    const std::string before = std::setlocale(LC_CTYPE, nullptr);
-    AString out;
-    EXPECT_EQ(DrvAnsiToUtf8("Caf\xE9 \x80", out), 1);
-    EXPECT_EQ(out, "Caf\xC3\xA9 \xE2\x82\xAC");
-    EXPECT_EQ(std::setlocale(LC_CTYPE, nullptr), before);
+TEST(TextHelpers, SplitAndReplaceResumePastWhatTheyInserted) {
+    AString head;
+    EXPECT_EQ(DrvSplitFirst("a;b,c", ",;", head), "c");   // the delimiter order decides
+    EXPECT_EQ(head, "a;b");
+    EXPECT_EQ(DrvSplitFirst("12", ",", head), "");
+    EXPECT_EQ(head, "12");
+    const char* cases[][4] = {
+        {"page%d_%d.tif", "%d", "12", "page12_12.tif"}, {"abc", "", "x", "abc"}, {"aa", "a", "b", "ba"},
+        {"%d%d", "%d", "", "%d"},                       {"a-a", "a", "aa", "aa-aa"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ZuGetStrReplace(c[0], c[1], c[2]), c[3]) << c[0];
 }
 
-TEST(AnsiToUtf8, FailureLeavesOutputUnchanged) {
+TEST(AnsiToUtf8, PlainLocaleReadsWindows1252AndFailureLeavesOutputUnchanged) {
+    {
+        ScopedLcAll locale("C");
+        const std::string before = std::setlocale(LC_CTYPE, nullptr);
+        AString out;
+        EXPECT_EQ(DrvAnsiToUtf8("Caf\xE9 \x80", out), 1);
+        EXPECT_EQ(out, "Caf\xC3\xA9 \xE2\x82\xAC");
+        EXPECT_EQ(std::setlocale(LC_CTYPE, nullptr), before);
+    }
     AString out("kept");
     EXPECT_EQ(DrvAnsiToUtf8("", out), 0);
     EXPECT_EQ(DrvAnsiToUtf8(nullptr, out), 0);
-    {
-        // In a UTF-8 locale, text that is not UTF-8 is read as Windows-1252;
-        // a byte Windows-1252 leaves undefined converts in neither.
-        ScopedLcAll locale("C.UTF-8");
-        EXPECT_EQ(DrvAnsiToUtf8("bad \x81", out), 0);
-        EXPECT_EQ(out, "kept");
-        for (const auto& [text, utf8] : {std::pair{"J\xF6rg \x80", "J\xC3\xB6rg \xE2\x82\xAC"},
-                                         std::pair{"J\xC3\xB6rg", "J\xC3\xB6rg"}, std::pair{"fine", "fine"}}) {
-            EXPECT_EQ(DrvAnsiToUtf8(text, out), 1) << text;
-            EXPECT_EQ(out, utf8);
-        }
+    // In a UTF-8 locale, text that is not UTF-8 is read as Windows-1252; a
+    // byte Windows-1252 leaves undefined converts in neither.
+    ScopedLcAll locale("C.UTF-8");
+    EXPECT_EQ(DrvAnsiToUtf8("bad \x81", out), 0);
+    EXPECT_EQ(out, "kept");
+    for (const auto& [text, utf8] : {std::pair{"J\xF6rg \x80", "J\xC3\xB6rg \xE2\x82\xAC"},
+                                     std::pair{"J\xC3\xB6rg", "J\xC3\xB6rg"}}) {
+        EXPECT_EQ(DrvAnsiToUtf8(text, out), 1) << text;
+        EXPECT_EQ(out, utf8);
     }
+}
+
+TEST(OptionsBlock, DefaultsAndValidationTouchOnlyTheirBytes) {
+    DriverOptions block = filled(0xAA);
+    setDefaultOptions(&block);
+    const uint8_t expected[9] = {20, 0, 0, 0, 1, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(bytes(block), expected, 9), 0);
+    for (int i = 9; i < kOptionsSize; ++i) ASSERT_EQ(bytes(block)[i], 0xAA) << i;
+    DriverOptions valid = filled(0x77);
+    valid.optionsVersion = 20;
+    const DriverOptions before = valid;
+    ValidateOptionsBlock(&valid);
+    EXPECT_EQ(std::memcmp(&valid, &before, sizeof valid), 0);
+    valid.optionsVersion = 21;
+    ValidateOptionsBlock(&valid);
+    EXPECT_TRUE(IsValidOptions(&valid));
+    EXPECT_EQ(valid.copies, 1);
+}
+
+TEST(OptionsText, PairsFillAtMost200BytesAndEveryPrefixReadsSafely) {
+    struct Case { std::string text; bool found; std::string expected; };   // expected: the first bytes
+    const Case cases[] = {
+        {"", false, ""},
+        {"Other=1401", false, ""},
+        {"DriverOptionBinar=14", false, ""},
+        {"DriverOptionBinary 1401", false, ""},
+        {"DriverOptionBinary=", true, ""},
+        {"DriverOptionBinary=zzA?ffFF", true, std::string("\x00\x0A\xFF\xFF", 4)},   // like 2-character hex fields
+        {"DriverOptionBinary=1402A", true, "\x14\x02\x0A"},                           // a lone final digit
+        {"Name=KIP\nDriverOptionBinary  =1401000001", true, std::string("\x14\x01\x00\x00\x01", 5)},
+    };
+    for (const Case& c : cases) {
+        DriverOptions block = filled(0x5A);
+        EXPECT_EQ(readExact(c.text, &block), c.found) << c.text;
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes(block)), c.expected.size()), c.expected) << c.text;
+        for (size_t i = c.expected.size(); i < kOptionsSize; ++i) ASSERT_EQ(bytes(block)[i], 0x5A) << c.text << i;
+    }
+    const std::string full = "DriverOptionBinary=" + std::string(400, '7');
+    DriverOptions block = filled(0xEE);
+    EXPECT_TRUE(readExact(full + "77", &block));
+    EXPECT_EQ(bytes(block)[kOptionsTextBytes - 1], 0x77);
+    EXPECT_EQ(bytes(block)[kOptionsTextBytes], 0xEE);
+    for (size_t length = 0; length <= full.size(); ++length) readExact(full.substr(0, length), &block);
 }
