@@ -1,7 +1,7 @@
 // Every bad input a user can give make-job ends with one line on stderr that
 // names the culprit, a non-zero exit, and no file left behind.
 #include "HostProgramFixture.h"
-#include "TiffImageReader.h"
+#include "PageReader.h"
 #include "ToolError.h"
 
 #include <tiffio.h>
@@ -24,8 +24,8 @@ protected:
         writeTiff(work() / "cmyk.tif", 8, 4, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8 * 4 * 4, 100));
         writeTiff(work() / "bits.tif", 8, 4, 1, 1, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(4, 0x55));
         writeTiff(work() / "small.tif", 4, 4, 1, 1, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(4, 0x50));
-        writeTiff(work() / "rgb.tif", 4, 2, 3, 8, PHOTOMETRIC_RGB, std::vector<uint8_t>(4 * 2 * 3, 9));
-        writeTiff(work() / "grey16.tif", 2, 2, 1, 16, PHOTOMETRIC_MINISBLACK, std::vector<uint8_t>(8, 1));
+        writeTiff(work() / "lab.tif", 4, 2, 3, 8, PHOTOMETRIC_CIELAB, std::vector<uint8_t>(4 * 2 * 3, 9));
+        writeTiff(work() / "two.tif", 2, 2, 2, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8, 1));
         std::ofstream(work() / "notes.txt") << "not an image\n";
         const std::vector<unsigned char> whole = readBytes(work() / "cmyk.tif");
         writeBytes(work() / "cut.tif", std::vector<unsigned char>(whole.begin(), whole.begin() + whole.size() / 2));
@@ -50,8 +50,8 @@ TEST_F(BadInput, ImagesThatCannotBeUsed) {
     const std::vector<BadCase> cases = {
         {"missing image", {"-o", "j.job", "absent.tif"}, "absent.tif"},
         {"not a TIFF", {"-o", "j.job", "notes.txt"}, "notes.txt"},
-        {"RGB image", {"-o", "j.job", "rgb.tif"}, "unsupported type (RGB"},
-        {"16-bit greyscale", {"-o", "j.job", "grey16.tif"}, "grey16.tif"},
+        {"Lab image", {"-o", "j.job", "lab.tif"}, "cannot print (Lab"},
+        {"two inks of four", {"-o", "j.job", "two.tif"}, "cannot print (separated, 2 sample(s)"},
         {"truncated TIFF", {"-o", "j.job", "cut.tif"}, "cut.tif"},
         {"folder as image", {"-o", "j.job", "."}, "folder"},
         {"second page missing", {"-o", "j.job", "cmyk.tif", "gone.tif"}, "gone.tif"},
@@ -70,7 +70,7 @@ TEST_F(BadInput, SettingsThePrinterDoesNotHave) {
     const std::vector<BadCase> cases = {
         {"unknown model", {"-m", "KIP 9999", "-o", "j.job", "cmyk.tif"}, "KIP 9999"},
         {"unknown colour mode", {"-m", "Test Color", "-c", "Purple", "-o", "j.job", "cmyk.tif"}, "Purple"},
-        {"mode lacks a plane", {"-m", "Test Color", "-c", "Grayscale", "-o", "j.job", "cmyk.tif"}, "Cyan"},
+        {"mode lacks a plane", {"-m", "Test Color", "-c", "CMYK", "-o", "j.job", "Orange=bits.tif"}, "Orange"},
         {"1-bit into 8-bit mode", {"-m", "Test Color", "-c", "1", "-o", "j.job", "bits.tif"}, "1-bit"},
         {"plane no mode has", {"-m", "Test Color", "-o", "j.job", "Orange=bits.tif"}, "--color-mode"},
         {"unknown resolution", {"-m", "Test Color", "-r", "1234", "-o", "j.job", "cmyk.tif"}, "1234"},
@@ -105,9 +105,12 @@ TEST_F(BadInput, EveryTruncatedTiffIsRefusedWithoutCrashing) {
     for (size_t n = 0; n < whole.size(); ++n) {
         writeBytes(work() / "prefix.tif", std::vector<unsigned char>(whole.begin(), whole.begin() + n));
         try {
-            const RasterPage page = TiffImageReader::read((work() / "prefix.tif").string());
+            ColourConverter converter("");
+            const std::vector<RasterPage> pages =
+                PageReader::read((work() / "prefix.tif").string(), InkTarget::Cmyk, converter, {300, 300});
             // A prefix can only succeed when everything the reader needs came before the cut.
-            EXPECT_EQ(page.planes.size(), 4u) << n;
+            ASSERT_EQ(pages.size(), 1u) << n;
+            EXPECT_EQ(pages.front().planes.size(), 4u) << n;
         } catch (const ToolError& e) {
             EXPECT_NE(std::string(e.what()).find("prefix.tif"), std::string::npos) << e.what();
         }

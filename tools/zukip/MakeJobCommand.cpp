@@ -13,7 +13,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 #include <filesystem>
+#include <iterator>
 
 namespace {
 
@@ -26,9 +28,14 @@ void printHelp() {
         "Makes a print job for a KIP printer from images, to print with zukip print JOB. It writes\n"
         "three files: JOB, the pages' raster data next to it (JOB with the extension .zrs) and a\n"
         "preview JOB.thumb.bmp. Each PAGE argument is one page:\n"
-        "  IMAGE                      a colour, greyscale or black-and-white TIFF image\n"
-        "  NAME=FILE[,NAME=FILE...]   one black-and-white or greyscale TIFF per ink NAME (for example\n"
+        "  IMAGE                      a TIFF, PNG or JPEG image: RGB, CMYK, palette, greyscale or\n"
+        "                             black-and-white, 1 to 16 bits, transparency printed on white;\n"
+        "                             every page of a multi-page TIFF becomes a page of the job\n"
+        "  NAME=FILE[,NAME=FILE...]   one black-and-white or greyscale image per ink NAME (for example\n"
         "                             Cyan=c.tif,Black=k.tif)\n"
+        "Images are turned upright as their orientation says, and printed at their own size: an image\n"
+        "that states its resolution is scaled to the job's (and a job takes the image's resolution\n"
+        "when the printer has it and -r is not given). Greyscale prints on black ink alone.\n"
         "make-job never writes over its images, and replaces only files it made itself.\n"
         "\n"
         "Options:\n"
@@ -36,11 +43,16 @@ void printHelp() {
         "  -m, --model NAME        printer model (default \"%s\"; see zukip query)\n"
         "  -c, --color-mode MODE   colour mode name or number (default: the printer's mode for the\n"
         "                          image: black-and-white with --halftone or 1-bit images, else 8-bit)\n"
-        "  -r, --resolution DPI    DPI or XDPIxYDPI, one the printer has (default: the printer's)\n"
+        "  -r, --resolution DPI    DPI or XDPIxYDPI, one the printer has (default: the image's when the\n"
+        "                          printer has it, else the printer's)\n"
         "      --halftone          turn shades into dots for black-and-white colour modes\n"
         "      --tiles COLSxROWS   make the page a poster of COLS x ROWS panels, each printed as its own\n"
         "                          tile (numbered row by row from 1, strips by column; the last column\n"
-        "                          and row take what is left); one page only\n"        "  -d, --document NAME     document name on the printer (default: the first image's name)\n"
+        "                          and row take what is left); one page only\n"
+        "      --cmyk-profile FILE ICC profile of the printer's CMYK, for RGB images (default: zukip's\n"
+        "                          plain separation of sRGB colours, all grey on black ink; RGB images\n"
+        "                          are read in their embedded profile, else as sRGB)\n"
+        "  -d, --document NAME     document name on the printer (default: the first image's name)\n"
         "      --sender NAME       sender name on the job ticket (default: $USER)\n"
         "      --force             replace JOB even when it is not a job made by zukip\n"
         "  -q, --quiet             print nothing but errors\n"
@@ -67,7 +79,12 @@ std::string resolutionText(double x, double y) {
     return text;
 }
 
-const CatalogResolution& chooseResolution(const PrinterCatalog& catalog, const std::string& requested) {
+// The requested resolution; else the first image's own when the printer has it; else the printer's default.
+const CatalogResolution& chooseResolution(const PrinterCatalog& catalog, const std::string& requested,
+                                          const PageShape& first) {
+    if (requested.empty() && first.xDpi > 0) {
+        if (const CatalogResolution* r = catalog.findResolution(std::round(first.xDpi), std::round(first.yDpi))) return *r;
+    }
     if (requested.empty()) {
         if (const CatalogResolution* r = catalog.defaultResolution()) return *r;
         throw ToolError("printer description " + catalog.descriptionPath() + " lists no resolutions");
@@ -80,6 +97,37 @@ const CatalogResolution& chooseResolution(const PrinterCatalog& catalog, const s
         known += (known.empty() ? "" : ", ") + resolutionText(r.x, r.y);
     throw UsageError("model \"" + catalog.model() + "\" has no resolution " + resolutionText(x, y) + " dpi (it has " +
                      (known.empty() ? "none" : known) + ")");
+}
+
+// PlaneMapper's choice; for colour images on a printer with no colour mode that takes them, the mode that
+// takes them as greyscale (they then print in shades of black).
+const CatalogColorMode& chooseMode(const PrinterCatalog& catalog, const std::string& requested,
+                                   const std::vector<PageShape>& shapes, bool halftone) {
+    std::vector<RasterPage> planes, asGrey;
+    bool colour = false;
+    for (const PageShape& shape : shapes) {
+        planes.push_back(shape.planes);
+        RasterPage grey = shape.planes;
+        if (shape.colour) {
+            colour = true;
+            grey.planes.resize(1);
+            grey.planes.front().name = "Black";
+        }
+        asGrey.push_back(std::move(grey));
+    }
+    try {
+        return PlaneMapper::choose(catalog, requested, planes, halftone);
+    } catch (const ToolError&) {
+        if (!requested.empty() || !colour) throw;
+        return PlaneMapper::choose(catalog, requested, asGrey, halftone);
+    }
+}
+
+// Colour images become the process inks when the mode has any colour ink, else black alone.
+InkTarget inkTarget(const CatalogColorMode& mode) {
+    for (const char* ink : {"Cyan", "Magenta", "Yellow"})
+        if (mode.findColorant(ink)) return InkTarget::Cmyk;
+    return InkTarget::Black;
 }
 
 std::string defaultSender() {
@@ -101,7 +149,8 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
                                 {"option", 'O', true, true},
                                 {"base", 0, true},
                                 {"force", 0, false},
-                                {"quiet", 'q', false}});
+                                {"quiet", 'q', false},
+                                {"cmyk-profile", 0, true}});
     if (cl.wantsHelp()) {
         printHelp();
         return 0;
@@ -118,17 +167,26 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     DriverOptions options = DriverOptionArgs::defaults();
     for (const std::string& kv : cl.values("option")) DriverOptionArgs::apply(kv, options);
     const PrinterCatalog catalog = PrinterCatalog::load(BaseFolder::resolve(cl.value("base")), cl.value("model", kDefaultModel));
-    const CatalogResolution& resolution = chooseResolution(catalog, cl.value("resolution"));
+    std::vector<PageShape> shapes;
+    for (const std::string& argument : cl.positionals()) {
+        std::vector<PageShape> more = PageInput::shapes(argument);
+        shapes.insert(shapes.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    }
+    const CatalogResolution& resolution = chooseResolution(catalog, cl.value("resolution"), shapes.front());
+    const CatalogColorMode& mode = chooseMode(catalog, cl.value("color-mode"), shapes, cl.has("halftone"));
 
     const TileGrid tiles = cl.has("tiles") ? TileGrid::parse(cl.value("tiles")) : TileGrid();
     // The driver looks a tile's ids up at page index + tile position: the tiles of
     // a second page would take the ids, and so the file names, of the first's.
-    if (tiles.columns > 0 && cl.positionals().size() > 1)
-        throw UsageError("--tiles takes one page (got " + std::to_string(cl.positionals().size()) + ")");
+    if (tiles.columns > 0 && shapes.size() > 1)
+        throw UsageError("--tiles takes one page (got " + std::to_string(shapes.size()) + ")");
 
+    ColourConverter converter(cl.value("cmyk-profile"));
     std::vector<RasterPage> pages;
-    for (const std::string& argument : cl.positionals()) pages.push_back(PageInput::read(argument));
-    const CatalogColorMode& mode = PlaneMapper::choose(catalog, cl.value("color-mode"), pages, cl.has("halftone"));
+    for (const std::string& argument : cl.positionals()) {
+        std::vector<RasterPage> more = PageInput::read(argument, inkTarget(mode), converter, {resolution.x, resolution.y});
+        pages.insert(pages.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    }
     PlaneMapper::fit(mode, pages);
     if (tiles.columns > 0) tiles.panels(pages.front().width, pages.front().height);   // refuses a page too small
 

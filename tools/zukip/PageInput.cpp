@@ -1,10 +1,42 @@
 #include "PageInput.h"
 
-#include "TiffImageReader.h"
 #include "ToolError.h"
 
 #include <filesystem>
 #include <strings.h>
+
+namespace {
+
+bool wholeImage(const std::vector<std::pair<std::string, std::string>>& parts) {
+    return parts.size() == 1 && parts.front().first.empty();
+}
+
+// The one greyscale or black-and-white page of a separation file.
+PageShape separationShape(const std::string& name, const std::string& file) {
+    std::vector<PageShape> shapes = PageReader::shapes(file);
+    if (shapes.size() != 1 || shapes.front().colour)
+        throw ToolError("separation " + name + ": image " + file +
+                        (shapes.size() != 1 ? " has several pages" : " is in colour") +
+                        "; a separation must be one black-and-white or greyscale page");
+    return std::move(shapes.front());
+}
+
+// Adds a one-plane page as the plane name of page; its size must match the planes before it.
+void addSeparation(RasterPage& page, RasterPage separation, const std::string& name, const std::string& file) {
+    if (page.planes.empty()) {
+        page.width = separation.width;
+        page.height = separation.height;
+    } else if (separation.width != page.width || separation.height != page.height) {
+        throw ToolError("separation " + name + ": image " + file + " is " + std::to_string(separation.width) +
+                        " x " + std::to_string(separation.height) + " pixels, but " + page.source + " is " +
+                        std::to_string(page.width) + " x " + std::to_string(page.height));
+    }
+    separation.planes.front().name = name;
+    page.planes.push_back(std::move(separation.planes.front()));
+    page.source += (page.source.empty() ? "" : ", ") + file;
+}
+
+}  // namespace
 
 std::vector<std::pair<std::string, std::string>> PageInput::parse(const std::string& argument) {
     std::error_code ec;
@@ -28,26 +60,27 @@ std::vector<std::pair<std::string, std::string>> PageInput::parse(const std::str
     return separations;
 }
 
-RasterPage PageInput::read(const std::string& argument) {
+std::vector<PageShape> PageInput::shapes(const std::string& argument) {
     const auto parts = parse(argument);
-    if (parts.size() == 1 && parts.front().first.empty()) return TiffImageReader::read(parts.front().second);
-    RasterPage page;
+    if (wholeImage(parts)) return PageReader::shapes(parts.front().second);
+    PageShape joined;
     for (const auto& [name, file] : parts) {
-        RasterPage separation = TiffImageReader::read(file);
-        if (separation.planes.size() != 1)
-            throw ToolError("separation " + name + ": image " + file +
-                            " has several colour planes; a separation must be 1-bit or 8-bit greyscale");
-        if (page.planes.empty()) {
-            page.width = separation.width;
-            page.height = separation.height;
-        } else if (separation.width != page.width || separation.height != page.height) {
-            throw ToolError("separation " + name + ": image " + file + " is " + std::to_string(separation.width) +
-                            " x " + std::to_string(separation.height) + " pixels, but " + page.source + " is " +
-                            std::to_string(page.width) + " x " + std::to_string(page.height));
-        }
-        separation.planes.front().name = name;
-        page.planes.push_back(std::move(separation.planes.front()));
-        page.source += (page.source.empty() ? "" : ", ") + file;
+        PageShape separation = separationShape(name, file);
+        if (joined.planes.planes.empty()) joined.xDpi = separation.xDpi, joined.yDpi = separation.yDpi;
+        addSeparation(joined.planes, std::move(separation.planes), name, file);
     }
-    return page;
+    return {std::move(joined)};
+}
+
+std::vector<RasterPage> PageInput::read(const std::string& argument, InkTarget target, ColourConverter& converter,
+                                        const JobGeometry& job) {
+    const auto parts = parse(argument);
+    if (wholeImage(parts)) return PageReader::read(parts.front().second, target, converter, job);
+    RasterPage joined;
+    for (const auto& [name, file] : parts) {
+        separationShape(name, file);
+        std::vector<RasterPage> pages = PageReader::read(file, InkTarget::Black, converter, job);
+        addSeparation(joined, std::move(pages.front()), name, file);
+    }
+    return {std::move(joined)};
 }

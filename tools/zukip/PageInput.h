@@ -1,9 +1,9 @@
 #pragma once
-// Reads the pages named on the make-job command line. Each argument is one
-// page: an image file (8-bit CMYK, 8-bit greyscale or 1-bit), or a list of
-// separations "NAME=FILE[,NAME=FILE...]" whose files are 1-bit or 8-bit
-// greyscale TIFFs of one size, each becoming the plane NAME.
-#include "RasterPage.h"
+// Reads the pages named on the make-job command line. Each argument is an
+// image file (TIFF, PNG or JPEG; every page of it becomes a page of the
+// job), or a list of separations "NAME=FILE[,NAME=FILE...]" of black-and-white
+// or greyscale images of one size, each becoming the plane NAME of one page.
+#include "PageReader.h"
 
 #include <string>
 #include <utility>
@@ -14,6 +14,10 @@ public:
     // (plane name, file) pairs of one argument; the name is empty for a whole image. Throws UsageError for
     // an empty name or file, or a name given twice.
     static std::vector<std::pair<std::string, std::string>> parse(const std::string& argument);
-    // The page an argument names; throws ToolError for unreadable files or separations that do not fit together.
-    static RasterPage read(const std::string& argument);
+    // The pages an argument names, before reading them; throws ToolError for unreadable files or
+    // separations that are in colour or do not fit together.
+    static std::vector<PageShape> shapes(const std::string& argument);
+    // The pages an argument names, read for target; throws ToolError.
+    static std::vector<RasterPage> read(const std::string& argument, InkTarget target, ColourConverter& converter,
+                                        const JobGeometry& job);
 };

@@ -15,6 +15,14 @@ bool takesAllPlanes(const CatalogColorMode& mode, const std::vector<RasterPage>&
     return true;
 }
 
+// Takes every plane and has no colorant the pages leave empty.
+bool matchesExactly(const CatalogColorMode& mode, const std::vector<RasterPage>& pages, int depth) {
+    if (!takesAllPlanes(mode, pages, depth)) return false;
+    for (const RasterPage& page : pages)
+        if (page.planes.size() != mode.colorants.size()) return false;
+    return true;
+}
+
 bool allBilevel(const std::vector<RasterPage>& pages) {
     for (const RasterPage& page : pages)
         if (page.maxDepth() != 1) return false;
@@ -31,10 +39,14 @@ const CatalogColorMode& PlaneMapper::choose(const PrinterCatalog& catalog, const
                          "\" (it has " + catalog.colorModeList() + ")");
     }
     const int depth = halftone || allBilevel(pages) ? 1 : 8;
-    for (const CatalogColorMode& mode : catalog.colorModes())
-        if (mode.id == catalog.defaultColorModeId() && takesAllPlanes(mode, pages, depth)) return mode;
-    for (const CatalogColorMode& mode : catalog.colorModes())
-        if (takesAllPlanes(mode, pages, depth)) return mode;
+    // A mode with exactly the pages' inks first, so that greyscale pages print on black without empty
+    // colour separations; the description's default before the others.
+    for (auto fits : {matchesExactly, takesAllPlanes}) {
+        for (const CatalogColorMode& mode : catalog.colorModes())
+            if (mode.id == catalog.defaultColorModeId() && fits(mode, pages, depth)) return mode;
+        for (const CatalogColorMode& mode : catalog.colorModes())
+            if (fits(mode, pages, depth)) return mode;
+    }
     throw ToolError("no colour mode of model \"" + catalog.model() + "\" takes these planes at " +
                     std::to_string(depth) + " bit(s) per pixel; choose one with --color-mode (it has " +
                     catalog.colorModeList() + ")");

@@ -11,7 +11,8 @@
 class PlaneMapper {
 public:
     // The requested colour mode (name or id), or when requested is empty the mode that takes every plane at
-    // 1 bit when halftone is set or all planes are 1-bit, else at 8 bits (the description's default first).
+    // 1 bit when halftone is set or all planes are 1-bit, else at 8 bits: one with no colorant beyond the
+    // pages' planes first, the description's default first among equals.
     // Throws UsageError for an unknown mode, ToolError when no mode fits.
     static const CatalogColorMode& choose(const PrinterCatalog& catalog, const std::string& requested,
                                           const std::vector<RasterPage>& pages, bool halftone);

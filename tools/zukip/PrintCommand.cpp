@@ -52,7 +52,7 @@ private:
 };
 
 // Options that only make sense when print makes the job from an image itself.
-const char* const kImageOptions[] = {"model", "color-mode", "resolution", "halftone", "sender"};
+const char* const kImageOptions[] = {"model", "color-mode", "resolution", "halftone", "sender", "cmyk-profile"};
 
 void printHelp() {
     std::printf(
@@ -80,7 +80,8 @@ void printHelp() {
         "                          zukip)\n"
         "\n"
         "Options for an image only (a job already holds them; see zukip make-job --help):\n"
-        "  -m, --model NAME, -c, --color-mode MODE, -r, --resolution DPI, --halftone, --sender NAME\n"
+        "  -m, --model NAME, -c, --color-mode MODE, -r, --resolution DPI, --halftone, --sender NAME,\n"
+        "  --cmyk-profile FILE\n"
         "\n"
         "Example:\n"
         "  zukip print photo.tif\n"
@@ -220,7 +221,8 @@ int PrintCommand::run(const std::vector<std::string>& args) {
                                 {"module", 0, true},       {"media", 0, true},       {"print-mode", 0, true},
                                 {"copies", 0, true},       {"option", 'O', true, true}, {"quiet", 'q', false},
                                 {"json", 0, false},        {"model", 'm', true},     {"color-mode", 'c', true},
-                                {"resolution", 'r', true}, {"halftone", 0, false},   {"sender", 0, true}});
+                                {"resolution", 'r', true}, {"halftone", 0, false},   {"sender", 0, true},
+                                {"cmyk-profile", 0, true}});
     if (cl.wantsHelp()) {
         printHelp();
         return 0;
