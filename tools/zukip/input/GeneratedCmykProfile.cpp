@@ -38,15 +38,26 @@ int cmykToLab(const cmsUInt16Number in[], cmsUInt16Number out[], void* cargo) {
     return 1;
 }
 
-// A pipeline of one sampled table; false when LittleCMS fails.
+// Appends a stage to the pipeline, which then owns it; frees the stage and answers false when there is no
+// pipeline or the append fails.
+bool append(cmsPipeline* pipeline, cmsStage* stage) {
+    if (pipeline && stage && cmsPipelineInsertStage(pipeline, cmsAT_END, stage)) return true;
+    if (stage) cmsStageFree(stage);
+    return false;
+}
+
+// A pipeline of one sampled table between identity curves (the form the ICC table types store);
+// false when LittleCMS fails.
 bool writeTable(cmsHPROFILE profile, cmsTagSignature tag, int inputs, int outputs, int points,
                 cmsSAMPLER16 sampler, Transforms* cargo) {
-    cmsPipeline* pipeline = cmsPipelineAlloc(nullptr, cmsUInt32Number(inputs), cmsUInt32Number(outputs));
-    cmsStage* table = cmsStageAllocCLut16bit(nullptr, cmsUInt32Number(points), cmsUInt32Number(inputs),
-                                             cmsUInt32Number(outputs), nullptr);
-    bool ok = pipeline && table && cmsStageSampleCLut16bit(table, sampler, cargo, 0) &&
-              cmsPipelineInsertStage(pipeline, cmsAT_BEGIN, table);
-    if (!ok && table) cmsStageFree(table);
+    const auto in = cmsUInt32Number(inputs), out = cmsUInt32Number(outputs);
+    cmsPipeline* pipeline = cmsPipelineAlloc(nullptr, in, out);
+    cmsStage* table = cmsStageAllocCLut16bit(nullptr, cmsUInt32Number(points), in, out, nullptr);
+    const bool sampled = table && cmsStageSampleCLut16bit(table, sampler, cargo, 0);
+    bool ok = pipeline && sampled;
+    for (cmsStage* stage : {cmsStageAllocToneCurves(nullptr, in, nullptr), table,
+                            cmsStageAllocToneCurves(nullptr, out, nullptr)})
+        ok = append(ok ? pipeline : nullptr, stage) && ok;
     ok = ok && cmsWriteTag(profile, tag, pipeline);
     if (pipeline) cmsPipelineFree(pipeline);
     return ok;
