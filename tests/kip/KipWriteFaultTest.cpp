@@ -1,7 +1,8 @@
 // A job is whole or fails: writes that fail the way they do on a full disk
 // (the file size limit of the process drops to a few bytes just before the
 // chosen file is written) fail the job, name the file, leave no finish file,
-// and leave the folders of earlier jobs as they were.
+// and leave the folders of earlier jobs as they were; on a tiled page the
+// same holds for tile images and tile tickets.
 #include "AFile.h"
 #include "CDriver.h"
 #include "KipHost.h"
@@ -120,5 +121,44 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
         std::map<std::string, std::string> earlier = snapshot(output);
         std::erase_if(earlier, [](const auto& file) { return file.first.rfind("plan_1", 0) != 0; });
         EXPECT_EQ(earlier, finished);
+    }
+}
+
+TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
+    TempBaseFolder base;
+    base.copySamples();
+    installKipModel(base.path(), "KIP870Color.xml", kModel,
+                    {{"CreateFolder", "No"}, {"TileSeparate", "YES"}, {"TileName", "filename_tileID_colorID.tif"},
+                     {"JobTicketForTile", "YES"}, {"JobTicketTileName", "T_tileID.xml"},
+                     {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"}});
+    MessageBoxCapture boxes;
+    KipTestJob job(base.path(), kModel, 0);
+    job.requestTiles(3, {7, 8}, {1, 2});
+    job.write({{64, 16, {{"Cyan", 1}, {"Black", 1}}, {{32, 16}, {32, 16}}}});
+
+    const struct {
+        const char* target;   // the file whose write fails
+        const char* named;    // the file the status names
+    } cases[] = {
+        // A tile's rows reach the disk as it is finished: the next tile's ticket fails first.
+        {"plan_7_Cyan.tif", "T_8.xml"},
+        {"T_8.xml", "T_8.xml"},
+        {"plan_8_Magenta.tif", "plan_8_Magenta.tif"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        const fs::path output = base.path() / c.target;
+        KipHost::Run run;
+        {
+            DiskFullAt full(c.target);
+            job.request.portCode = RTL::kFilePort;
+            job.request.statusText[0] = '\0';
+            CDriver driver(new RTL());
+            run = KipHost::run(driver, job, output.string(), "plan.pdf");
+        }
+        EXPECT_TRUE(run.ended);
+        EXPECT_EQ(run.failedSteps, 1);
+        EXPECT_EQ(std::string(job.request.statusText), std::string("Write Data Error: ") + c.named);
+        EXPECT_FALSE(fs::exists(output / "JobTicket.xml"));
     }
 }

@@ -337,22 +337,24 @@ int APageBaseRTL::OutputPageLines() {
 }
 
 void APageBaseRTL::writeCursorLine(int plane, int line) {
+    const uint8_t* data = ReadOutputLine(*pageImage, plane, track->sourceLine, track->sourceWidth);
+    if (!WriteLine(plane, line, data)) throw DriverError{-5};
+}
+
+const uint8_t* APageBaseRTL::ReadOutputLine(AImage& image, int plane, int sourceLine, int width) {
     JobTrackRecord& t = *track;
-    if (!pageImage->ReadLine(plane, t.sourceLine, sourceLineBuffer.get(), static_cast<size_t>(lineBuffersSize))) {
-        APAGEBASERTL_LOG("Cannot read line %d of plane %d of page %d", t.sourceLine, plane, t.currentPage);
+    if (!image.ReadLine(plane, sourceLine, sourceLineBuffer.get(), static_cast<size_t>(lineBuffersSize))) {
+        APAGEBASERTL_LOG("Cannot read line %d of plane %d of page %d", sourceLine, plane, t.currentPage);
         throw DriverError{0};
     }
-    const uint8_t* data = sourceLineBuffer.get();
-    if (t.xFactor != 1) {
-        const int bits = t.planeBits[plane];
-        int bitPos = 0;
-        if (!ScaleLine(bits, t.sourceWidth * bits, sourceLineBuffer.get(), t.xFactor, &bitPos, scaledLineBuffer.get())) {
-            APAGEBASERTL_LOG("Cannot scale plane %d of %d bits per pixel", plane, bits);
-            throw DriverError{0};
-        }
-        data = scaledLineBuffer.get();
+    if (t.xFactor == 1) return sourceLineBuffer.get();
+    const int bits = t.planeBits[plane];
+    int bitPos = 0;
+    if (!ScaleLine(bits, width * bits, sourceLineBuffer.get(), t.xFactor, &bitPos, scaledLineBuffer.get())) {
+        APAGEBASERTL_LOG("Cannot scale plane %d of %d bits per pixel", plane, bits);
+        throw DriverError{0};
     }
-    if (!WriteLine(plane, line, data)) throw DriverError{-5};
+    return scaledLineBuffer.get();
 }
 
 int APageBaseRTL::WriteLine(int, int, const uint8_t*) { return 1; }

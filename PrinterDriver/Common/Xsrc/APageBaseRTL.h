@@ -67,6 +67,10 @@ public:
 protected:
     // Milliseconds of the system tick count; the time base of the step slices.
     virtual uint32_t TickCount();
+    // Line sourceLine of plane of image (width pixels per line), replicated by
+    // xFactor: a pointer into one of the line buffers. Raises DriverError{0}
+    // when the line cannot be read or scaled.
+    const uint8_t* ReadOutputLine(AImage& image, int plane, int sourceLine, int width);
 
     std::unique_ptr<uint8_t[]> sourceLineBuffer;
     int32_t lineBuffersSize = 0;

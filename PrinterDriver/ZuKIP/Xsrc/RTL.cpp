@@ -561,10 +561,12 @@ int RTL::writeRow(KIPExportBitmap* image, uint32_t bytes) {
 
 int RTL::EndPage() {
     if (writesSeparateTiles()) {
+        // The page's tiles are finished before the blank ones are written, so
+        // that a tile that cannot be completed is the one the status names.
+        if (!finishTiles()) throw DriverError{0};
         writeMissingTiles();
         // The page folder stays the output folder: the next tiled page's
         // folder, the accounting file and the job ticket go inside it.
-        if (!finishTiles()) throw DriverError{0};
         return 1;
     }
     if (combinedMode) {
@@ -579,11 +581,17 @@ int RTL::EndPage() {
     return 1;
 }
 
-void RTL::writeMissingSeparations() {
+std::vector<ColorantEntry> RTL::jobColorantList() {
     std::vector<ColorantEntry> entries(kColorantCapacity, freshColorant());
     ColorantList list{0, entries.data(), kColorantCapacity};
-    if (!GetColorantList(settings->colorMode, &list)) return;
-    const int count = std::min({separationCount, list.count, kColorantCapacity});
+    if (!GetColorantList(settings->colorMode, &list)) return {};
+    entries.resize(static_cast<size_t>(std::clamp(list.count, 0, kColorantCapacity)));
+    return entries;
+}
+
+void RTL::writeMissingSeparations() {
+    const std::vector<ColorantEntry> entries = jobColorantList();
+    const int count = std::min(separationCount, static_cast<int>(entries.size()));
     const JobTrackRecord& t = *track;
     for (int i = 0; i < count; ++i) {
         const AFilePath path = separationPath(AString(entries[i].name, sizeof entries[i].name));
@@ -664,22 +672,9 @@ void RTL::writeTile(int plane, int line, AImage& tile) {
     if (recordTiles) tileRecords.push_back({t.currentPage, stripID, tileID, double(tileWidth), double(tileHeight)});
     // The tile's image is looked up by its first line, once per tile.
     tileImage = nullptr;
-    for (uint32_t row = 0; row < tileHeight; ++row) {
-        if (!tile.ReadLine(plane, static_cast<int>(row), sourceLineBuffer.get(), static_cast<size_t>(lineBuffersSize))) {
-            RTL_LOG("Cannot read row %u of tile %d of plane %d of page %d", row, tileIndex, plane, t.currentPage);
-            throw DriverError{0};
-        }
-        const uint8_t* data = sourceLineBuffer.get();
-        if (t.xFactor != 1) {
-            const int bits = t.planeBits[plane];
-            int bitPos = 0;
-            if (!ScaleLine(bits, static_cast<int>(tileWidth) * bits, sourceLineBuffer.get(), t.xFactor, &bitPos,
-                           scaledLineBuffer.get()))
-                throw DriverError{0};
-            data = scaledLineBuffer.get();
-        }
-        if (!WriteLine(plane, line, data)) throw DriverError{-5};
-    }
+    for (uint32_t row = 0; row < tileHeight; ++row)
+        if (!WriteLine(plane, line, ReadOutputLine(tile, plane, static_cast<int>(row), static_cast<int>(tileWidth))))
+            throw DriverError{-5};
 }
 
 RTL::TileLocation RTL::tileLocation(const AString& colorName, const AString& suffix, int page, int tile, int strip) {
@@ -740,14 +735,12 @@ bool RTL::finishTiles() {
 }
 
 void RTL::writeMissingTiles() {
-    std::vector<ColorantEntry> entries(kColorantCapacity, freshColorant());
-    ColorantList list{0, entries.data(), kColorantCapacity};
-    if (!GetColorantList(settings->colorMode, &list)) return;
-    const int count = std::clamp(list.count, 0, kColorantCapacity);
-    for (int c = 0; c < count; ++c) {
+    const std::vector<ColorantEntry> entries = jobColorantList();
+    for (size_t c = 0; c < entries.size(); ++c) {
         const AString name(entries[c].name, sizeof entries[c].name);
         for (const TileRecord& r : tileRecords) {
-            const TileLocation location = tileLocation(name, KIPColorSuffixes::Get(c), r.page, r.tileID, r.stripID);
+            const TileLocation location =
+                tileLocation(name, KIPColorSuffixes::Get(static_cast<int>(c)), r.page, r.tileID, r.stripID);
             if (location.path.exists()) continue;
             std::error_code error;
             std::filesystem::create_directories(location.folder.c_str(), error);

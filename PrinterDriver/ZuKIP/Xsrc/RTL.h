@@ -177,6 +177,8 @@ private:
     int writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t bytes);
     // Writes rowBuffer as one row of image; 0 (status "Write Data Error") on failure.
     int writeRow(KIPExportBitmap* image, uint32_t bytes);
+    // The colorants of the job's colour mode (none when the list cannot be had).
+    std::vector<ColorantEntry> jobColorantList();
     void writeMissingSeparations();
     // Finishes and releases currentImage; false (status names the file) when it could not be completed.
     bool finishCurrentImage();
