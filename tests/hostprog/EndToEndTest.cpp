@@ -214,17 +214,9 @@ TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
     // the last column and row take the remainder of 45 x 13.
     expectTiles(folder, planes, 8,
                 {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7}, {"E", "3", 22, 6, 23, 7}});
-    const std::string uniq = folder.filename().string().substr(folder.filename().string().size() - 5);
-    std::vector<std::string> tree = {"SitePlan_Page_1", "thumb_" + uniq + ".bmp"};
-    for (const char* file : {"Accounting.txt", "Finish.txt", "JobTicket.xml"}) tree.push_back("SitePlan_Page_1/" + std::string(file));
-    for (const std::string id : {"B", "C", "D", "E"}) {
-        tree.push_back("Tile_" + id);
-        const std::string strip = id == "B" || id == "D" ? "2" : "3";
-        tree.push_back("Tile_" + id + "/Ticket_" + id + "_" + strip + ".xml");
-        for (const char* colour : kColourIds) tree.push_back("Tile_" + id + "/SitePlan_" + id + "_" + strip + "_" + colour + ".tif");
-    }
-    std::sort(tree.begin(), tree.end());
-    EXPECT_EQ(listTree(folder), tree);
+    // The page folder the model asks for ends as the output folder of the job's own files.
+    EXPECT_EQ(fileNames(folder / "SitePlan_Page_1"),
+              (std::vector<std::string>{"Accounting.txt", "Finish.txt", "JobTicket.xml"}));
 }
 
 TEST_F(EndToEnd, PosterColoursWithoutAPlaneGetBlankTilesOfEachPanel) {

@@ -121,13 +121,9 @@ TEST_F(KipTiles, LaterTiledPagesAreCompletedByTheFirstPagesRecords) {
     ASSERT_TRUE(done.ended);
     ASSERT_EQ(done.failedSteps, 0);
 
-    const std::vector<TileRecord>& records = engine->TileRecords();
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ((std::vector<double>{double(records[0].page), double(records[0].tileID), double(records[0].stripID),
-                                   records[0].width, records[0].height}),
-              (std::vector<double>{0, 7, 1, 8, 2}));
-    EXPECT_EQ((std::vector<double>{double(records[1].page), double(records[1].tileID), records[1].width}),
-              (std::vector<double>{0, 8, 4}));
+    std::vector<std::vector<double>> records;
+    for (const TileRecord& r : engine->TileRecords()) records.push_back({double(r.page), double(r.tileID), r.width});
+    EXPECT_EQ(records, (std::vector<std::vector<double>>{{0, 7, 8}, {0, 8, 4}}));
 
     expectTile(out / "plan_0_7_Cyan.tif", job, 0, 0, 0);
     expectTile(out / "plan_0_8_Cyan.tif", job, 0, 1, 0);
