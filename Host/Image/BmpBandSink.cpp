@@ -2,6 +2,7 @@
 
 #include "RVLog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -22,7 +23,22 @@ void put32(std::vector<unsigned char>& out, std::uint32_t value) {
     put16(out, value >> 16);
 }
 
+// Bytes of one row of `pixels` pixels, padded to a multiple of four.
+std::uint64_t paddedRowBytes(std::uint64_t pixels, int bitsPerPixel) {
+    return (pixels * static_cast<std::uint64_t>(bitsPerPixel) + 31) / 32 * 4;
+}
+
+// BMP's nearest standard depth that holds every pixel value unchanged.
+int storedDepth(int bitsPerPixel) { return bitsPerPixel == 2 ? 4 : bitsPerPixel; }
+
+// One palette entry per value the image's own depth can hold.
 std::uint32_t paletteEntries(int bitsPerPixel) { return bitsPerPixel <= 8 ? 1u << bitsPerPixel : 0; }
+
+// Four 2-bit pixels (most significant first) as four 4-bit pixels in two bytes.
+void widenTwoBitPixels(unsigned char in, unsigned char* out) {
+    out[0] = static_cast<unsigned char>((in >> 6 & 3) << 4 | (in >> 4 & 3));
+    out[1] = static_cast<unsigned char>((in >> 2 & 3) << 4 | (in & 3));
+}
 
 // Grey for palette index i of n entries: white for no ink down to black for full ink.
 unsigned char greyLevel(std::uint32_t i, std::uint32_t n) {
@@ -36,22 +52,29 @@ std::uint32_t pixelsPerMetre(double dpi) {
 }
 }  // namespace
 
-BmpBandSink::BmpBandSink(const ImageLayout& layout, std::size_t rowBytes) : path_(layout.path), rowBytes_(rowBytes) {}
+BmpBandSink::BmpBandSink(const ImageLayout& layout, int storedBits)
+    : path_(layout.path),
+      storedBits_(storedBits),
+      rowBytes_(static_cast<std::size_t>(paddedRowBytes(layout.width, layout.bitsPerPixel))),
+      storedRowBytes_(static_cast<std::size_t>(paddedRowBytes(layout.width, storedBits))),
+      height_(layout.height) {
+    if (storedBits_ != layout.bitsPerPixel) widened_.assign(std::max(storedRowBytes_, 2 * rowBytes_), 0);
+}
 
 BmpBandSink::~BmpBandSink() {
     if (file_) std::fclose(file_);
 }
 
 std::unique_ptr<BmpBandSink> BmpBandSink::open(const ImageLayout& layout) {
-    const std::uint64_t rowBytes = (std::uint64_t{layout.width} * layout.bitsPerPixel + 31) / 32 * 4;
-    const std::uint64_t imageBytes = rowBytes * layout.height;
+    const int storedBits = storedDepth(layout.bitsPerPixel);
+    const std::uint64_t imageBytes = paddedRowBytes(layout.width, storedBits) * layout.height;
     const std::uint64_t limit = std::numeric_limits<std::uint32_t>::max() - 2048;
     if (layout.width > std::uint32_t(std::numeric_limits<std::int32_t>::max()) ||
         layout.height > std::uint32_t(std::numeric_limits<std::int32_t>::max()) || imageBytes > limit) {
         RV_LOG(kLogSource)("%s: %u x %u pixels do not fit a BMP file", layout.path, layout.width, layout.height);
         return nullptr;
     }
-    std::unique_ptr<BmpBandSink> sink(new BmpBandSink(layout, static_cast<std::size_t>(rowBytes)));
+    std::unique_ptr<BmpBandSink> sink(new BmpBandSink(layout, storedBits));
     sink->file_ = std::fopen(layout.path, "wb");
     if (!sink->file_ || !sink->writeHeaders(layout)) {
         RV_LOG(kLogSource)("Cannot create BMP file %s", layout.path);
@@ -64,7 +87,8 @@ std::unique_ptr<BmpBandSink> BmpBandSink::open(const ImageLayout& layout) {
 bool BmpBandSink::writeHeaders(const ImageLayout& layout) {
     const std::uint32_t colours = paletteEntries(layout.bitsPerPixel);
     const std::uint32_t dataOffset = kFileHeaderBytes + kInfoHeaderBytes + 4 * colours;
-    const auto imageBytes = static_cast<std::uint32_t>(rowBytes_ * layout.height);
+    dataOffset_ = dataOffset;
+    const auto imageBytes = static_cast<std::uint32_t>(storedRowBytes_ * layout.height);
     std::vector<unsigned char> head;
     head.reserve(dataOffset);
     head.push_back('B');
@@ -76,12 +100,12 @@ bool BmpBandSink::writeHeaders(const ImageLayout& layout) {
     put32(head, layout.width);
     put32(head, layout.height);   // positive: bottom-up
     put16(head, 1);             // planes
-    put16(head, static_cast<std::uint32_t>(layout.bitsPerPixel));
+    put16(head, static_cast<std::uint32_t>(storedBits_));
     put32(head, 0);             // BI_RGB
     put32(head, imageBytes);
     put32(head, pixelsPerMetre(layout.xResolution));
     put32(head, pixelsPerMetre(layout.yResolution));
-    put32(head, colours);
+    put32(head, colours);       // may be fewer than the stored depth could index
     put32(head, 0);             // all colours important
     for (std::uint32_t i = 0; i < colours; ++i) {
         const unsigned char grey = greyLevel(i, colours);
@@ -91,7 +115,19 @@ bool BmpBandSink::writeHeaders(const ImageLayout& layout) {
 }
 
 bool BmpBandSink::writeRow(unsigned char* row) {
-    return file_ && std::fwrite(row, 1, rowBytes_, file_) == rowBytes_;
+    if (!file_ || nextRow_ >= height_) return false;
+    const unsigned char* stored = row;
+    if (!widened_.empty()) {
+        for (std::size_t i = 0; i < rowBytes_; ++i) widenTwoBitPixels(row[i], widened_.data() + 2 * i);
+        stored = widened_.data();
+    }
+    // Bottom-up: the top row is the last one in the file.
+    const std::uint64_t at = dataOffset_ + std::uint64_t{height_ - 1 - nextRow_} * storedRowBytes_;
+    if (fseeko(file_, static_cast<off_t>(at), SEEK_SET) != 0 ||
+        std::fwrite(stored, 1, storedRowBytes_, file_) != storedRowBytes_)
+        return false;
+    ++nextRow_;
+    return true;
 }
 
 bool BmpBandSink::finish() {

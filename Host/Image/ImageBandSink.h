@@ -19,7 +19,7 @@ struct ImageLayout {
 class ImageBandSink {
 public:
     virtual ~ImageBandSink() = default;
-    // Bytes of one row as the file stores it (padding included).
+    // Bytes of one row as the sink takes it (at the image's own depth, padding included).
     virtual std::size_t rowBytes() const = 0;
     // Appends the next row of rowBytes() bytes (the sink may scribble on them); false when the write failed.
     virtual bool writeRow(unsigned char* row) = 0;

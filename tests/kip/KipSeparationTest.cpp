@@ -221,29 +221,50 @@ TEST_F(KipSeparations, CombinedPageAnswersFourRoundScreens) {
     }
 }
 
-TEST_F(KipSeparations, BmpRowsAreRightAlignedInFileOrder) {
-    for (const bool invert : {false, true}) {
-        SCOPED_TRACE(invert ? "inverted" : "plain");
+TEST_F(KipSeparations, BmpSeparationsReadBackUprightAndPixelIdentical) {
+    const struct {
+        const char* what;
+        int colorMode;
+        TestPage page;
+        bool invert;
+        bool sampleModel;   // the sample folder's own model: OutputName ends in ".tif", colour ids C, M, Y, K
+    } cases[] = {
+        // First, while the samples are as shipped (the other cases install a model in front of theirs).
+        {"sample model", kCmyk, {13, 3, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}, false, true},
+        {"1 bit", kCmyk, {13, 3, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}, false, false},
+        {"2 and 1 bits", 2, {13, 3, {{"Black", 2}, {"Cyan", 1}}}, false, false},
+        {"8 bits inverted", kGray8, {10, 3, planes({"Black"}, 8)}, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         fs::remove_all(output);
         fs::remove(base.temp() / "KIPUniqIDCounter");
-        KipTestJob job(base.path(), kModel, kGray8);
+        KipTestJob job(base.path(), kModel, c.colorMode);
         job.options().fileType = 1;
         job.options().create32BitFile = 1;   // BMP output never combines
-        job.options().invertOutput = invert;
-        job.write({{10, 3, planes({"Black"}, 8)}});
-        auto model = pagedModel();
-        model.erase("OutputName");   // the default name takes the BMP extension
-        runJob(job, model);
-
-        const ReadImage image = readBmp(output / "plan_1" / "plan_1_Black.bmp");
-        EXPECT_EQ(image.width, 10u);
-        EXPECT_EQ(image.bitsPerSample, 8u);
-        ASSERT_EQ(image.rows.size(), 3u);
-        for (int r = 0; r < 3; ++r) {
-            // Only the line's own bytes are inverted; the padding before them stays 0.
-            std::vector<uint8_t> expected(2, 0);
-            for (const uint8_t b : job.lines(0, 0, r, 8, 10)) expected.push_back(static_cast<uint8_t>(invert ? ~b : b));
-            EXPECT_EQ(image.rows[r], expected) << "row " << r;
+        job.options().invertOutput = c.invert;
+        job.write({c.page});
+        if (c.sampleModel) {
+            auto driver = host.newDriver();
+            ASSERT_EQ(KipHost::run(*driver, job, output.string(), "plan.pdf").failedSteps, 0);
+        } else {
+            auto model = pagedModel();
+            if (c.colorMode == kCmyk) model.erase("OutputName");   // the default name takes the BMP extension
+            runJob(job, model);
+        }
+        const fs::path folder = output / (c.sampleModel ? "plan_00001" : "plan_1");
+        for (size_t k = 0; k < c.page.planes.size(); ++k) {
+            const TestPlane& plane = c.page.planes[k];
+            const std::string name = c.sampleModel ? "plan_00001_1_" + (plane.name == "Black" ? "K" : plane.name.substr(0, 1)) : "plan_1_" + plane.name;
+            const ReadImage image = readBmp(folder / (name + ".bmp"));
+            ASSERT_EQ(image.width, static_cast<uint32_t>(c.page.width)) << name;
+            ASSERT_EQ(image.rows.size(), static_cast<size_t>(c.page.height)) << name;
+            for (int r = 0; r < c.page.height; ++r) {
+                std::vector<uint8_t> line = job.lines(0, static_cast<int>(k), r, plane.depth, c.page.width);
+                if (c.invert)
+                    for (uint8_t& b : line) b = static_cast<uint8_t>(~b);
+                EXPECT_EQ(image.rows[r], unpackPixels(line, plane.depth, image.width)) << name << " row " << r;
+            }
         }
     }
 }

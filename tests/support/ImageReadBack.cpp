@@ -81,26 +81,52 @@ std::string tiffText(const fs::path& path, uint16_t tag) {
     return value;
 }
 
+std::vector<uint8_t> unpackPixels(const std::vector<uint8_t>& packed, int bits, uint32_t width) {
+    std::vector<uint8_t> pixels;
+    const int perByte = 8 / bits;
+    for (uint32_t x = 0; x < width; ++x) {
+        const int shift = 8 - bits * (1 + static_cast<int>(x) % perByte);
+        pixels.push_back(static_cast<uint8_t>(packed.at(x / static_cast<uint32_t>(perByte)) >> shift & ((1 << bits) - 1)));
+    }
+    return pixels;
+}
+
 ReadImage readBmp(const fs::path& path) {
     ReadImage image;
     const std::vector<unsigned char> bytes = readBytes(path);
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') {
-        ADD_FAILURE() << path << " is not a BMP";
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || le(bytes, 2, 4) != bytes.size() ||
+        le(bytes, 30, 4) != 0) {
+        ADD_FAILURE() << path << " is not an uncompressed BMP of its stated size";
         return image;
     }
     const uint32_t dataAt = le(bytes, 10, 4);
+    const uint32_t headerBytes = le(bytes, 14, 4);
+    const auto height = static_cast<int32_t>(le(bytes, 22, 4));
     image.width = le(bytes, 18, 4);
-    image.height = le(bytes, 22, 4);
+    image.height = static_cast<uint32_t>(height < 0 ? -height : height);
     image.bitsPerSample = le(bytes, 28, 2);
-    image.samplesPerPixel = 1;
-    const size_t rowBytes = (image.width * image.bitsPerSample + 31) / 32 * 4;
-    for (uint32_t r = 0; r < image.height; ++r) {
-        const size_t at = dataAt + r * rowBytes;
-        if (at + rowBytes > bytes.size()) {
-            ADD_FAILURE() << path << " is short";
-            break;
-        }
-        image.rows.emplace_back(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + rowBytes));
+    image.samplesPerPixel = image.bitsPerSample == 32 ? 4 : 1;
+    const int bits = static_cast<int>(image.bitsPerSample);
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
+        ADD_FAILURE() << path << ": " << bits << " bits per pixel is not a BMP depth";
+        return image;
+    }
+    uint32_t colours = le(bytes, 46, 4);
+    if (colours == 0 && bits <= 8) colours = 1u << bits;
+    for (uint32_t i = 0; i < colours; ++i) image.palette.push_back(le(bytes, 14 + headerBytes + 4 * i, 3));
+    const size_t stride = (size_t{image.width} * image.bitsPerSample + 31) / 32 * 4;
+    if (dataAt < 14 + headerBytes + 4 * colours || dataAt + stride * image.height != bytes.size()) {
+        ADD_FAILURE() << path << ": pixel data does not fill the file";
+        return image;
+    }
+    // A positive height stores the bottom row first.
+    image.rows.resize(image.height);
+    for (uint32_t i = 0; i < image.height; ++i) {
+        const auto at = bytes.begin() + static_cast<long>(dataAt + i * stride);
+        const std::vector<uint8_t> stored(at, at + static_cast<long>(stride));
+        std::vector<uint8_t>& row = image.rows[height > 0 ? image.height - 1 - i : i];
+        row = bits <= 8 ? unpackPixels(stored, bits, image.width)
+                        : std::vector<uint8_t>(stored.begin(), stored.begin() + image.width * (bits / 8));
     }
     return image;
 }

@@ -76,6 +76,20 @@ AString safeNameStem(const AString& name) {
     return AString(std::move(text));
 }
 
+// The name with the extension of the file type the options ask for: the
+// writer follows the extension, so a model pattern ending in ".tif" must not
+// send BMP-laid-out rows to the TIFF writer. An image extension of the
+// pattern (".tif", ".tiff", ".bmp", any case) is replaced, any other kept
+// and followed by the right one.
+AString withImageExtension(const AString& name, const char* extension) {
+    const int dot = name.ReverseFind('.');
+    const AString current = dot >= 0 ? name.Mid(dot) : AString();
+    if (current.CompareNoCase(extension) == 0) return name;
+    const bool image = current.CompareNoCase(".tif") == 0 || current.CompareNoCase(".tiff") == 0 ||
+                       current.CompareNoCase(".bmp") == 0;
+    return (image ? name.Left(dot) : name) + extension;
+}
+
 bool isTiffPath(const AString& path) {
     const int n = path.GetLength();
     return n >= 4 && path.Right(4).CompareNoCase(".tif") == 0;
@@ -303,13 +317,13 @@ bool RTL::copyThumbnail() {
 }
 
 AFilePath RTL::separationPath(const AString& colorName) {
-    AString pattern = modelSettings.OutputName;
-    if (pattern.IsEmpty()) pattern = AString(kDefaultSeparationName) + (writesBmp() && !combinedMode ? ".bmp" : ".tif");
+    const AString& pattern = modelSettings.OutputName.IsEmpty() ? AString(kDefaultSeparationName) : modelSettings.OutputName;
     const AString stem = safeNameStem(KIPNamePattern::JobNameStem(settings->jobName));
     const KIPTemplateText name = KIPNamePattern::ExpandNamePattern(modelSettings, pattern, stem, colorName,
                                                                    track->currentPage + 1, 0, 0);
     AFilePath path(outputFolder);
-    path += uniqueId.SubstituteUniqueId(outputFolder, name, modelSettings.uniqID);
+    path += withImageExtension(uniqueId.SubstituteUniqueId(outputFolder, name, modelSettings.uniqID),
+                               writesBmp() && !combinedMode ? ".bmp" : ".tif");
     return path;
 }
 
@@ -524,11 +538,12 @@ bool RTL::placeLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength) {
     if (bytes > rowLength || rowLength > rowBytes) return false;
     uint8_t* row = rowBuffer.get();
     std::memset(row, 0, rowLength);
-    // The controller reads BMP rows right-aligned.
-    uint8_t* placed = row + (writesBmp() ? rowLength - bytes : 0);
-    std::memcpy(placed, data, bytes);
+    // Every row starts at its first byte, BMP rows too: a BMP reader takes
+    // pixel 0 from byte 0, so rows placed at the end of the row would shift
+    // the picture right by the padding (and a TIFF would lose their tail).
+    std::memcpy(row, data, bytes);
     if (invertsOutput())
-        for (uint32_t i = 0; i < bytes; ++i) placed[i] = static_cast<uint8_t>(~placed[i]);
+        for (uint32_t i = 0; i < bytes; ++i) row[i] = static_cast<uint8_t>(~row[i]);
     return true;
 }
 
