@@ -228,6 +228,17 @@ TEST_F(KipJobFolder, EmptyOutputPathPutsTheJobUnderTheBaseFoldersTemp) {
     EXPECT_EQ(fileNames(base.path() / "temp" / kFolder).size(), 7u);
 }
 
+TEST_F(KipJobFolder, WithoutAnOutputNameTheJobGoesIntoTheBaseFolder) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    auto driver = host.newDriver();
+    KipTestJob& job = newJob();
+    static NullPort port;
+    ASSERT_EQ(driver->openJob(&job.request, &port), 1);
+    while (job.request.portCode != -1) ASSERT_EQ(driver->processJobStep(), 1);
+    for (const char* file : {"plan_1_Cyan.tif", "plan_1_Yellow.tif", "JobTicket.xml", "Finish.txt"})
+        EXPECT_TRUE(fs::is_regular_file(base.path() / file)) << file;
+}
+
 TEST_F(KipJobFolder, RefusedOutputsEndTheJob) {
     installKipModel(base.path(), "KIP870Color.xml", kModel, {{"FolderName", "filename"}, {"TileSeparate", "No"}});
     // Another port than the file port: message 9002, no folder.

@@ -138,9 +138,9 @@ int RTL::StartJob(DriverJob* job, int reserved, OutputPort* port, DriverOptions*
     loadModelDescription(modelNameOf(job->modelName));
     APageBaseRTL::StartJob(job, reserved, port, block);
     options = block;
-    // A job without an output name writes where an empty output path would put it.
+    // A host need not call SetOutputName: its job is then written into the
+    // host's base folder, which always exists.
     outputFolder = AFilePath();
-    outputFolder += "temp";
     jobFolder = outputFolder;
     baseName.Empty();
     inPageFolder = false;
