@@ -76,9 +76,9 @@ AString safeNameStem(const AString& name) {
     return AString(std::move(text));
 }
 
-// The name with the extension of the file type the options ask for: the
-// writer follows the extension, so a model pattern ending in ".tif" must not
-// send BMP-laid-out rows to the TIFF writer. An image extension of the
+// The name pattern with the extension of the file type the options ask for:
+// the writer follows the extension, so a model pattern ending in ".tif" must
+// not make a job that asks for BMP write TIFF. An image extension of the
 // pattern (".tif", ".tiff", ".bmp", any case) is replaced, any other kept
 // and followed by the right one.
 AString withImageExtension(const AString& name, const char* extension) {
@@ -317,13 +317,14 @@ bool RTL::copyThumbnail() {
 }
 
 AFilePath RTL::separationPath(const AString& colorName) {
-    const AString& pattern = modelSettings.OutputName.IsEmpty() ? AString(kDefaultSeparationName) : modelSettings.OutputName;
+    const AString pattern =
+        withImageExtension(modelSettings.OutputName.IsEmpty() ? AString(kDefaultSeparationName) : modelSettings.OutputName,
+                           writesBmp() && !combinedMode ? ".bmp" : ".tif");
     const AString stem = safeNameStem(KIPNamePattern::JobNameStem(settings->jobName));
     const KIPTemplateText name = KIPNamePattern::ExpandNamePattern(modelSettings, pattern, stem, colorName,
                                                                    track->currentPage + 1, 0, 0);
     AFilePath path(outputFolder);
-    path += withImageExtension(uniqueId.SubstituteUniqueId(outputFolder, name, modelSettings.uniqID),
-                               writesBmp() && !combinedMode ? ".bmp" : ".tif");
+    path += uniqueId.SubstituteUniqueId(outputFolder, name, modelSettings.uniqID);
     return path;
 }
 
