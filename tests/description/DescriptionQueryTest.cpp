@@ -30,7 +30,7 @@ std::pair<double, double> valuesOf(const ResolutionEntry& entry) {
 
 }  // namespace
 
-TEST_F(DescriptionQuery, MediaAndPrintModesFollowTheControlTreeAndSkipUnknownIds) {
+TEST_F(DescriptionQuery, MediaModesAndResolutionsFollowTheControlTreeAndSkipUnknownIds) {
     MediaList media;
     int defaultMedia = -5;
     ASSERT_EQ(model.getMediaList(kTestModel, &media, &defaultMedia), 1);
@@ -47,14 +47,12 @@ TEST_F(DescriptionQuery, MediaAndPrintModesFollowTheControlTreeAndSkipUnknownIds
     MediaEntry unknown{};
     unknown.id = 1;
     EXPECT_EQ(model.getPrintModeList(kTestModel, &unknown, &modes, &defaultPosition), 0);
-}
 
-TEST_F(DescriptionQuery, ResolutionListDefaultsToTheFirstAndReadsValues) {
-    MediaEntry media{}, mode{};
+    // Resolutions default to the first and read their values as scanf does.
+    MediaEntry mode{};
     mode.id = 2;
     ResolutionList list;
-    int defaultPosition = -5;
-    ASSERT_EQ(model.getResolutionList(kTestModel, &media, &mode, &list, &defaultPosition), 1);
+    ASSERT_EQ(model.getResolutionList(kTestModel, &media[1], &mode, &list, &defaultPosition), 1);
     ASSERT_EQ(list.size(), 2u);   // resolution 5 is not in the list
     EXPECT_EQ(defaultPosition, 0);
     EXPECT_EQ(list[0].id, 1u);
@@ -62,10 +60,10 @@ TEST_F(DescriptionQuery, ResolutionListDefaultsToTheFirstAndReadsValues) {
     EXPECT_STREQ(list[0].displayName, "High");
     EXPECT_EQ(valuesOf(list[1]), std::make_pair(300.0, 300.0));
     mode.id = 0;
-    EXPECT_EQ(model.getResolutionList(kTestModel, &media, &mode, &list, &defaultPosition), 0);
+    EXPECT_EQ(model.getResolutionList(kTestModel, &media[1], &mode, &list, &defaultPosition), 0);
 }
 
-TEST_F(DescriptionQuery, ColourModeNamesUseTheListedFlagAndTheLimitRule) {
+TEST_F(DescriptionQuery, ColourModeNamesAndDefaultsUseTheListedFlagAndTheLimitRule) {
     int listed = -1;
     char name[CDynamic::kNameSize] = "untouched";
     const PrinterSetup atHigh = testSetup(0, 2, 1), atLow = testSetup(0, 2, 0), nowhere = testSetup(1, 2, 1);
@@ -89,12 +87,10 @@ TEST_F(DescriptionQuery, ColourModeNamesUseTheListedFlagAndTheLimitRule) {
     ASSERT_EQ(small.loadDescription(kTestModel), 1);
     EXPECT_EQ(small.getColorModeName(3, &listed, name, &atHigh), 1);
     EXPECT_EQ(small.getColorModeName(4, &listed, name, &atHigh), 0);
-}
 
-TEST_F(DescriptionQuery, DefaultColourModeComesFromTheResolution) {
-    char name[CDynamic::kNameSize] = "untouched";
-    const PrinterSetup atHigh = testSetup(0, 2, 1), atLow = testSetup(0, 2, 0), noMedium = testSetup(1, 2, 1);
-    EXPECT_EQ(model.getDefaultColorMode(name, &noMedium), 1);
+    // The default colour mode comes from the resolution.
+    std::strcpy(name, "untouched");
+    EXPECT_EQ(model.getDefaultColorMode(name, &nowhere), 1);
     EXPECT_STREQ(name, "untouched");
     EXPECT_EQ(model.getDefaultColorMode(name, &atHigh), 1);
     EXPECT_STREQ(name, "Spots");
