@@ -81,9 +81,12 @@ TEST(RasterWriter, RefusesBadSizesAndCallOrder) {
     });
 }
 
-TEST(RasterWriter, ErrorNamesTheMissingLine) {
+TEST(RasterWriter, ErrorsNameTheMissingLineOrTheFileThatCannotBeMade) {
     TempBaseFolder base;
     ZURasterWriter w;
+    EXPECT_FALSE(w.Create((base.temp() / "no" / "job.zrs").c_str()));
+    EXPECT_NE(w.GetError().Find("cannot create"), -1);
+    EXPECT_FALSE(w.Create(nullptr));
     ASSERT_TRUE(w.Create((base.temp() / "job.zrs").c_str()));
     ASSERT_TRUE(w.BeginPage(8, 3) && w.AddPlane("C", "C", 1) && w.AddPlane("K", "K", 1));
     for (int line : {0, 1, 2}) ASSERT_TRUE(w.WriteLine(0, line, kLine, 1));
@@ -91,14 +94,6 @@ TEST(RasterWriter, ErrorNamesTheMissingLine) {
     EXPECT_FALSE(w.EndPage());
     EXPECT_STREQ(w.GetError().c_str(), "page 0: line 1 of plane 1 was not written");
     EXPECT_FALSE(w.WriteLine(1, 1, kLine, 1));
-}
-
-TEST(RasterWriter, CreateFailsInMissingFolder) {
-    TempBaseFolder base;
-    ZURasterWriter w;
-    EXPECT_FALSE(w.Create((base.temp() / "no" / "job.zrs").c_str()));
-    EXPECT_NE(w.GetError().Find("cannot create"), -1);
-    EXPECT_FALSE(w.Create(nullptr));
 }
 
 TEST(RasterWriter, ExistingFileIsReplacedOnlyByAFinishedOne) {

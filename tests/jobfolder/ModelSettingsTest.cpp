@@ -53,28 +53,23 @@ TEST(ModelSettings, ReadsTextsByTheirOwnNamesAndReplacesDefaultsWithEmpty) {
     EXPECT_TRUE(f.settings.JobTicketFileName.IsEmpty());
 }
 
-TEST(ModelSettings, YesFlagsNeedYesAndNoFlagsNeedNo) {
+TEST(ModelSettings, FlagsAndListsFollowTheirRulesAndReloadReplacesThem) {
     ModelFixture f;
-    ASSERT_EQ(f.load(R"(ImageEnhancemen="yes" KAWPDFT="true" TileSeparate="no" JobTicketForTile="false")"), 1);
-    EXPECT_EQ(f.settings.ImageEnhancemen, 1);
+    ASSERT_EQ(f.load(R"(ImageEnhancemen="yes" KAWPDFT="true" TileSeparate="no" JobTicketForTile="false" )"
+                     R"(tileID="A,,B," stripID=" x , y")"), 1);
+    ASSERT_EQ(f.settings.LoadModelSettings(&f.setup), 1);   // a reload does not duplicate list items
+    EXPECT_EQ(f.settings.ImageEnhancemen, 1);   // "yes" flags need yes, "no" flags need no
     EXPECT_EQ(f.settings.KAWPDFT, 0);
     EXPECT_EQ(f.settings.TileSeparate, 0);
     EXPECT_EQ(f.settings.JobTicketForTile, 1);
     EXPECT_EQ(f.settings.CreateFolder, 1);   // missing
-    ASSERT_EQ(f.load(R"(ImageEnhancemen="1" KAWPDFT="YeS" TileSeparate="" CreateFolder="NO")"), 1);
+    EXPECT_EQ(items(f.settings.tileNames), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(items(f.settings.stripNames), (std::vector<std::string>{" x ", " y"}));
+    ASSERT_EQ(f.load(R"(ImageEnhancemen="1" KAWPDFT="YeS" TileSeparate="" CreateFolder="NO" tileID="A,B,C" stripID="")"), 1);
     EXPECT_EQ(f.settings.ImageEnhancemen, 0);
     EXPECT_EQ(f.settings.KAWPDFT, 1);
     EXPECT_EQ(f.settings.TileSeparate, 1);
     EXPECT_EQ(f.settings.CreateFolder, 0);
-}
-
-TEST(ModelSettings, CommaListsDropEmptyItemsAndReloadDoesNotDuplicate) {
-    ModelFixture f;
-    ASSERT_EQ(f.load(R"(tileID="A,,B," stripID=" x , y")"), 1);
-    ASSERT_EQ(f.settings.LoadModelSettings(&f.setup), 1);
-    EXPECT_EQ(items(f.settings.tileNames), (std::vector<std::string>{"A", "B"}));
-    EXPECT_EQ(items(f.settings.stripNames), (std::vector<std::string>{" x ", " y"}));
-    ASSERT_EQ(f.load(R"(tileID="A,B,C" stripID="")"), 1);
     EXPECT_EQ(items(f.settings.tileNames), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_TRUE(f.settings.stripNames.GetSize() == 0);
 }

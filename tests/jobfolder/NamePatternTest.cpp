@@ -24,46 +24,31 @@ TEST(NamePattern, ReplacesTheFirstOccurrenceOfEachToken) {
               "p_pageID colorID_5_C");
 }
 
-TEST(NamePattern, TileAndStripNamesReplaceNumbersWithinTheList) {
+TEST(NamePattern, ListedTileStripAndColourNamesReplaceTheirIds) {
     KIPModelSettings s;
     s.tileNames.Add("A");
     s.tileNames.Add("B");
     s.stripNames.Add("S0");
+    s.colorNames["Cyan"] = "C";
+    s.colorNames["Black"] = "";
     EXPECT_EQ(expand(s, "tileID", "", 1, 1), "B");
     EXPECT_EQ(expand(s, "tileID", "", 1, 2), "2");
     EXPECT_EQ(expand(s, "tileID", "", 1, -1), "-1");
     EXPECT_EQ(expand(s, "stripID", "", 1, 0, 0), "S0");
     EXPECT_EQ(expand(s, "stripID", "", 1, 0, 1), "1");
-}
-
-TEST(NamePattern, ColorIdUsesOnlyNonEmptyMappings) {
-    KIPModelSettings s;
-    s.colorNames["Cyan"] = "C";
-    s.colorNames["Black"] = "";
     EXPECT_EQ(expand(s, "colorID", "Cyan"), "C");
-    EXPECT_EQ(expand(s, "colorID", "Black"), "Black");
+    EXPECT_EQ(expand(s, "colorID", "Black"), "Black");   // an empty mapping is none
     EXPECT_EQ(expand(s, "colorID", "cyan"), "cyan");
 }
 
-TEST(BaseName, FollowsTheDocumentNameRules) {
-    EXPECT_EQ(base("C:(old) my plan.rev,final.pdf"), "myplan_final");
-    EXPECT_EQ(base("report(1).final.pdf"), "report.final");
-    EXPECT_EQ(base("Plain_Name-01"), "Plain_Name-01");
-    EXPECT_EQ(base("a:b:c.pdf"), "b:c");
-    EXPECT_EQ(base("x(1)y(2)z.tif"), "xyz");
-    EXPECT_EQ(base("a.b,c.d,e.pdf"), "a_c_e");
-}
-
-TEST(BaseName, SurvivesUnbalancedAndDegenerateNames) {
-    EXPECT_EQ(base(""), "");
-    EXPECT_EQ(base(":"), "");
-    EXPECT_EQ(base("((((("), "(((((");
-    EXPECT_EQ(base("a)b(c"), "a)b(c");          // ")" before "(": left alone
-    EXPECT_EQ(base("a(b)c(d"), "ac(d");
-    EXPECT_EQ(base("...."), "...");             // only the extension is cut
-    EXPECT_EQ(base(".,.,.,"), "__");
-    EXPECT_EQ(base("(.)(,)(.,)"), "");
-    EXPECT_EQ(base("   "), "");
+TEST(BaseName, FollowsTheDocumentNameRulesAndSurvivesDegenerateNames) {
+    const char* cases[][2] = {
+        {"C:(old) my plan.rev,final.pdf", "myplan_final"}, {"report(1).final.pdf", "report.final"},
+        {"Plain_Name-01", "Plain_Name-01"}, {"a:b:c.pdf", "b:c"}, {"x(1)y(2)z.tif", "xyz"}, {"a.b,c.d,e.pdf", "a_c_e"},
+        {"", ""}, {":", ""}, {"(((((", "((((("}, {"a)b(c", "a)b(c"}, {"a(b)c(d", "ac(d"}, {"....", "..."},
+        {".,.,.,", "__"}, {"(.)(,)(.,)", ""}, {"   ", ""},
+    };
+    for (const auto& [document, name] : cases) EXPECT_EQ(base(document), name) << document;
     const std::string hostile = std::string(20000, '(') + std::string(20000, ')') + std::string(5000, '.') +
                                 std::string(5000, ',') + ".pdf";
     EXPECT_EQ(base(hostile.c_str()), std::string(19999, ')') + "_" + std::string(4999, ','));

@@ -30,33 +30,19 @@ struct CounterFixture {
 };
 }  // namespace
 
-TEST(UniqueId, FirstDrawWithoutCounterFileIsOneAndIsStored) {
+TEST(UniqueId, DrawsStoresAndPadsTheNextFreeNumberOnlyForTheToken) {
     CounterFixture f;
-    EXPECT_EQ(f.substitute("plan_uniqID"), "plan_1");
+    EXPECT_EQ(f.substitute("plan_uniqID"), "plan_1");   // without a counter file
     EXPECT_EQ(f.stored(), bytes(1));
-    EXPECT_EQ(f.id.uniqueCounter, 1);
-}
-
-TEST(UniqueId, SkipsNumbersWhoseNameExists) {
-    CounterFixture f;
+    KIPUniqueId second;
     f.store(41);
-    fs::create_directory(f.base.path() / "plan_42");
-    EXPECT_EQ(f.substitute("plan_uniqID"), "plan_43");
+    fs::create_directory(f.base.path() / "plan_00042");
+    EXPECT_EQ(second.SubstituteUniqueId(f.out, "plan_uniqID", "%05d").str(), "plan_00043");   // 42 exists
     EXPECT_EQ(f.stored(), bytes(43));
-}
-
-TEST(UniqueId, ModelFormatPadsTheNumber) {
-    CounterFixture f;
-    f.store(6);
-    EXPECT_EQ(f.substitute("plan_uniqID", "%05d"), "plan_00007");
-}
-
-TEST(UniqueId, NameWithoutTokenDrawsNothing) {
-    CounterFixture f;
-    f.store(9);
-    EXPECT_EQ(f.substitute("plan_%d_uniqid"), "plan_%d_uniqid");
-    EXPECT_EQ(f.id.uniqueCounter, -1);
-    EXPECT_EQ(f.stored(), bytes(9));
+    KIPUniqueId third;
+    EXPECT_EQ(third.SubstituteUniqueId(f.out, "plan_%d_uniqid", "").str(), "plan_%d_uniqid");
+    EXPECT_EQ(third.uniqueCounter, -1);
+    EXPECT_EQ(f.stored(), bytes(43));
 }
 
 TEST(UniqueId, LaterNamesReuseTheNumberWithoutTheFile) {
