@@ -97,19 +97,20 @@ TEST(TiffExport, PackBitsRunsAndLiteralsLongerThan128Bytes) {
     EXPECT_LT(readRawTiff(path).entries.at(279).value, rows.size() / 2);
 }
 
-TEST(TiffExport, SamplesAreInkAmounts) {
+TEST(TiffExport, SamplesAreInkAmountsAtTheStatedResolution) {
     TempBaseFolder base;
-    const std::string gray = writeOneRow(base, "k.tif", 8, 8, 0);
-    const std::string cmyk = writeOneRow(base, "cmyk.tif", 2, 32, 0);
-    TiffReader g(gray);
+    TiffReader g(writeOneRow(base, "k.tif", 8, 8, 0));
     EXPECT_EQ(g.number(TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_MINISWHITE);
     EXPECT_EQ(g.number(TIFFTAG_SAMPLESPERPIXEL), 1u);
-    TiffReader c(cmyk);
+    float x = 0, y = 0;
+    ASSERT_TRUE(TIFFGetField(g.get(), TIFFTAG_XRESOLUTION, &x) && TIFFGetField(g.get(), TIFFTAG_YRESOLUTION, &y));
+    EXPECT_EQ(x, 300.0f);
+    EXPECT_EQ(y, 600.0f);
+    EXPECT_EQ(g.number(TIFFTAG_RESOLUTIONUNIT), RESUNIT_INCH);
+    TiffReader c(writeOneRow(base, "cmyk.tif", 2, 32, 0));
     EXPECT_EQ(c.number(TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_SEPARATED);
     EXPECT_EQ(c.number(TIFFTAG_SAMPLESPERPIXEL), 4u);
     EXPECT_EQ(c.number(TIFFTAG_INKSET), INKSET_CMYK);
-    std::uint16_t* bits = nullptr;
-    ASSERT_TRUE(TIFFGetField(c.get(), TIFFTAG_BITSPERSAMPLE, &bits));
 }
 
 TEST(TiffExport, OneStripAtOffset8WithTheDirectoryAfterIt) {
@@ -131,27 +132,14 @@ TEST(TiffExport, OneStripAtOffset8WithTheDirectoryAfterIt) {
     }
     // A RowsPerStrip larger than the image (a tile of a taller page) still gives one strip.
     EXPECT_EQ(raw.entries.at(278).value, 9999u);
-}
 
-TEST(TiffExport, EveryTagOfTheListIsWrittenWithItsValue) {
-    TempBaseFolder base;
-    const std::string path = (base.temp() / "tags.tif").string();
-    ASSERT_TRUE(writeImage(path, 16, 3, 1, patternRows(3, 4), 4, kipTagList(3)));
-    TiffReader reader(path);
-    EXPECT_EQ(reader.number(TIFFTAG_COMPRESSION), COMPRESSION_PACKBITS);
-    EXPECT_EQ(reader.number(TIFFTAG_THRESHHOLDING), 2u);
-    EXPECT_EQ(reader.number(TIFFTAG_FILLORDER), 1u);
-    EXPECT_EQ(reader.number(TIFFTAG_ORIENTATION), 1u);
-    EXPECT_EQ(reader.number(TIFFTAG_ROWSPERSTRIP), 3u);
-    EXPECT_EQ(reader.text(TIFFTAG_PAGENAME), "page__test");
-    EXPECT_EQ(reader.text(TIFFTAG_SOFTWARE), "Qel");
-    EXPECT_EQ(reader.text(TIFFTAG_DATETIME), "2011");
-    float x = 0, y = 0;
-    ASSERT_TRUE(TIFFGetField(reader.get(), TIFFTAG_XRESOLUTION, &x) && TIFFGetField(reader.get(), TIFFTAG_YRESOLUTION, &y));
-    EXPECT_EQ(x, 300.0f);
-    EXPECT_EQ(y, 600.0f);
-    EXPECT_EQ(reader.number(TIFFTAG_RESOLUTIONUNIT), RESUNIT_INCH);
-    EXPECT_TRUE(reader.errors.empty());
+    // libtiff writes an image without rows without strip tags, so libtiff
+    // itself will not read it back; the file and its directory are there.
+    ASSERT_TRUE(writeImage(path, 40, 0, 1, {}, 8, kipTagList(100)));
+    const RawTiff empty = readRawTiff(path);
+    EXPECT_EQ(empty.ifdOffset, 8u);
+    EXPECT_EQ(empty.entries.at(257).value, 0u);
+    EXPECT_EQ(empty.text(285), "page__test");
 }
 
 TEST(TiffExport, UnknownTagsAreWrittenAndMalformedTriplesSkipped) {
@@ -174,19 +162,6 @@ TEST(TiffExport, UnknownTagsAreWrittenAndMalformedTriplesSkipped) {
     EXPECT_NE(TiffReader(path).get(), nullptr);
 }
 
-// libtiff writes an image without rows without strip tags, so libtiff
-// itself will not read it back; the file and its directory are there.
-TEST(TiffExport, ZeroHeightMakesAFileWithoutRows) {
-    TempBaseFolder base;
-    const std::string path = (base.temp() / "empty.tif").string();
-    ASSERT_TRUE(writeImage(path, 40, 0, 1, {}, 8, kipTagList(100)));
-    const RawTiff raw = readRawTiff(path);
-    EXPECT_EQ(raw.ifdOffset, 8u);
-    EXPECT_EQ(raw.entries.at(256).value, 40u);
-    EXPECT_EQ(raw.entries.at(257).value, 0u);
-    EXPECT_EQ(raw.text(285), "page__test");
-}
-
 TEST(ExportBitmap, RefusesWhatItCannotWriteWithALogLine) {
     TempBaseFolder base;
     const std::vector<unsigned char> row(64, 0);
@@ -203,14 +178,9 @@ TEST(ExportBitmap, RefusesWhatItCannotWriteWithALogLine) {
     }
     ExportBitmap nameless(nullptr, 8, 1, 300, 300, 8, 6, 0, nullptr, nullptr, 0);
     EXPECT_EQ(nameless.WriteBand(1, 8, row.data()), 0);
-}
-
-TEST(ExportBitmap, ExtensionIsMatchedWithoutRegardToCase) {
-    TempBaseFolder base;
-    const std::string tif = writeOneRow(base, "UPPER.TIF", 8, 8, 1);
-    const std::string bmp = writeOneRow(base, "Mixed.Bmp", 8, 8, 1);
-    EXPECT_NE(TiffReader(tif).get(), nullptr);
-    EXPECT_EQ(readBytes(bmp).at(0), 'B');
+    // The extension is matched without regard to case.
+    EXPECT_NE(TiffReader(writeOneRow(base, "UPPER.TIF", 8, 8, 1)).get(), nullptr);
+    EXPECT_EQ(readBytes(writeOneRow(base, "Mixed.Bmp", 8, 8, 1)).at(0), 'B');
 }
 
 TEST(ExportBitmap, KeepsToTheStatedHeightAndRowLength) {
