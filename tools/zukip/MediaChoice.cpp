@@ -1,6 +1,7 @@
 // Chooses the job's medium and print mode from what the user typed.
 #include "MediaChoice.h"
 
+#include "JobFileReader.h"
 #include "ToolError.h"
 
 #include <algorithm>
@@ -9,11 +10,6 @@
 #include <strings.h>
 
 namespace {
-
-template <size_t N>
-std::string fieldText(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
 
 // True when text names the entry: its id as a whole decimal number, or one of its names in any case.
 bool names(const std::string& text, int id, const std::string& internalName, const std::string& displayName) {
@@ -48,7 +44,7 @@ void chooseMedium(const MediaList& rolls, const PrinterCatalog& catalog, const s
     if (text.empty()) {
         if (!rolls.empty()) {
             s.mediaId = rolls.front().id;
-            s.mediaName = fieldText(rolls.front().displayName);
+            s.mediaName = JobFileReader::text(rolls.front().displayName);
             return;
         }
         s.mediaId = catalog.defaultMediaId();
@@ -57,9 +53,9 @@ void chooseMedium(const MediaList& rolls, const PrinterCatalog& catalog, const s
         return;
     }
     for (const MediaEntry& roll : rolls)
-        if (names(text, roll.id, fieldText(roll.internalName), fieldText(roll.displayName))) {
+        if (names(text, roll.id, JobFileReader::text(roll.internalName), JobFileReader::text(roll.displayName))) {
             s.mediaId = roll.id;
-            s.mediaName = fieldText(roll.displayName);
+            s.mediaName = JobFileReader::text(roll.displayName);
             return;
         }
     for (const CatalogEntry& e : catalog.media())
@@ -69,7 +65,7 @@ void chooseMedium(const MediaList& rolls, const PrinterCatalog& catalog, const s
             return;
         }
     std::string known;
-    for (const MediaEntry& roll : rolls) known += (known.empty() ? "" : ", ") + choiceText(roll.id, fieldText(roll.displayName));
+    for (const MediaEntry& roll : rolls) known += (known.empty() ? "" : ", ") + choiceText(roll.id, JobFileReader::text(roll.displayName));
     for (const CatalogEntry& e : catalog.media()) known += (known.empty() ? "" : ", ") + choiceText(e.id, e.displayName);
     throw UsageError("printer \"" + catalog.model() + "\" has no medium \"" + text + "\" (it has " +
                      (known.empty() ? "none" : known) + "; see zukip query media)");
