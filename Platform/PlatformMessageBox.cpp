@@ -15,7 +15,10 @@ int PlatformMessageBox(const char* text, const char* caption, unsigned type) {
         g_capture->record(text);
         return g_capture->answer();
     }
-    if (g_presenter) return g_presenter(text, caption, type);
+    if (g_presenter) {
+        const int pressed = g_presenter(text, caption, type);
+        if (pressed != kNotShown) return pressed;
+    }
     std::fprintf(stderr, "ZuKIP: %s\n", text ? text : "");
     RV_LOG("Platform\\PlatformMessageBox")("Message box: %s", text ? text : "");
     return kIdOk;

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-enum : int { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+enum : int { kNotShown = 0, kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 // Shows text with caption (null: the default caption); returns the button pressed.
 int PlatformMessageBox(const char* text, const char* caption, unsigned type);
 
-// A GUI layer installs a presenter that shows boxes for real; null restores headless mode.
+// A GUI layer installs a presenter that shows boxes for real and answers the button pressed, or
+// kNotShown when it cannot show one now (the box is then reported headless); null restores headless mode.
 using MessageBoxPresenter = int (*)(const char* text, const char* caption, unsigned type);
 void SetMessageBoxPresenter(MessageBoxPresenter presenter);
 

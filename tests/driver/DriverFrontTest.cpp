@@ -1,7 +1,7 @@
 // The driver front over a scripted engine: host record copies, special media
 // ids, the job calls and the options operations.
 #include "CDriver.h"
-#include "CDriverOptionDialogGX.h"
+#include "OptionsDialogHook.h"
 #include "Platform/PlatformMessageBox.h"
 #include "RVLog.h"
 #include "TempBaseFolder.h"
@@ -92,7 +92,7 @@ int presentAndFail(DriverOptions* block, PrinterSetup*, void*) {
 class EditOptions : public DriverFront {
 protected:
     EditOptions() { g_presenterCalls = 0; }
-    ~EditOptions() override { CDriverOptionDialogGX::SetPresenter(nullptr); }
+    ~EditOptions() override { OptionsDialogHook::SetPresenter(nullptr); }
 };
 }  // namespace
 
@@ -239,7 +239,7 @@ TEST_F(DriverFront, JobCallsWithoutJobAnswerZeroAndOptionsDifferIsTheEngines) {
 }
 
 TEST_F(EditOptions, ModeTwoResetsWithoutDialogAndUnknownModesChangeNothing) {
-    CDriverOptionDialogGX::SetPresenter(presentAndConfirm);
+    OptionsDialogHook::SetPresenter(presentAndConfirm);
     DriverOptions block = validBlock(0x10);
     EXPECT_EQ(driver.editOptions(&block, 2, nullptr, nullptr), 1);
     DriverOptions expected = filled(0x10);
@@ -254,7 +254,7 @@ TEST_F(EditOptions, ModeTwoResetsWithoutDialogAndUnknownModesChangeNothing) {
 }
 
 TEST_F(EditOptions, ModeThreeResetsAnOldVersionAndCancelKeepsTheDefaults) {
-    CDriverOptionDialogGX::SetPresenter(presentAndCancel);
+    OptionsDialogHook::SetPresenter(presentAndCancel);
     DriverOptions block = filled(0x10);
     block.optionsVersion = 19;
     EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 1);
@@ -267,9 +267,9 @@ TEST_F(EditOptions, ModeThreeResetsAnOldVersionAndCancelKeepsTheDefaults) {
 
 TEST_F(EditOptions, CancelledOrHeadlessDialogRestoresEveryByteOfAValidBlock) {
     // No presenter is the headless case: the dialog cannot be shown and counts as cancelled.
-    for (CDriverOptionDialogGX::Presenter presenter : {CDriverOptionDialogGX::Presenter(presentAndCancel),
-                                                       CDriverOptionDialogGX::Presenter(nullptr)}) {
-        CDriverOptionDialogGX::SetPresenter(presenter);
+    for (OptionsDialogHook::Presenter presenter : {OptionsDialogHook::Presenter(presentAndCancel),
+                                                       OptionsDialogHook::Presenter(nullptr)}) {
+        OptionsDialogHook::SetPresenter(presenter);
         DriverOptions block = validBlock(0x01);
         const DriverOptions before = block;
         EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 1);
@@ -278,13 +278,13 @@ TEST_F(EditOptions, CancelledOrHeadlessDialogRestoresEveryByteOfAValidBlock) {
 }
 
 TEST_F(EditOptions, ConfirmKeepsWhatTheDialogWroteAndAFailingDialogAnswersZero) {
-    CDriverOptionDialogGX::SetPresenter(presentAndConfirm);
+    OptionsDialogHook::SetPresenter(presentAndConfirm);
     DriverOptions block = filled(0x01);
     EXPECT_EQ(driver.editOptions(&block, 1, nullptr, nullptr), 1);
     EXPECT_EQ(block.optionsVersion, 20);
     EXPECT_EQ(block.invertOutput, 0);   // mode 1 reset the block first
     EXPECT_EQ(block.copies, 9);
-    CDriverOptionDialogGX::SetPresenter(presentAndFail);
+    OptionsDialogHook::SetPresenter(presentAndFail);
     block = validBlock(0x01);
     EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 0);
     EXPECT_EQ(block.copies, 9);

@@ -84,17 +84,27 @@ public:
     virtual int setPrinterSetup(const PrinterSetup*) { return 0; }                            // 55
 };
 
-// A driver options page handed out by createDriverPage; the host destroys it
-// through its virtual destructor.
+// A driver options page handed out by createDriverPage, for the host to place
+// into its own settings window; the host destroys it through its virtual
+// destructor. It edits the host's options block in place.
 class ADriverPage {
 public:
     virtual ~ADriverPage() = default;
+    // The page's window (a QWidget*), for the host to embed.
+    virtual void* GetWindow() = 0;
+    // The page becomes the visible one: it shows the block again. False when it cannot.
+    virtual bool OnSetActive() = 0;
+    // The page is left: it writes its controls into the block; true lets the host move on.
+    virtual bool OnKillActive() = 0;
+    // The host's OK: the controls are written into the block.
+    virtual void OnOK() = 0;
 };
 
 // The module's two exports (C linkage).
 extern "C" {
 // A new driver, or null on any failure. The host deletes it.
 ABasePrinterDriver* createNewPrinterDriver();
-// The options page over a host-owned options block and printer setup (both outlive the page).
+// The options page over a host-owned options block and printer setup (both outlive the page);
+// null when no window can be made (no Qt application and no display).
 ADriverPage* createDriverPage(DriverOptions* options, PrinterSetup* setup);
 }

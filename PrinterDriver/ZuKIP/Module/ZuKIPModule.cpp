@@ -3,16 +3,23 @@
 #include "ABasePrinterDriver.h"
 #include "CDriver.h"
 #include "CDriverDLL.h"
+#include "DialogLayer.h"
 #include "Platform/ModuleStateGuard.h"
 
 #define ZUKIP_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 // Runs the module object's start-up when the module is loaded and its
-// shut-down when it is unloaded.
+// shut-down when it is unloaded; the dialog layer is plugged in meanwhile.
 struct ModuleLifetime {
-    ModuleLifetime() { CDriverDLL::Instance().InitInstance(); }
-    ~ModuleLifetime() { CDriverDLL::Instance().ExitInstance(); }
+    ModuleLifetime() {
+        CDriverDLL::Instance().InitInstance();
+        DialogLayer::Install();
+    }
+    ~ModuleLifetime() {
+        DialogLayer::Uninstall();
+        CDriverDLL::Instance().ExitInstance();
+    }
     ModuleLifetime(const ModuleLifetime&) = delete;
     ModuleLifetime& operator=(const ModuleLifetime&) = delete;
 };
@@ -29,8 +36,7 @@ ZUKIP_EXPORT ABasePrinterDriver* createNewPrinterDriver() {
     }
 }
 
-ZUKIP_EXPORT ADriverPage* createDriverPage(DriverOptions*, PrinterSetup*) {
+ZUKIP_EXPORT ADriverPage* createDriverPage(DriverOptions* options, PrinterSetup* setup) {
     [[maybe_unused]] ModuleStateGuard moduleState;
-    // The options page comes with the dialog layer; until then there is none.
-    return nullptr;
+    return DialogLayer::CreatePage(options, setup);
 }

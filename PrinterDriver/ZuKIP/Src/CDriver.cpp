@@ -1,6 +1,6 @@
 #include "CDriver.h"
 
-#include "CDriverOptionDialogGX.h"
+#include "OptionsDialogHook.h"
 #include "RTL.h"
 #include "Platform/ModuleStateGuard.h"
 #include "Platform/PlatformMessageBox.h"
@@ -45,6 +45,5 @@ int CDriver::editOptions(DriverOptions* block, int mode, PrinterSetup* setup, vo
 void CDriver::runDialog(DriverOptions* block, PrinterSetup* setup, void* parentWindow) {
     DriverOptions saved;
     std::memcpy(&saved, block, sizeof saved);
-    CDriverOptionDialogGX dialog(parentWindow, block, setup);
-    if (dialog.DoModal() != kIdOk) std::memcpy(block, &saved, sizeof saved);
+    if (OptionsDialogHook::DoModal(block, setup, parentWindow) != kIdOk) std::memcpy(block, &saved, sizeof saved);
 }
