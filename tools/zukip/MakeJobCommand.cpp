@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "DriverOptionArgs.h"
 #include "JobFileWriter.h"
+#include "OptionsText.h"
 #include "OutputGuard.h"
 #include "PageInput.h"
 #include "PlaneMapper.h"
@@ -58,6 +59,8 @@ void printHelp() {
         "  -q, --quiet             print nothing but errors\n"
         "  -O, --option KEY=VALUE  job option, repeatable:\n"
         "%s"
+        "      --options-text TEXT \"DriverOptionBinary=\" and 400 hex digits (as zukip options prints):\n"
+        "                          the whole options block; --option values apply on top\n"
         "      --base DIR          printer set-up folder (default: $ZUKIP_BASE_DIR, else\n"
         "                          %s)\n"
         "\n"
@@ -147,6 +150,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
                                 {"document", 'd', true},
                                 {"sender", 0, true},
                                 {"option", 'O', true, true},
+                                {"options-text", 0, true},
                                 {"base", 0, true},
                                 {"force", 0, false},
                                 {"quiet", 'q', false},
@@ -165,6 +169,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
                        cl.has("force"));
 
     DriverOptions options = DriverOptionArgs::defaults();
+    if (cl.has("options-text")) OptionsText::parse(cl.value("options-text"), options);
     for (const std::string& kv : cl.values("option")) DriverOptionArgs::apply(kv, options);
     const PrinterCatalog catalog = PrinterCatalog::load(BaseFolder::resolve(cl.value("base")), cl.value("model", kDefaultModel));
     std::vector<PageShape> shapes;

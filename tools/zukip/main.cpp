@@ -2,6 +2,7 @@
 // job files from images and drives the module through its public interface.
 #include "DemoCommand.h"
 #include "MakeJobCommand.h"
+#include "OptionsCommand.h"
 #include "PrintCommand.h"
 #include "QueryCommand.h"
 #include "ToolError.h"
@@ -27,6 +28,7 @@ const Command kCommands[] = {
     {"make-job", MakeJobCommand::run, MakeJobCommand::summary()},
     {"print", PrintCommand::run, PrintCommand::summary()},
     {"query", QueryCommand::run, QueryCommand::summary()},
+    {"options", OptionsCommand::run, OptionsCommand::summary()},
     {"demo", DemoCommand::run, DemoCommand::summary()},
 };
 

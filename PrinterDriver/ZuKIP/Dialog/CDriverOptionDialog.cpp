@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -129,6 +130,9 @@ void CDriverOptionDialog::createControls() {
         control->setObjectName(QString::fromLatin1(item.name));
         QRect area = units.rect(item.x, item.y, item.width, item.height);
         if (item.kind == kList) area.setHeight(control->sizeHint().height());
+        // Texts are never cut: a font wider than the template's widens its label or check box.
+        if (item.kind == kLabel || item.kind == kCheck)
+            area.setWidth(std::max(area.width(), control->sizeHint().width()));
         control->setGeometry(area);
         controls[item.id] = control;
     }
