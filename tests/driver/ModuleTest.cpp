@@ -85,6 +85,23 @@ TEST_F(Module, TwoDriversAreIndependent) {
     delete d;
 }
 
+TEST_F(Module, WithoutADisplayThereIsNoPageAndTheDialogCountsAsCancelled) {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) unsetenv(name);
+    DriverOptions block{};
+    block.optionsVersion = 20;
+    block.invertOutput = 1;
+    EXPECT_EQ(createPage(&block, nullptr), nullptr);
+    ABasePrinterDriver* driver = createDriver();
+    ASSERT_NE(driver, nullptr);
+    // Mode 3 leaves the block as it was, mode 1 leaves the defaults it set before the dialog.
+    EXPECT_EQ(driver->editOptions(&block, 3, nullptr, nullptr), 1);
+    EXPECT_EQ(block.invertOutput, 1);
+    EXPECT_EQ(driver->editOptions(&block, 1, nullptr, nullptr), 1);
+    EXPECT_EQ(block.invertOutput, 0);
+    EXPECT_EQ(block.copies, 1);
+    delete driver;
+}
+
 TEST(ModuleExports, ExactlyTheTwoEntryPoints) {
     const std::set<std::string> expected = {"createDriverPage", "createNewPrinterDriver"};
     EXPECT_EQ(exportedSymbols(modulePath()), expected);

@@ -142,3 +142,28 @@ TEST_F(MakeJob, HalftoningKeepsTheInkShare) {
         EXPECT_NEAR(inkShare(pages[0].planes[0], int(side)), ink / 255.0, 1.0 / 256);
     }
 }
+
+TEST_F(MakeJob, OptionsTextGivesTheWholeBlockAndOptionsApplyOnTop) {
+    std::vector<uint8_t> cmyk(4 * 4 * 4, 200);
+    writeTiff(work() / "in.tif", 4, 4, 4, 8, PHOTOMETRIC_SEPARATED, cmyk);
+    // Version 20, BMP, invert, 9 copies, byte 199 = 0xAB, in lower case.
+    std::string text = "DriverOptionBinary=1401000109" + std::string(388, '0') + "ab";
+    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "--options-text", text, "-O", "copies=4", "-o", "a.job", "in.tif"})
+                  .status,
+              0);
+    const JobHeaderLayout header = readHeader(work() / "a.job");
+    const uint8_t expected[] = {20, 1, 0, 1, 4};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(header.options[i], expected[i]) << i;
+    EXPECT_EQ(header.options[199], 0xAB);
+
+    const std::pair<std::string, std::string> bad[] = {
+        {"DriverOptionBinary=14", "400 hex digits after \"DriverOptionBinary=\", not 2"},
+        {"copies=2", "must begin with \"DriverOptionBinary=\""},
+        {"DriverOptionBinary=1x" + std::string(398, '0'), "not a hex digit at position 21"},
+    };
+    for (const auto& [given, message] : bad) {
+        const ProgramRun run = zukip("make-job", {"-m", "Test Color", "--options-text", given, "-o", "b.job", "in.tif"});
+        EXPECT_EQ(run.status, 2) << given;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    }
+}

@@ -1,0 +1,87 @@
+// zukip options on a virtual X display (Xvfb started by the test on a free
+// display number): the window "Driver Options" opens, Return accepts it and
+// prints the options text, Escape cancels it and prints nothing.
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+bool installed(const char* program) { return std::system(("command -v " + std::string(program) + " >/dev/null").c_str()) == 0; }
+
+// An X server of our own for the test's lifetime.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        // The shell reports its pid and becomes Xvfb, which reports the display number it chose.
+        pipe = popen("echo $$; exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null", "r");
+        if (!pipe) return;
+        char line[64];
+        if (std::fgets(line, sizeof line, pipe)) pid = std::atoi(line);
+        if (std::fgets(line, sizeof line, pipe)) display = ":" + std::string(line, std::strcspn(line, "\n"));
+    }
+    ~VirtualDisplay() {
+        if (pid > 0) kill(pid, SIGTERM);
+        if (pipe) pclose(pipe);
+    }
+    VirtualDisplay(const VirtualDisplay&) = delete;
+    VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+    std::string display;   // empty when the server did not start
+
+private:
+    FILE* pipe = nullptr;
+    int pid = 0;
+};
+
+struct DialogRun {
+    int status = -1;
+    std::string out;
+};
+
+// Starts zukip options on display, waits for its window, presses key in it and collects the result.
+DialogRun pressInDialog(const std::string& display, const std::string& base, const char* key) {
+    const std::string env = "env -u QT_QPA_PLATFORM DISPLAY=" + display + " ZUKIP_BASE_DIR='" + base + "' ";
+    // The bound keeps a window nobody closes from stalling the test run.
+    FILE* program = popen((env + "timeout 120 '" ZUKIP_PROGRAM "' options -c 3 2>/dev/null").c_str(), "r");
+    DialogRun run;
+    if (!program) return run;
+    std::string window;
+    if (FILE* search = popen((env + "timeout 60 xdotool search --sync --name '^Driver Options$'").c_str(), "r")) {
+        char id[64] = {};
+        if (std::fgets(id, sizeof id, search)) window.assign(id, std::strcspn(id, "\n"));
+        pclose(search);
+    }
+    EXPECT_FALSE(window.empty()) << "no window \"Driver Options\" appeared";
+    // xdotool may fail on the key's release, which reaches a window that has just closed.
+    std::system((env + "xdotool windowfocus --sync " + window + " key " + key + " >/dev/null 2>&1").c_str());
+    char buffer[1024];
+    while (std::fgets(buffer, sizeof buffer, program)) run.out += buffer;
+    const int status = pclose(program);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+}  // namespace
+
+TEST(ZukipOptions, ReturnPrintsTheOptionsTextAndEscapePrintsNothing) {
+    if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    const VirtualDisplay x;
+    ASSERT_FALSE(x.display.empty()) << "Xvfb did not start";
+    TempBaseFolder base;
+    base.copySamples();
+
+    const DialogRun accepted = pressInDialog(x.display, base.path().string(), "Return");
+    EXPECT_EQ(accepted.status, 0);
+    // The defaults: version 20, one copy, nothing else set.
+    EXPECT_EQ(accepted.out, "DriverOptionBinary=1400000001" + std::string(390, '0') + "\n");
+
+    const DialogRun cancelled = pressInDialog(x.display, base.path().string(), "Escape");
+    EXPECT_EQ(cancelled.status, 1);
+    EXPECT_EQ(cancelled.out, "");
+}
