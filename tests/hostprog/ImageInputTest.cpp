@@ -5,7 +5,9 @@
 #include "GeneratedCmykProfile.h"
 #include "HostProgramFixture.h"
 #include "JobHeader.h"
+#include "PageReader.h"
 #include "RasterReadBack.h"
+#include "ToolError.h"
 
 #include <jpeglib.h>
 #include <lcms2.h>
@@ -367,4 +369,25 @@ TEST_F(ImageInput, TheJobTakesTheImagesResolutionWhenThePrinterHasIt) {
     std::memcpy(&header, bytes.data(), sizeof header);
     EXPECT_EQ(header.xResolution, 600.0f);
     EXPECT_EQ(readRaster(work() / "job.job").front().width, 12);
+}
+
+TEST_F(ImageInput, EveryCutPngAndJpegIsRefusedWithoutCrashing) {
+    const std::vector<int> v = pattern(10, 6, 4, 255, 16);
+    writePng(work() / "whole.png", 10, 6, std::vector<uint8_t>(v.begin(), v.end()));
+    writeJpeg(work() / "whole.jpg", 10, 6, std::vector<uint8_t>(v.begin(), v.begin() + 180));
+    ColourConverter converter("");
+    for (const char* name : {"whole.png", "whole.jpg"}) {
+        const std::vector<unsigned char> whole = readBytes(work() / name);
+        const fs::path cut = work() / (std::string("cut") + fs::path(name).extension().string());
+        for (size_t n = 0; n < whole.size(); ++n) {
+            writeBytes(cut, std::vector<unsigned char>(whole.begin(), whole.begin() + long(n)));
+            try {
+                PageReader::read(cut.string(), InkTarget::Black, converter, {300, 300});
+                // Only the PNG's closing chunk (12 bytes) may be missing from a file that is read.
+                EXPECT_TRUE(cut.extension() == ".png" && n + 12 >= whole.size()) << name << " cut to " << n;
+            } catch (const ToolError& e) {
+                EXPECT_NE(std::string(e.what()).find(cut.filename().string()), std::string::npos) << e.what();
+            }
+        }
+    }
 }

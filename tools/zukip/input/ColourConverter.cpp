@@ -52,10 +52,15 @@ void ColourConverter::dropTransform() {
 }
 
 void ColourConverter::begin(const ImageFrame& frame, InkTarget target, const std::string& source) {
-    dropTransform();
+    // Pages in the same colours keep the transform: making one samples the whole colour space.
+    const bool same = transform_ && frame.model == ColourModel::Rgb && target == transformTarget_ &&
+                      frame.iccProfile == transformProfile_;
     model_ = frame.model;
     target_ = target;
-    if (model_ != ColourModel::Rgb) return;
+    if (same || model_ != ColourModel::Rgb) return;
+    dropTransform();
+    transformProfile_ = frame.iccProfile;
+    transformTarget_ = target;
     cmsHPROFILE input = nullptr;
     if (!frame.iccProfile.empty()) {
         input = cmsOpenProfileFromMem(frame.iccProfile.data(), cmsUInt32Number(frame.iccProfile.size()));

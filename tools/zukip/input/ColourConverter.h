@@ -40,6 +40,8 @@ private:
     cmsHPROFILE cmyk_ = nullptr;
     cmsHPROFILE grey_ = nullptr;
     cmsHTRANSFORM transform_ = nullptr;
+    std::vector<uint8_t> transformProfile_;   // the embedded profile and target transform_ was made for
+    InkTarget transformTarget_ = InkTarget::Cmyk;
     ColourModel model_ = ColourModel::Grey;
     InkTarget target_ = InkTarget::Cmyk;
     std::vector<uint8_t> scratch_;
