@@ -24,7 +24,7 @@ protected:
         writeTiff(work() / "cmyk.tif", 8, 4, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8 * 4 * 4, 100));
         writeTiff(work() / "bits.tif", 8, 4, 1, 1, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(4, 0x55));
         writeTiff(work() / "small.tif", 4, 4, 1, 1, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(4, 0x50));
-        writeTiff(work() / "lab.tif", 4, 2, 3, 8, PHOTOMETRIC_CIELAB, std::vector<uint8_t>(4 * 2 * 3, 9));
+        writeTiff(work() / "ycc.tif", 4, 2, 3, 8, PHOTOMETRIC_YCBCR, std::vector<uint8_t>(4 * 2 * 3, 9));
         writeTiff(work() / "two.tif", 2, 2, 2, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8, 1));
         std::ofstream(work() / "notes.txt") << "not an image\n";
         const std::vector<unsigned char> whole = readBytes(work() / "cmyk.tif");
@@ -50,7 +50,7 @@ TEST_F(BadInput, ImagesThatCannotBeUsed) {
     const std::vector<BadCase> cases = {
         {"missing image", {"-o", "j.job", "absent.tif"}, "absent.tif"},
         {"not a TIFF", {"-o", "j.job", "notes.txt"}, "notes.txt"},
-        {"Lab image", {"-o", "j.job", "lab.tif"}, "cannot print (Lab"},
+        {"YCbCr image", {"-o", "j.job", "ycc.tif"}, "cannot print (YCbCr"},
         {"two inks of four", {"-o", "j.job", "two.tif"}, "cannot print (separated, 2 sample(s)"},
         {"truncated TIFF", {"-o", "j.job", "cut.tif"}, "cut.tif"},
         {"folder as image", {"-o", "j.job", "."}, "folder"},

@@ -1,7 +1,7 @@
 // Images users have, made here with libtiff, libpng and libjpeg, through
 // make-job: each job's raster planes must match an independent conversion of
-// the same pixels (LittleCMS through its own API for colour, plain arithmetic
-// for grey and CMYK) within the tolerance each case states.
+// the same pixels (LittleCMS through its own API for RGB and Lab, plain
+// arithmetic for grey and CMYK) within the tolerance each case states.
 #include "GeneratedCmykProfile.h"
 #include "HostProgramFixture.h"
 #include "JobHeader.h"
@@ -243,6 +243,27 @@ std::vector<InputCase> cases() {
              for (int index : p.values)
                  for (int c = 0; c < 3; ++c) rgb.push_back(p.colormap[size_t(c) * 16 + size_t(index)]);
              return std::vector<ExpectedPage>{{kCmyk, cmykOf(rgb, 13, 5, true)}};
+         }},
+        {"lab.tif", {}, 1, [](const fs::path& file) {
+             TiffPage p = page(9, 5, 3, 8, PHOTOMETRIC_CIELAB, pattern(9, 5, 3, 255, 17));
+             writeTiffPages(file, {p});
+             cmsHPROFILE lab = cmsCreateLab4Profile(nullptr), cmyk = GeneratedCmykProfile::create();
+             cmsHTRANSFORM t = cmsCreateTransform(lab, TYPE_Lab_16, cmyk, TYPE_CMYK_8, INTENT_PERCEPTUAL, 0);
+             std::vector<Rows> planes(4, Rows(5, std::vector<int>(9)));
+             for (size_t i = 0; i < p.values.size(); i += 3) {
+                 // L over 0..255, a and b signed bytes.
+                 const cmsCIELab value{p.values[i] * 100.0 / 255, double(int8_t(p.values[i + 1])),
+                                       double(int8_t(p.values[i + 2]))};
+                 cmsUInt16Number encoded[3];
+                 cmsFloat2LabEncoded(encoded, &value);
+                 uint8_t out[4];
+                 cmsDoTransform(t, encoded, out, 1);
+                 for (int c = 0; c < 4; ++c) planes[c][i / 27][i / 3 % 9] = out[c];
+             }
+             cmsDeleteTransform(t);
+             cmsCloseProfile(lab);
+             cmsCloseProfile(cmyk);
+             return std::vector<ExpectedPage>{{kCmyk, planes}};
          }},
         {"alpha.tif", {}, 3, [](const fs::path& file) {
              TiffPage p = page(11, 4, 4, 8, PHOTOMETRIC_RGB, pattern(11, 4, 4, 255, 4));

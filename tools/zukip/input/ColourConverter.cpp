@@ -53,16 +53,19 @@ void ColourConverter::dropTransform() {
 
 void ColourConverter::begin(const ImageFrame& frame, InkTarget target, const std::string& source) {
     // Pages in the same colours keep the transform: making one samples the whole colour space.
-    const bool same = transform_ && frame.model == ColourModel::Rgb && target == transformTarget_ &&
+    const bool same = transform_ && frame.model == transformModel_ && target == transformTarget_ &&
                       frame.iccProfile == transformProfile_;
     model_ = frame.model;
     target_ = target;
-    if (same || model_ != ColourModel::Rgb) return;
+    if (same || model_ == ColourModel::Grey || model_ == ColourModel::Cmyk) return;
     dropTransform();
     transformProfile_ = frame.iccProfile;
     transformTarget_ = target;
+    transformModel_ = model_;
     cmsHPROFILE input = nullptr;
-    if (!frame.iccProfile.empty()) {
+    if (model_ == ColourModel::Lab) {
+        input = cmsCreateLab4Profile(nullptr);
+    } else if (!frame.iccProfile.empty()) {
         input = cmsOpenProfileFromMem(frame.iccProfile.data(), cmsUInt32Number(frame.iccProfile.size()));
         if (input && cmsGetColorSpace(input) != cmsSigRgbData) {
             cmsCloseProfile(input);
@@ -73,8 +76,8 @@ void ColourConverter::begin(const ImageFrame& frame, InkTarget target, const std
         input = cmsCreate_sRGBProfile();
     }
     const bool black = target == InkTarget::Black;
-    transform_ = cmsCreateTransform(input, TYPE_RGB_16, black ? grey_ : cmyk_, black ? TYPE_GRAY_8 : TYPE_CMYK_8,
-                                    INTENT_PERCEPTUAL, 0);
+    transform_ = cmsCreateTransform(input, model_ == ColourModel::Lab ? TYPE_Lab_16 : TYPE_RGB_16,
+                                    black ? grey_ : cmyk_, black ? TYPE_GRAY_8 : TYPE_CMYK_8, INTENT_PERCEPTUAL, 0);
     cmsCloseProfile(input);
     if (!transform_) throw ToolError("LittleCMS cannot convert the colours of image " + source);
 }

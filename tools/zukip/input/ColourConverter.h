@@ -1,7 +1,7 @@
 #pragma once
 // Turns rows of image samples into ink rows for the printer's colorants:
 // CMYK (all four inks) or black alone. RGB goes through LittleCMS 2 from the
-// image's embedded profile (sRGB when it has none) to the CMYK profile the
+// image's embedded profile (sRGB when it has none), Lab from CIELAB, to the CMYK profile the
 // user names, or to the generated default (GeneratedCmykProfile); greyscale
 // becomes black ink alone; CMYK passes as it is (or, for black alone, the
 // combined coverage of its inks).
@@ -42,6 +42,7 @@ private:
     cmsHTRANSFORM transform_ = nullptr;
     std::vector<uint8_t> transformProfile_;   // the embedded profile and target transform_ was made for
     InkTarget transformTarget_ = InkTarget::Cmyk;
+    ColourModel transformModel_ = ColourModel::Rgb;
     ColourModel model_ = ColourModel::Grey;
     InkTarget target_ = InkTarget::Cmyk;
     std::vector<uint8_t> scratch_;

@@ -12,6 +12,8 @@ enum class ColourModel {
     Grey,   // one sample: light, 0 = black
     Rgb,    // three samples: light
     Cmyk,   // four samples: ink, 65535 = full ink
+    Lab,    // three samples: CIELAB (D50) as LittleCMS encodes it in 16 bits (L 0 to 100 over 0 to 65535,
+            // a and b -128 to 127 with 0 at 32896)
 };
 
 // One page of an image as stored in the file.
@@ -26,7 +28,7 @@ struct ImageFrame {
     std::vector<uint8_t> iccProfile;  // the colour profile embedded in the file, may be empty
     std::string description;          // for messages, for example "RGB, 16 bits"
 
-    int channels() const { return model == ColourModel::Grey ? 1 : model == ColourModel::Rgb ? 3 : 4; }
+    int channels() const { return model == ColourModel::Grey ? 1 : model == ColourModel::Cmyk ? 4 : 3; }
 };
 
 // A light value (0 = black) of a pixel with coverage alpha (both 0 to 65535) laid on white paper.

@@ -4,6 +4,7 @@
 #include "ToolError.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
@@ -26,6 +27,12 @@ constexpr size_t kMaxBandBytes = size_t(1) << 28;
 
 uint16_t widen(uint32_t value, int bits) {
     return bits == 16 ? uint16_t(value) : uint16_t(value * 65535u / ((1u << bits) - 1));
+}
+
+// A signed CIELAB a or b sample (8 bits, or 16 bits in 1/256 steps) as LittleCMS encodes it: (v + 128) * 257.
+uint16_t labAxis(uint32_t stored, int bits) {
+    const double value = bits == 8 ? double(int8_t(stored)) : int16_t(stored) / 256.0;
+    return uint16_t(std::lround(std::clamp(value + 128.0, 0.0, 255.0) * 257.0));
 }
 
 std::string photometricName(uint16_t photometric) {
@@ -80,12 +87,14 @@ void TiffSource::describeFrame(ImageFrame* frame) {
     frame->description = photometricName(photometric_) + ", " + std::to_string(samples_) + " sample(s) of " +
                          std::to_string(bits_) + " bit(s)";
     const std::string unsupported = "has a type zukip cannot print (" + frame->description +
-                                    "); it reads greyscale, RGB, palette and CMYK TIFF images of 1 to 16 bits";
+                                    "); it reads greyscale, RGB, palette, CMYK and Lab TIFF images of 1 to 16 bits";
     switch (photometric_) {
     case PHOTOMETRIC_MINISWHITE:
     case PHOTOMETRIC_MINISBLACK: colourSamples_ = 1, frame->model = ColourModel::Grey; break;
     case PHOTOMETRIC_PALETTE: colourSamples_ = 1, frame->model = ColourModel::Rgb; break;
     case PHOTOMETRIC_RGB: colourSamples_ = 3, frame->model = ColourModel::Rgb; break;
+    case PHOTOMETRIC_CIELAB:
+    case PHOTOMETRIC_ICCLAB: colourSamples_ = 3, frame->model = ColourModel::Lab; break;
     case PHOTOMETRIC_SEPARATED:
         if (inkSet != INKSET_CMYK) fail(unsupported);
         colourSamples_ = 4, frame->model = ColourModel::Cmyk;
@@ -93,8 +102,9 @@ void TiffSource::describeFrame(ImageFrame* frame) {
     default: fail(unsupported);
     }
     const bool knownDepth = bits_ == 1 || bits_ == 2 || bits_ == 4 || bits_ == 8 || bits_ == 16;
+    const bool lab = frame->model == ColourModel::Lab;
     if (!knownDepth || format != SAMPLEFORMAT_UINT || samples_ < colourSamples_ || samples_ > colourSamples_ + 8 ||
-        (photometric_ == PHOTOMETRIC_PALETTE && bits_ == 16))
+        (photometric_ == PHOTOMETRIC_PALETTE && bits_ == 16) || (lab && bits_ < 8))
         fail(unsupported);
     if (width_ == 0 || height_ == 0)
         fail("is empty (" + std::to_string(width_) + " x " + std::to_string(height_) + " pixels)");
@@ -201,6 +211,8 @@ void TiffSource::readRow(uint16_t* out) {
         } else {
             for (int c = 0; c < colourSamples_; ++c) pixel[c] = widen(sample(x, c), bits_);
             if (photometric_ == PHOTOMETRIC_MINISWHITE) pixel[0] = uint16_t(65535 - pixel[0]);
+            if (photometric_ == PHOTOMETRIC_CIELAB)
+                for (int c = 1; c < 3; ++c) pixel[c] = labAxis(sample(x, c), bits_);
         }
         if (alpha_ < 0) continue;
         // On white paper: light shows through where the image is transparent, and ink is left out.
