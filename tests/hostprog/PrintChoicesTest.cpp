@@ -78,6 +78,7 @@ TEST_F(PrintChoices, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
     EXPECT_EQ(makeJob({"-o", "again.job", "in.tif"}).status, 0) << "its own job is replaced without asking";
 }
 
+// The greyscale image prints on the colour printer's black alone: one separation, no empty colour ones.
 TEST_F(PrintChoices, PrintingAnImageMakesItsJobOnTheFlyAndLeavesNoneBehind) {
     fs::create_directories(work() / "tmp");
     setenv("TMPDIR", (work() / "tmp").c_str(), 1);
@@ -87,6 +88,11 @@ TEST_F(PrintChoices, PrintingAnImageMakesItsJobOnTheFlyAndLeavesNoneBehind) {
     EXPECT_EQ(ticketValue(ticket, "Document", "FileName"), "in.tif");
     EXPECT_TRUE(fs::is_empty(work() / "tmp"));
     for (const auto& entry : fs::directory_iterator(work())) EXPECT_NE(entry.path().extension(), ".job");
+    std::vector<std::string> separations;
+    for (const auto& entry : fs::recursive_directory_iterator(work() / "out"))
+        if (entry.path().extension() == ".tif") separations.push_back(entry.path().filename().string());
+    ASSERT_EQ(separations.size(), 1u);
+    EXPECT_NE(separations.front().find("_K"), std::string::npos) << separations.front();
 }
 
 TEST_F(PrintChoices, MediumPrintModeCopiesAndOptionsReachTheTicketOnlyForThisPrint) {
