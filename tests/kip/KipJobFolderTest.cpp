@@ -1,8 +1,10 @@
 // The job folder a job leaves through the module: names from the model's
 // patterns and the unique number, blank separations, thumbnail, accounting
-// file, job ticket and finish file.
+// file, job ticket and finish file, or the archive sent to the printer.
 #include "KipHost.h"
+#include "PrinterSimulator.h"
 #include "TempBaseFolder.h"
+#include "ZipReadBack.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -260,19 +262,54 @@ TEST_F(KipJobFolder, RefusedOutputsEndTheJob) {
     EXPECT_TRUE(fileNames(output / "plan").empty());
 }
 
-TEST_F(KipJobFolder, FtpDeliveryIsRefusedAndTheFolderStays) {
+TEST_F(KipJobFolder, FtpJobArrivesAsOneArchiveOfTheJobFolder) {
     installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    installPackingTool(base.path());
+    PrinterSimulator printer(base.path() / "printer");
+    printer.writeSettings(base.path());
+    auto driver = host.newDriver();
     KipTestJob& job = newJob();
     job.options().useFtpPort = 1;
+    job.write(job.pages);
+    const KipHost::Run result = run(*driver, job);
+    EXPECT_TRUE(result.ended);
+    EXPECT_EQ(result.failedSteps, 0);
+
+    // The archive holds the folder's files byte for byte, ticket included, and no finish file.
+    const fs::path folder = output / kFolder;
+    EXPECT_EQ(fileNames(printer.request()), std::vector<std::string>{kFolder + ".zip"});
+    const auto files = folderFiles(folder);
+    EXPECT_EQ(readZipEntries(printer.request() / (kFolder + ".zip")), files);
+    EXPECT_TRUE(files.count("JobTicket.xml"));
+    EXPECT_FALSE(files.count("Finish.txt"));
+    EXPECT_EQ(readBytes(output / (kFolder + ".zip")), readBytes(printer.request() / (kFolder + ".zip")));
+
+    // Removal after the transfer leaves neither the archive nor the folder.
+    KipTestJob& removed = newJob();
+    removed.options().useFtpPort = 1;
+    removed.options().removeAfterTransfer = 1;
+    removed.write(removed.pages);
+    const fs::path other = base.path() / "other";
+    EXPECT_EQ(run(*driver, removed, "plan.pdf", other.string()).failedSteps, 0);
+    const std::vector<std::string> commands = printer.commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "STOR \\request\\" + kFolder + ".zip"), 2);
+    EXPECT_TRUE(fs::is_empty(other));
+}
+
+TEST_F(KipJobFolder, FtpJobWithoutPackingToolKeepsItsFolder) {
+    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    fs::remove_all(base.path() / "Program(x64)");
+    KipTestJob& job = newJob();
+    job.options().useFtpPort = 1;
+    job.options().removeAfterTransfer = 1;
     job.write(job.pages);
     auto driver = host.newDriver();
     const KipHost::Run result = run(*driver, job);
     EXPECT_TRUE(result.ended);
-    EXPECT_EQ(result.failedSteps, 1) << "the last step reports the job as not delivered";
-    const std::vector<std::string> files = fileNames(output / kFolder);
-    EXPECT_NE(std::find(files.begin(), files.end(), "JobTicket.xml"), files.end());
-    EXPECT_EQ(std::find(files.begin(), files.end(), "Finish.txt"), files.end()) << "a job for FTP gets no finish file";
-    EXPECT_NE(log().find("Packing not available"), std::string::npos);
+    EXPECT_EQ(result.failedSteps, 0) << "the job has ended, though undelivered";
+    EXPECT_NE(log().find("CreateProcess err=2"), std::string::npos);
+    EXPECT_TRUE(fs::exists(output / kFolder / "JobTicket.xml"));
+    EXPECT_EQ(fileNames(output), std::vector<std::string>{kFolder});
 }
 
 TEST_F(KipJobFolder, ImageThatCannotBeCreatedFailsTheStepWithWriteDataError) {

@@ -1,15 +1,21 @@
 #include "DemoCommand.h"
 
+#include "ArchiveListing.h"
 #include "BaseFolder.h"
+#include "InstallLayout.h"
 #include "CommandLine.h"
 #include "DemoPoster.h"
 #include "MakeJobCommand.h"
 #include "PrintCommand.h"
+#include "PrinterSimulatorProcess.h"
 #include "ToolError.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -27,6 +33,9 @@ void printHelp() {
         "Options:\n"
         "  -o, --output DIR   the demo folder; must be new or empty (default: a new folder in the\n"
         "                     temporary folder)\n"
+        "      --ftp          deliver by FTP: start the printer simulator on 127.0.0.1, print the job\n"
+        "                     with ftp=on (packed by Program(x64)/ZipCompress.exe of the base folder)\n"
+        "                     and show what arrived in the printer's request folder\n"
         "      --size WxH     poster size in pixels (default 3600x2400)\n"
         "      --module FILE  driver module (default: $ZUKIP_MODULE, else the one installed with\n"
         "                     zukip)\n"
@@ -53,7 +62,7 @@ std::string makeDemoFolder(const std::string& requested) {
 }  // namespace
 
 int DemoCommand::run(const std::vector<std::string>& args) {
-    const CommandLine cl(args, {{"output", 'o', true}, {"size", 0, true}, {"module", 0, true}});
+    const CommandLine cl(args, {{"output", 'o', true}, {"size", 0, true}, {"module", 0, true}, {"ftp", 0, false}});
     if (cl.wantsHelp()) {
         printHelp();
         return 0;
@@ -79,10 +88,28 @@ int DemoCommand::run(const std::vector<std::string>& args) {
     DemoPoster::writeTiff(DemoPoster::make(width, height), poster.string());
     std::printf("Made poster %s (%u x %u pixels, 8-bit CMYK)\n", poster.c_str(), width, height);
     const fs::path job = folder / "poster.job";
-    const int made = MakeJobCommand::run({"-o", job.string(), "--base", base.string(), poster.string()});
+    std::vector<std::string> makeArgs = {"-o", job.string(), "--base", base.string(), poster.string()};
+    if (cl.has("ftp")) makeArgs.insert(makeArgs.begin(), {"--option", "ftp=on"});
+    const int made = MakeJobCommand::run(makeArgs);
     if (made != 0) return made;
     std::vector<std::string> printArgs = {"-o", (folder / "output").string(), "--base", base.string()};
     if (cl.has("module")) printArgs.insert(printArgs.end(), {"--module", cl.value("module")});
     printArgs.push_back(job.string());
-    return PrintCommand::run(printArgs);
+    if (!cl.has("ftp")) return PrintCommand::run(printArgs);
+
+    const fs::path printer = folder / "printer";
+    std::unique_ptr<PrinterSimulatorProcess> simulator;
+    try {
+        simulator = std::make_unique<PrinterSimulatorProcess>(InstallLayout::printerSimulator(), printer,
+                                                              folder / "printer-commands.log");
+    } catch (const std::runtime_error& e) {
+        throw ToolError(e.what());
+    }
+    fs::create_directories(base / "Temp", ec);
+    std::ofstream(base / "Temp" / "KIPFTPSettings.xml") << simulator->settingsXml();
+    std::printf("Printer simulator on 127.0.0.1:%d, serving %s\n", simulator->port(), printer.c_str());
+    const int printed = PrintCommand::run(printArgs);
+    simulator.reset();
+    ArchiveListing::print(printer / "request");
+    return printed;
 }

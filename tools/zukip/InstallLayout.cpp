@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#if !defined(ZUKIP_MODULE_FROM_PROGRAM) || !defined(ZUKIP_BASE_FROM_PROGRAM)
+#if !defined(ZUKIP_MODULE_FROM_PROGRAM) || !defined(ZUKIP_BASE_FROM_PROGRAM) || !defined(ZUKIP_SIMULATOR_FROM_PROGRAM)
 #error "ZUKIP_MODULE_FROM_PROGRAM and ZUKIP_BASE_FROM_PROGRAM must give the layout relative to the program"
 #endif
 
@@ -29,3 +29,5 @@ std::string InstallLayout::programFolder() {
 std::string InstallLayout::module() { return besideProgram(ZUKIP_MODULE_FROM_PROGRAM); }
 
 std::string InstallLayout::sampleBase() { return besideProgram(ZUKIP_BASE_FROM_PROGRAM); }
+
+std::string InstallLayout::printerSimulator() { return besideProgram(ZUKIP_SIMULATOR_FROM_PROGRAM); }

@@ -111,7 +111,11 @@ int APageBaseRTL::ProcessJobStep() {
     JobTrackRecord& t = *track;
     if (t.betweenPages) {
         const int next = NextPage(t.currentPage);
-        if (next == -1) return EndJob();
+        if (next == -1) {
+            // The job has ended either way; what EndJob made of its delivery is its own report.
+            EndJob();
+            return 1;
+        }
         t.currentPage = next;
         if (!PreparePage() || !BeginPage()) return 0;
         t.betweenPages = 0;

@@ -26,7 +26,8 @@ public:
     // Opens the job's raster file and builds the per-job records; 1, or raises DriverError.
     int StartJob(DriverJob* job, int reserved, OutputPort* port, DriverOptions* options) override;
     int AbortJob() override { return 1; }
-    // One step of the page state machine; 0 when a page cannot be prepared or begun.
+    // One step of the page state machine; 0 when a page cannot be prepared or
+    // begun; 1 for the step that ends the job, whatever EndJob answered.
     int ProcessJobStep() override;
     // Plane and job percentages as a message line (plane after plane), else the bare percentage.
     int ReportProgress(int percent) override;

@@ -3,6 +3,7 @@
 #include "DriverError.h"
 #include "KIPBuiltinColors.h"
 #include "KIPColorSuffixes.h"
+#include "KIPDelivery.h"
 #include "KIPMediaList.h"
 #include "KIPNamePattern.h"
 #include "TiffDirectoryMover.h"
@@ -812,10 +813,11 @@ int RTL::EndJob() {
     }
     if (!finishCurrentImage()) return 0;
     if (!options || !options->useFtpPort) return copyFinishFile() ? 1 : 0;
-    // Delivery by FTP needs the job folder packed into an archive, which this
-    // engine cannot do: the job is reported as failed and its folder stays.
-    RTL_LOG("Packing not available: the job folder %s was not sent by FTP", outputFolder.c_str());
-    return 0;
+    // Every file of the job folder is written: only now may it go to the printer.
+    PlatformProcess packer;
+    if (!KIPDelivery::PackJobFolder(outputFolder, packer)) return 0;
+    KIPDelivery::Deliver(outputFolder, options->removeAfterTransfer != 0, packer);
+    return 1;
 }
 
 bool RTL::copyFinishFile() {

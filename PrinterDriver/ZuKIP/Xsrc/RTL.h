@@ -5,9 +5,10 @@
 // separation and page, or one combined CMYK image per page for 8-bit jobs
 // that ask for a 32-bit file, with blank images for separations that got no
 // lines, the thumbnail, the accounting file, the job ticket and the finish
-// file. It counts ink coverage on the way, and answers the host's colour,
-// media and screening queries from the printer description or, without one,
-// from its built-in tables.
+// file, or, for a job that asks for FTP, packs the job folder into a zip
+// archive and sends it to the printer. It counts ink coverage on the way, and
+// answers the host's colour, media and screening queries from the printer
+// description or, without one, from its built-in tables.
 //
 // Tiled pages: when the model writes tiles separately (TileSeparate) and the
 // job request describes tiles (tilingKind 3 or more, tileCount 2 or more),
@@ -19,9 +20,6 @@
 // tilingKind below 3 is written as whole separations: its pages are not
 // tiled, and none of their lines is lost. A tiled page with TileSeparate off
 // fails its job (its lines belong to tiles the separation path cannot read).
-//
-// FTP delivery is not offered by this engine: a job that asks for FTP keeps
-// its job folder and ends reported as failed.
 //
 // Failures inside the page loop raise DriverError: 0 when a folder, image or
 // buffer cannot be made or written. A job is whole or fails: every file write
@@ -91,10 +89,11 @@ public:
     // Finishes the page's combined image, or writes blank images for the
     // separations (or tiles) that received no lines; 1.
     int EndPage() override;
-    // Accounting file, job ticket, last image finished, finish file; 1, or 0
-    // when one of them could not be written (status names the file; no
-    // finish file then) or the job asked for FTP delivery, which this engine
-    // cannot pack.
+    // Accounting file, job ticket, last image finished, then the finish file,
+    // or for FTP jobs packing and delivery. 1 (for FTP jobs whether or not
+    // the transfer succeeded); 0 when a file could not be written (status
+    // names the file; no finish file and no delivery then) or the packing
+    // tool cannot be started.
     int EndJob() override;
     // Counts the line's ink and writes it as one row; 0 when the image refuses it.
     int WriteLine(int plane, int line, const uint8_t* data) override;

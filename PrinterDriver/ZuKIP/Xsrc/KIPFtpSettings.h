@@ -1,0 +1,21 @@
+#pragma once
+// The printer's FTP settings, kept by the options dialog in
+// "Temp/KIPFTPSettings.xml" under the host's base folder as attributes of the
+// root element: "IP1" to "IP4", "Port", "User" and "Password". Delivery and
+// the printer utilities read them afresh each time.
+#include "AString.h"
+#include "Platform/PlatformFtp.h"
+
+// Reads the settings file. 1 when it exists, could be read and has a root
+// element: the outputs hold its values, with "127.0.0.1" for an empty "IP1",
+// "21" for an empty port and "anonymous" for an empty user. 0 when it does not
+// exist, with address, port and user set to those defaults (password
+// unchanged); 0 with the outputs unchanged when it cannot be read.
+int LoadFTPSettings(AString& address, AString& port, AString& user, AString& password);
+
+// The FTP port a settings text names: its leading decimal number in 16 bits,
+// the standard port 21 when that is 0 or the text holds no number.
+uint16_t FtpPortNumber(const AString& port);
+
+// The account to log in with for settings as LoadFTPSettings gives them.
+FtpAccount MakeFtpAccount(const AString& address, const AString& port, const AString& user, const AString& password);

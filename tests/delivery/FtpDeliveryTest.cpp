@@ -1,0 +1,166 @@
+// FTP settings and delivery of a packed job to the printer simulator: what
+// arrives, which account logs in, what the faults of a printer do, and what
+// stays on disk afterwards.
+#include "ImageReadBack.h"
+#include "KIPDelivery.h"
+#include "KIPFtpSettings.h"
+#include "Platform/PlatformMessageBox.h"
+#include "PrinterSimulator.h"
+#include "RVLog.h"
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct Settings {
+    const char* file;   // content of KIPFTPSettings.xml; null: no file
+    int result;
+    const char* address;
+    const char* port;
+    const char* user;
+    const char* password;
+};
+
+const Settings kSettings[] = {
+    {nullptr, 0, "127.0.0.1", "21", "anonymous", "kept"},
+    {"<RootElement IP1=\"10\" IP2=\"0\" IP3=\"0\" IP4=\"7\" Port=\"2121\" User=\"kip\" Password=\"p&amp;w\"/>", 1,
+     "10.0.0.7", "2121", "kip", "p&w"},
+    {"<RootElement IP1=\"\" IP2=\"9\" IP3=\"9\" IP4=\"9\" Port=\"\"/>", 1, "127.0.0.1", "21", "anonymous", ""},
+    {"<Other IP1=\"192\" IP2=\"168\" IP3=\"1\" IP4=\"2\"/>", 1, "192.168.1.2", "21", "anonymous", ""},
+    {"<RootElement IP1=", 0, "old", "old", "old", "kept"},
+};
+
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class FtpDelivery : public ::testing::Test {
+protected:
+    void SetUp() override {
+        job = base.path() / "out" / "job_17";
+        archive = base.path() / "out" / "job_17.zip";
+        base.write("out/job_17/JobTicket.xml", "<Job/>");
+    }
+
+    // Makes the archive of `size` bytes and delivers it; the message boxes shown.
+    std::vector<std::string> deliver(size_t size, bool remove) {
+        std::vector<unsigned char> bytes(size);
+        for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(i * 7);
+        writeBytes(archive, bytes);
+        MessageBoxCapture boxes;
+        PlatformProcess packer;
+        KIPDelivery::Deliver(job.c_str(), remove, packer);
+        return boxes.texts();
+    }
+    bool localOutputStays() const { return fs::exists(archive) && fs::exists(job / "JobTicket.xml"); }
+
+    TempBaseFolder base;
+    fs::path job;
+    fs::path archive;
+};
+}  // namespace
+
+TEST(FtpSettings, ReadsTheFileWithItsDefaults) {
+    for (const Settings& s : kSettings) {
+        TempBaseFolder base;
+        if (s.file) base.write("Temp/KIPFTPSettings.xml", s.file);
+        AString address = "old", port = "old", user = "old", password = "kept";
+        EXPECT_EQ(LoadFTPSettings(address, port, user, password), s.result) << (s.file ? s.file : "no file");
+        EXPECT_EQ(address.str(), s.address);
+        EXPECT_EQ(port.str(), s.port);
+        EXPECT_EQ(user.str(), s.user);
+        EXPECT_EQ(password.str(), s.password);
+    }
+}
+
+TEST(FtpSettings, PortTextIsADecimalNumberIn16Bits) {
+    const std::pair<const char*, int> ports[] = {{"2121", 2121}, {"", 21}, {"abc", 21}, {"0", 21},
+                                                 {" 990x", 990}, {"65536", 21}, {"70000", 4464}, {"-5", 21}};
+    for (const auto& [text, port] : ports) EXPECT_EQ(FtpPortNumber(text), port) << text;
+}
+
+TEST(FtpChunks, WritesAtMost300BytesAtATime) {
+    TempBaseFolder base;
+    for (const size_t size : {size_t{301}, size_t{0}, size_t{600}}) {
+        writeBytes(base.path() / "a.zip", std::vector<unsigned char>(size, 1));
+        AFile file;
+        ASSERT_TRUE(file.Open((base.path() / "a.zip").c_str(), AFile::modeRead | AFile::typeBinary));
+        int64_t sent = 0;
+        const PlatformFtp::Reader reader = KIPDelivery::ChunkReader(file, file.GetLength(), sent);
+        std::vector<size_t> writes;
+        uint8_t buffer[65536];
+        for (size_t n; (n = reader(buffer, sizeof buffer)) != 0;) writes.push_back(n);
+        std::vector<size_t> expected(size / 300, 300);
+        if (size % 300) expected.push_back(size % 300);
+        EXPECT_EQ(writes, expected) << size;
+        EXPECT_EQ(sent, static_cast<int64_t>(size));
+    }
+}
+
+TEST_F(FtpDelivery, SendsTheArchiveToTheRequestFolderInActiveMode) {
+    PrinterSimulator printer(base.path() / "printer", {"--user", "kip", "--password", "secret"});
+    printer.writeSettings(base.path(), "User=\"kip\" Password=\"secret\"");
+    EXPECT_TRUE(deliver(301, false).empty());
+    EXPECT_EQ(readBytes(printer.request() / "job_17.zip"), readBytes(archive));
+    EXPECT_TRUE(localOutputStays());
+    const std::vector<std::string> commands = printer.commands();
+    EXPECT_TRUE(contains(commands, "USER kip"));
+    EXPECT_TRUE(contains(commands, "PASS secret"));
+    EXPECT_TRUE(contains(commands, "STOR \\request\\job_17.zip"));
+    EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [](const std::string& c) {
+        return c.rfind("EPRT ", 0) == 0 || c.rfind("PORT ", 0) == 0;
+    })) << "delivery uses active mode";
+
+    // Without "User" and "Password" the login is anonymous with an empty password;
+    // an empty archive arrives empty, and the transfer removes the local output.
+    PrinterSimulator anonymous(base.path() / "anonymous");
+    anonymous.writeSettings(base.path());
+    EXPECT_TRUE(deliver(0, true).empty());
+    EXPECT_TRUE(fs::exists(anonymous.request() / "job_17.zip"));
+    EXPECT_EQ(fs::file_size(anonymous.request() / "job_17.zip"), 0u);
+    EXPECT_TRUE(contains(anonymous.commands(), "USER anonymous"));
+    EXPECT_TRUE(contains(anonymous.commands(), "PASS "));
+    EXPECT_FALSE(fs::exists(archive));
+    EXPECT_FALSE(fs::exists(job));
+}
+
+TEST_F(FtpDelivery, WithoutSettingsOrArchiveNothingIsSentOrRemoved) {
+    PrinterSimulator printer(base.path() / "printer");
+    RVLogCapture log;
+    EXPECT_TRUE(deliver(100, true).empty());
+    EXPECT_TRUE(localOutputStays());
+    fs::remove(archive);
+    printer.writeSettings(base.path());
+    MessageBoxCapture boxes;
+    PlatformProcess packer;
+    KIPDelivery::Deliver(job.c_str(), true, packer);
+    EXPECT_TRUE(boxes.texts().empty());
+    EXPECT_EQ(std::count(log.messages().begin(), log.messages().end(), "LoadFTPSettings or zipFile.exists"), 2);
+    EXPECT_TRUE(printer.commands().empty());
+    EXPECT_TRUE(fs::exists(job / "JobTicket.xml"));
+}
+
+TEST_F(FtpDelivery, PrinterFaultsShowTheReportAndKeepTheOutput) {
+    const std::vector<std::vector<std::string>> faults = {
+        {"--refuse-login"}, {"--drop-after", "1000"}, {"--refuse-active"}};
+    for (const auto& fault : faults) {
+        PrinterSimulator printer(base.path() / ("printer" + fault[0]), fault);
+        printer.writeSettings(base.path());
+        const std::vector<std::string> boxes = deliver(100000, true);
+        ASSERT_EQ(boxes.size(), 2u) << fault[0];
+        EXPECT_NE(boxes[0].find("FTP"), std::string::npos) << boxes[0];
+        EXPECT_EQ(boxes[1], "Exception open ftp");
+        EXPECT_TRUE(localOutputStays()) << fault[0];
+    }
+}
+
+TEST_F(FtpDelivery, SlowPrinterStillReceivesTheJob) {
+    PrinterSimulator printer(base.path() / "printer", {"--slow", "0.05"});
+    printer.writeSettings(base.path());
+    EXPECT_TRUE(deliver(1000, false).empty());
+    EXPECT_EQ(readBytes(printer.request() / "job_17.zip"), readBytes(archive));
+}

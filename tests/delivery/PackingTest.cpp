@@ -1,0 +1,163 @@
+// Starting programs from a Windows command line, and the packing tool
+// ZipCompress.exe run on real folders, its archives read back with libzip.
+#include "ImageReadBack.h"
+#include "KIPDelivery.h"
+#include "Platform/PlatformProcess.h"
+#include "PrinterSimulator.h"
+#include "TempBaseFolder.h"
+#include "ZipReadBack.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct Split {
+    const char* line;
+    std::vector<std::string> words;
+};
+
+const Split kSplits[] = {
+    {"", {}},
+    {"tool", {"tool"}},
+    {"\"C:\\Program Files\\Zip.exe\" -dir \"C:\\out\\job 17\"", {"C:\\Program Files\\Zip.exe", "-dir", "C:\\out\\job 17"}},
+    // The program name takes no escapes; a quote ends it.
+    {"\"C:\\dir\\\"x", {"C:\\dir\\", "x"}},
+    {"t  a\tb ", {"t", "a", "b"}},
+    {"t \"\" x", {"t", "", "x"}},
+    {"t a\\\\b \\\\\\\\\"c d\"", {"t", "a\\\\b", "\\\\c d"}},
+    {"t \\\"q\\\" \\\\\\\"", {"t", "\"q\"", "\\\""}},
+    {"t \"a \"\"b\"\" c\"", {"t", "a \"b\" c"}},
+    {"t ab\"c d\"e", {"t", "abc de"}},
+    {"t \"unclosed arg", {"t", "unclosed arg"}},
+};
+
+class PackingTool : public ::testing::Test {
+protected:
+    void SetUp() override { installPackingTool(base.path()); }
+
+    // Runs the tool with its arguments as the driver passes them; its exit code.
+    int pack(const std::vector<std::string>& args) {
+        std::string line = "\"" + tool().string() + "\"";
+        for (const std::string& a : args) line += " \"" + a + "\"";
+        PlatformProcess process;
+        if (!process.Start(tool().string(), line)) return -1;
+        EXPECT_EQ(process.Wait(PlatformProcess::kInfinite), PlatformProcess::waitEnded);
+        int code = -1;
+        EXPECT_TRUE(process.ExitCode(code));
+        return code;
+    }
+    int pack(const fs::path& folder, const std::string& name, const fs::path& output) {
+        return pack({"-dir", folder.string(), "-zipName", name, "-dirOutput", output.string()});
+    }
+    fs::path tool() const { return base.path() / "Program(x64)" / "ZipCompress.exe"; }
+
+    TempBaseFolder base;
+};
+
+}  // namespace
+
+TEST(WindowsCommandLine, SplitsAsTheCRuntimeDoes) {
+    for (const Split& s : kSplits) EXPECT_EQ(SplitWindowsCommandLine(s.line), s.words) << s.line;
+}
+
+TEST(PlatformProcessStart, RunsTheProgramWithoutShellInItsFolder) {
+    TempBaseFolder base;
+    PlatformProcess process;
+    // The words reach the program as they are: no shell expands "$HOME" or splits "a b".
+    ASSERT_TRUE(process.Start("/bin/sh", "sh -c \"printf '%s|' \\\"$0\\\" \\\"$1\\\" > out\" \"a b\" $HOME",
+                              base.path().string()));
+    ASSERT_EQ(process.Wait(PlatformProcess::kInfinite), PlatformProcess::waitEnded);
+    int code = -1;
+    ASSERT_TRUE(process.ExitCode(code));
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readFile(base.path() / "out"), "a b|$HOME|");
+
+    ASSERT_TRUE(process.Start("/bin/sh", "sh -c \"exit 3\""));
+    process.Wait(PlatformProcess::kInfinite);
+    ASSERT_TRUE(process.ExitCode(code));
+    EXPECT_EQ(code, 3);
+}
+
+TEST(PlatformProcessStart, RefusesWhatCannotBeStarted) {
+    TempBaseFolder base;
+    const fs::path plain = base.write("plain.txt", "not a program");
+    fs::permissions(plain, fs::perms::owner_exec, fs::perm_options::remove);
+    const fs::path noProgram = base.write("script.exe", "garbage without #! line");
+    fs::permissions(noProgram, fs::perms::owner_all);
+    for (const fs::path& program : {base.path() / "missing.exe", plain, noProgram, base.path()}) {
+        PlatformProcess process;
+        EXPECT_FALSE(process.Start(program.string(), "\"" + program.string() + "\" -x")) << program;
+        EXPECT_NE(PlatformProcess::LastError(), 0);
+        EXPECT_FALSE(process.IsStarted());
+    }
+}
+
+TEST(PackCommand, QuotesEachValueAfterItsOption) {
+    EXPECT_EQ(KIPDelivery::PackCommandLine("C:\\Base\\Program(x64)\\ZipCompress.exe", "C:\\out\\job_17").str(),
+              "\"C:\\Base\\Program(x64)\\ZipCompress.exe\" -dir \"C:\\out\\job_17\" -zipName \"job_17.zip\" "
+              "-dirOutput \"C:\\out\"");
+    EXPECT_EQ(KIPDelivery::ArchivePath("/out/job_17").GetFullPath().str(), "/out/job_17.zip");
+    // The line splits back into the four values, backslashes kept.
+    EXPECT_EQ(SplitWindowsCommandLine(KIPDelivery::PackCommandLine("/b/Z.exe", "C:\\out\\job 17").str()),
+              (std::vector<std::string>{"/b/Z.exe", "-dir", "C:\\out\\job 17", "-zipName", "job 17.zip", "-dirOutput",
+                                        "C:\\out"}));
+}
+
+TEST_F(PackingTool, ArchivesTheFolderContentByteForByte) {
+    const std::map<std::string, std::string> files = {
+        {"JobTicket.xml", "<Job/>"},
+        {"plan 1 Cyan.tif", std::string(70000, '\x80') + "end"},
+        {"Größe_ü.tif", "non-ASCII name"},
+        {"page 2/tile 1.tif", "nested"},
+        {"page 2/deeper/x.bmp", "BM"},
+        {"empty.txt", ""},
+    };
+    const fs::path folder = base.path() / "out" / "job 17";
+    for (const auto& [name, content] : files) base.write("out/job 17/" + name, content);
+    fs::create_directories(folder / "empty folder");
+    ASSERT_EQ(pack(folder, "job 17.zip", base.path() / "out"), 0);
+
+    std::map<std::string, std::string> expected = files;
+    expected["page 2/"] = "/";
+    expected["page 2/deeper/"] = "/";
+    expected["empty folder/"] = "/";
+    EXPECT_EQ(readZipEntries(base.path() / "out" / "job 17.zip"), expected);
+    EXPECT_EQ(fileNames(base.path() / "out"), (std::vector<std::string>{"job 17", "job 17.zip"}))
+        << "no temporary file stays";
+
+    // An empty folder gives an archive without entries, and a second run replaces the archive.
+    fs::create_directories(base.path() / "none");
+    ASSERT_EQ(pack(base.path() / "none", "job 17.zip", base.path() / "out"), 0);
+    EXPECT_TRUE(readZipEntries(base.path() / "out" / "job 17.zip").empty());
+}
+
+TEST_F(PackingTool, FailsWithoutLeavingAnArchive) {
+    base.write("job/a.tif", "a");
+    const fs::path file = base.write("file", "x");
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+    };
+    const std::string job = (base.path() / "job").string();
+    const std::string out = base.path().string();
+    const Case cases[] = {
+        {{"-dir", (base.path() / "nothing").string(), "-zipName", "j.zip", "-dirOutput", out}, 1},
+        {{"-dir", job, "-zipName", "j.zip", "-dirOutput", file.string()}, 1},
+        {{"-dir", job, "-zipName", "j.zip", "-dirOutput", (base.path() / "gone").string()}, 1},
+        {{"-dir", job, "-zipName", "j.zip", "-dirOutput", (file / "below").string()}, 1},
+        {{"-dir", job, "-zipName", "sub/j.zip", "-dirOutput", out}, 2},
+        {{"-dir", job, "-zipName", "j.zip"}, 2},
+        {{"-dir", job, "-zipName", "j.zip", "-dirOutput"}, 2},
+        {{"-dir", job, "-name", "j.zip", "-dirOutput", out}, 2},
+    };
+    for (const Case& c : cases) {
+        std::string line;
+        for (const std::string& a : c.args) line += a + " ";
+        EXPECT_EQ(pack(c.args), c.code) << line;
+        EXPECT_FALSE(fs::exists(base.path() / "j.zip")) << line;
+    }
+    EXPECT_EQ(fileNames(base.path()), (std::vector<std::string>{"OutputDrivers", "Program(x64)", "Temp", "file", "job"}));
+}
