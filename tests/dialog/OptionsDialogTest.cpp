@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -276,6 +277,7 @@ TEST_F(OptionsDialog, ModuleHandsOutAPageThatEditsTheHostsBlock) {
     ASSERT_NE(module, nullptr) << dlerror();
     using CreatePage = ADriverPage* (*)(DriverOptions*, PrinterSetup*);
     auto createPage = reinterpret_cast<CreatePage>(dlsym(module, "createDriverPage"));
+    ASSERT_NE(createPage, nullptr);
     ADriverPage* page = createPage(&block, &setup);
     ASSERT_NE(page, nullptr);
     auto* window = static_cast<QWidget*>(page->GetWindow());
@@ -288,4 +290,28 @@ TEST_F(OptionsDialog, ModuleHandsOutAPageThatEditsTheHostsBlock) {
     EXPECT_FALSE(window->findChild<QCheckBox*>("invert")->isChecked());
     delete page;
     dlclose(module);
+}
+
+TEST(DialogMessages, AreRealBoxesWhileQtRunsAndAnswerTheButtonPressed) {
+    struct Case {
+        unsigned type;
+        QMessageBox::StandardButton press;
+        int answer;
+    };
+    DialogLayer::Install();
+    for (const Case& c : {Case{0x10, QMessageBox::Ok, kIdOk}, Case{0x04, QMessageBox::No, kIdNo},
+                          Case{0x01, QMessageBox::Cancel, kIdCancel}}) {
+        QString shown, title;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return ADD_FAILURE() << "no message box";
+            shown = box->text();
+            title = box->windowTitle();
+            box->button(c.press)->click();
+        });
+        EXPECT_EQ(PlatformMessageBox("Cannot get XML ", nullptr, c.type), c.answer);
+        EXPECT_EQ(shown, "Cannot get XML ");
+        EXPECT_EQ(title, "Error");
+    }
+    DialogLayer::Uninstall();
 }

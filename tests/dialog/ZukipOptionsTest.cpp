@@ -47,7 +47,8 @@ struct DialogRun {
 
 // Starts zukip options on display, waits for its window, presses key in it and collects the result.
 DialogRun pressInDialog(const std::string& display, const std::string& base, const char* key) {
-    const std::string env = "env -u QT_QPA_PLATFORM DISPLAY=" + display + " ZUKIP_BASE_DIR='" + base + "' ";
+    const std::string env = "env -u QT_QPA_PLATFORM DISPLAY=" + display + " ZUKIP_BASE_DIR='" + base +
+                            "' LSAN_OPTIONS=suppressions=" ZUKIP_LSAN_SUPPRESSIONS " ";
     // The bound keeps a window nobody closes from stalling the test run.
     FILE* program = popen((env + "timeout 120 '" ZUKIP_PROGRAM "' options -c 3 2>/dev/null").c_str(), "r");
     DialogRun run;

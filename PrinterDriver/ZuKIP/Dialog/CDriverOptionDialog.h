@@ -96,6 +96,7 @@ private:
     AString toolPath;
     DriverOptions* options;
     PrinterSetup* printerSetup;
-    // Used only for the model's ImageEnhancemen and KAWPDFT flags.
+    // The model settings alone rather than a whole engine: only the model's ImageEnhancemen and
+    // KAWPDFT flags are used.
     KIPModelSettings modelSettings;
 };
