@@ -4,6 +4,7 @@
 #include "MakeJobCommand.h"
 #include "OptionsCommand.h"
 #include "PrintCommand.h"
+#include "PrinterCommand.h"
 #include "QueryCommand.h"
 #include "ToolError.h"
 
@@ -30,6 +31,7 @@ const Command kCommands[] = {
     {"query", QueryCommand::run, QueryCommand::summary()},
     {"options", OptionsCommand::run, OptionsCommand::summary()},
     {"demo", DemoCommand::run, DemoCommand::summary()},
+    {"printer", PrinterCommand::run, PrinterCommand::summary()},
 };
 
 void printUsage(std::FILE* out) {
