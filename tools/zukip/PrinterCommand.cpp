@@ -96,11 +96,12 @@ const Subcommand kSubcommands[] = {{"wake", wake}, {"set-tool", setTool}};
 }  // namespace
 
 int PrinterCommand::run(const std::vector<std::string>& args) {
-    if (args.empty()) throw UsageError("which one: wake or set-tool? (see --help)");
-    if (args[0] == "--help" || args[0] == "-h") {
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         printHelp();
         return 0;
     }
+    if (args.empty() || args[0].starts_with("-"))
+        throw UsageError("give the printer command first: wake or set-tool (see --help)");
     const CommandLine cl(std::vector<std::string>(args.begin() + 1, args.end()),
                          {{"ip", 0, true}, {"base", 0, true}});
     if (cl.wantsHelp()) {
