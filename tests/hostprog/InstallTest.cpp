@@ -38,8 +38,9 @@ TEST_F(HostProgramTest, InstalledProgramRunsTheDemoFromAMovedPrefix) {
     const ProgramRun install =
         runProgram(ZUKIP_CMAKE, {"--install", ZUKIP_BUILD_DIR, "--prefix", first.string(), "--strip"}, work());
     ASSERT_EQ(install.status, 0) << install.out << install.err;
-    for (const char* file : {"bin/zukip", "lib/zukip/ZuKIP.so", "share/zukip/base/OutputDrivers/ZuKIPDes.xml",
-                             "share/zukip/base/Program(x64)/ZipCompress.exe", "share/zukip/printer-sim/printer_sim.py"})
+    for (const char* file : {"bin/zukip", "bin/kawpdft", "lib/zukip/ZuKIP.so",
+                             "share/zukip/base/OutputDrivers/ZuKIPDes.xml", "share/zukip/base/Program(x64)/ZipCompress.exe",
+                             "share/zukip/printer-sim/printer_sim.py"})
         EXPECT_TRUE(fs::is_regular_file(first / file)) << file;
     fs::create_directories(moved.parent_path());
     fs::rename(first, moved);
