@@ -156,21 +156,6 @@ TEST_F(DescriptionTest, DisplayNamesComeFromTheStringTableWhenItHasThem) {
     EXPECT_STREQ(media.back().displayName, "Media table from printer read successfully.");   // string 2
 }
 
-TEST_F(DescriptionTest, NonDescriptionLoadsOnceWithoutMessageAndIsNotUsable) {
-    writeDescription(renamed(testDescription(), "Root", "RootElement"));
-    CDynamic model;
-    EXPECT_EQ(model.loadDescription(kTestModel), 0);
-    std::filesystem::remove_all(base.outputDrivers());
-    EXPECT_EQ(model.loadDescription("Anything"), 1);   // reads no file any more
-    EXPECT_EQ(model.isLoaded(), 0);
-    EXPECT_TRUE(boxes.texts().empty());
-    EXPECT_EQ(model.findColorMode("CMYK"), -1);
-    ColorantEntry entries[4] = {};
-    ColorantList list{0, entries, 4};
-    EXPECT_EQ(model.getColorantList(0, &list), 0);
-    EXPECT_EQ(model.getColorModeCount(), -1);
-}
-
 TEST_F(DescriptionTest, FailedLoadIsRetriedAndTheFirstSuccessFixesTheModel) {
     const std::string good = testDescription();
     writeDescription(replaced(good, "<ID>150</ID>", "<ID>10001</ID>"));

@@ -154,29 +154,3 @@ TEST_F(DescriptionTest, ColorantOrderReadsCommaListsStrictly) {
     }
 }
 
-TEST(DescriptionSamples, SampleModelsLoadSilentlyAndAnswerSensibly) {
-    TempBaseFolder base;
-    base.copySamples();
-    MessageBoxCapture boxes;
-    CDynamic color;
-    MediaList media;
-    int defaultMedia = -1;
-    ASSERT_EQ(color.getMediaList("KIP 870 Color", &media, &defaultMedia), 1);
-    EXPECT_EQ(idsOf(media), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-    ResolutionList resolutions;
-    int defaultPosition = -1;
-    ASSERT_EQ(color.getResolutionList("KIP 870 Color", &media[0], &media[0], &resolutions, &defaultPosition), 1);
-    ASSERT_EQ(resolutions.size(), 2u);
-    EXPECT_EQ(valuesOf(resolutions[1]), std::make_pair(600.0, 600.0));
-    ColorantEntry entries[4] = {};
-    ColorantList list{0, entries, 4};
-    ASSERT_EQ(color.getColorantList(1, &list), 1);
-    EXPECT_EQ(list.count, 4);
-    EXPECT_STREQ(entries[3].name, "Black");
-    CDynamic mono;
-    ASSERT_EQ(mono.loadDescription("KIP 700m"), 1);
-    ASSERT_EQ(mono.getColorantList(1, &list), 1);
-    EXPECT_EQ(list.count, 1);
-    EXPECT_EQ(entries[0].bitsPerPixel, 8u);
-    EXPECT_TRUE(boxes.texts().empty());
-}

@@ -201,28 +201,4 @@ TEST(ScreeningTable, DefaultsWithoutSetupOrFile) {
     }
 }
 
-TEST(DitherTable, EvenWeightsForTwoBitColorantsAndNoneForContinuousTone) {
-    TempBaseFolder base;
-    MessageBoxCapture boxes;
-    BaseEngine engine(nullptr, nullptr);
-    engine.inks = 20;
-    engine.bits = 2;
-    PrinterSetup setup;
-    setup.colorModeId = 3;
-    auto table = std::make_unique<DitherTable>();
-    EXPECT_EQ(engine.GetDitherTable(&setup, "KIP", &setup, table.get()), 0);
-    EXPECT_EQ(engine.requestedMode, 3);
-    EXPECT_EQ(table->levels, 4);
-    EXPECT_EQ(table->inkCount, 16);
-    EXPECT_FLOAT_EQ(table->noise, 1.0f);
-    for (int ink = 0; ink < 16; ++ink)
-        for (int step = 0; step < 3; ++step) EXPECT_FLOAT_EQ(table->weights[64 * ink + step], (step + 1) / 3.0f);
-
-    engine.bits = 8;
-    EXPECT_EQ(engine.GetDitherTable(&setup, "KIP", &setup, table.get()), 0);
-    EXPECT_EQ(table->levels, 64);
-    EXPECT_FLOAT_EQ(table->weights[62], 1.0f);
-    EXPECT_TRUE(boxes.texts().empty());
-}
-
 }  // namespace

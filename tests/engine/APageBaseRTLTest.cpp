@@ -201,18 +201,6 @@ TEST_F(PageEngine, JobWithoutPagesFailsItsFirstStepInsteadOfEndingEmpty) {
     EXPECT_EQ(job.request.portCode, -1);
 }
 
-TEST_F(PageEngine, JobRecordsCarryTheRequestAndHeader) {
-    job.request.mediaId = 12;
-    ASSERT_EQ(open({cmykPage(8, 1)}), 1);
-    const PageSettings& s = engine->pageSettings();
-    EXPECT_EQ(s.mediaId, 12);
-    EXPECT_STREQ(s.model, "Test Model");
-    EXPECT_STREQ(s.jobName, "C:\\Docs\\plan.pdf");
-    EXPECT_EQ(engine->trackRecord().colorants[3]->GetInternalName(), "Black");
-    EXPECT_EQ(driver.setOutputName("plan_out", 0), 1);
-    EXPECT_EQ(engine->pageSettings().outputName, "plan_out");
-}
-
 TEST_F(PageEngine, AbortBetweenStepsEndsTheJob) {
     ASSERT_EQ(open({cmykPage(8, 4), cmykPage(8, 4)}), 1);
     ASSERT_EQ(driver.processJobStep(), 1);

@@ -271,30 +271,4 @@ TEST_F(Halftone, DitherFailuresShowTheirMessageOnce) {
     EXPECT_FLOAT_EQ(1.0f, dith.noise);
 }
 
-TEST_F(Halftone, SampleFilesServeKipModelsSilently) {
-    base.copySamples();
-    AString path;
-    FindScreeningParamsFile("KIP 870 Color", "KIP", path);
-    EXPECT_EQ((base.outputDrivers() / "KIPScreeningParams.xml").string(), path.str());
-    setup = makeSetup("KIP 870 Color");
-    setup.mediaId = 4;
-    ASSERT_EQ(1, LoadScreeningParams(path, &setup, &screen));
-    EXPECT_EQ(4, screen.count);
-    EXPECT_FLOAT_EQ(100.0f, screen.entries[0].frequency);
-    FindScreeningParamsFile("Other", "Other", path);
-    setup = makeSetup("Other", "Other");
-    ASSERT_EQ(1, LoadScreeningParams(path, &setup, &screen));
-    EXPECT_STREQ("Black", screen.entries[3].colorName);
-
-    FindDitherParamsFile("KIP 870 Color", "KIP", path);
-    setup = makeSetup("KIP 870 Color");
-    ASSERT_EQ(1, LoadDitherParams(path, &setup, &dith));
-    EXPECT_FLOAT_EQ(0.25f, w(2, 0));
-    EXPECT_FLOAT_EQ(0.33f, w(3, 0));
-    dith.levels = 2;
-    FindDitherParamsFile("KIP 700m", "KIP", path);
-    EXPECT_EQ(1, LoadDitherParams(path, &setup, &dith));
-    EXPECT_TRUE(boxes.texts().empty());
-}
-
 }  // namespace
