@@ -15,7 +15,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(OrderedDither, EachInkValueCoversItsShareOfEveryBlock) {
+TEST(OrderedDither, EachInkValueCoversItsShareOfEveryBlockAndPaddingStaysClear) {
     std::vector<uint8_t> row(16), out(2);
     int previous = -1;
     for (int ink = 0; ink <= 255; ++ink) {
@@ -30,17 +30,14 @@ TEST(OrderedDither, EachInkValueCoversItsShareOfEveryBlock) {
         previous = set;
     }
     EXPECT_EQ(previous, 256);
+    const std::vector<uint8_t> full(13, 255);   // rows not a multiple of eight leave the padding clear
+    std::vector<uint8_t> bits(2, 0xAA);
+    OrderedDither::ditherRow(full.data(), 13, 5, bits.data());
+    EXPECT_EQ(bits[0], 0xFF);
+    EXPECT_EQ(bits[1], 0xF8);
 }
 
-TEST(OrderedDither, RowsNotAMultipleOfEightLeavePaddingClear) {
-    const std::vector<uint8_t> row(13, 255);
-    std::vector<uint8_t> out(2, 0xAA);
-    OrderedDither::ditherRow(row.data(), 13, 5, out.data());
-    EXPECT_EQ(out[0], 0xFF);
-    EXPECT_EQ(out[1], 0xF8);
-}
-
-TEST(ProgressDisplay, ReadsTheDriversStatusTexts) {
+TEST(ProgressDisplay, ReadsTheDriversStatusTextsAndPrintsPlainLines) {
     JobStatus s = ProgressDisplay::parse("Cyan   45%  11%", 1);
     EXPECT_EQ(s.plane, "Cyan");
     EXPECT_EQ(s.planePercent, 45);
@@ -55,9 +52,7 @@ TEST(ProgressDisplay, ReadsTheDriversStatusTexts) {
     EXPECT_EQ(s.message, "Write Data Error");
     EXPECT_EQ(s.overallPercent, -1);
     EXPECT_EQ(ProgressDisplay::parse("Disk 1234%", 1).message, "Disk 1234%");
-}
-
-TEST(ProgressDisplay, PlainLinesOnlyForANewPlaneOrTenth) {
+    // Without a terminal: plain lines only for a new plane or tenth.
     char* text = nullptr;
     size_t size = 0;
     std::FILE* out = open_memstream(&text, &size);
