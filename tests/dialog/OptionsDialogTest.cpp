@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -203,6 +204,32 @@ TEST_F(OptionsDialog, WakeUpNeedsAToolPath) {
         EXPECT_EQ(page->Item(D::kWakeUp)->isEnabled(), file != nullptr);
         EXPECT_EQ(item<QLabel>(*page, D::kToolPath)->text(), file ? "/opt/kip/kawpdft" : "");
     }
+}
+
+TEST_F(OptionsDialog, ChoosingTheToolSavesItsPathAndEnablesWakeUp) {
+    const fs::path tool = base.write("kip tools/kawpdft", "tool");
+    const fs::path file = base.temp() / "KIP_kawpdft.xml";
+    const auto page = open();
+    // The user cancels the file dialog, then picks the tool.
+    for (const bool choose : {false, true}) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return ADD_FAILURE() << "no file dialog";
+            if (!choose) return dialog->reject();
+            dialog->selectFile(QString::fromStdString(tool.string()));
+            static_cast<QDialog*>(dialog)->accept();   // QFileDialog takes the selection in its accept()
+        });
+        QTest::mouseClick(item<QPushButton>(*page, D::kChoosePath), Qt::LeftButton);
+        EXPECT_EQ(fs::exists(file), choose);
+        EXPECT_EQ(page->Item(D::kWakeUp)->isEnabled(), choose);
+        EXPECT_EQ(item<QLabel>(*page, D::kToolPath)->text().toStdString(), choose ? tool.string() : "");
+    }
+    pugi::xml_document saved;
+    ASSERT_TRUE(saved.load_file(file.c_str()));
+    const pugi::xml_node element = saved.document_element().first_child();
+    EXPECT_STREQ(element.name(), "kawpdft");
+    EXPECT_EQ(std::distance(element.attributes_begin(), element.attributes_end()), 1);
+    EXPECT_EQ(element.attribute("path").value(), tool.string());
 }
 
 TEST_F(OptionsDialog, TabOrderFollowsTheTemplate) {

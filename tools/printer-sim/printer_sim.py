@@ -102,7 +102,8 @@ def stop(*_):
 
 
 def exit_at_end_of_input():
-    while sys.stdin.buffer.read(4096):
+    # Unbuffered reads: a buffered reader's lock would hold up the interpreter's shutdown.
+    while os.read(sys.stdin.fileno(), 4096):
         pass
     os._exit(0)
 

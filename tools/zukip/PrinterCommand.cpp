@@ -15,10 +15,15 @@ namespace {
 
 void printHelp() {
     std::printf(
-        "Usage: zukip printer wake --ip A.B.C.D [--base DIR]\n"
+        "Usage: zukip printer read-media [--base DIR]\n"
+        "       zukip printer wake --ip A.B.C.D [--base DIR]\n"
         "       zukip printer set-tool PATH [--base DIR]\n"
         "\n"
         "The driver's printer utilities, as the \"Driver Options\" dialog offers them:\n"
+        "  read-media  fetches the printer's information file (its roll media and custom media\n"
+        "            names) over FTP into OutputDrivers/KIP/KipUnattend.dat of the base folder,\n"
+        "            with the FTP settings saved in Temp/KIPFTPSettings.xml (active mode, then\n"
+        "            passive); nothing happens without them\n"
         "  wake      asks KIP's tool kawpdft for the MAC address of the printer at A.B.C.D (into\n"
         "            Temp/MACaddress.log of the base folder), then has it send the wake-up call\n"
         "  set-tool  makes PATH the kawpdft that wake starts (kept in Temp/KIP_kawpdft.xml)\n"
@@ -75,6 +80,13 @@ int wake(const CommandLine& cl) {
     throw ToolError(std::string("cannot start ") + tool.c_str());
 }
 
+int readMedia(const CommandLine& cl) {
+    if (!cl.positionals().empty()) throw UsageError("read-media takes no arguments (see --help)");
+    useBase(cl);
+    // The outcome is shown as the dialog shows it (headless: on stderr); the status says whether it worked.
+    return KIPPrinterUtilities::ReadMediaFromPrinter() ? 0 : 1;
+}
+
 int setTool(const CommandLine& cl) {
     if (cl.positionals().size() != 1) throw UsageError("set-tool takes one PATH (see --help)");
     std::error_code ec;
@@ -91,7 +103,7 @@ struct Subcommand {
     const char* name;
     int (*run)(const CommandLine&);
 };
-const Subcommand kSubcommands[] = {{"wake", wake}, {"set-tool", setTool}};
+const Subcommand kSubcommands[] = {{"read-media", readMedia}, {"wake", wake}, {"set-tool", setTool}};
 
 }  // namespace
 
@@ -101,7 +113,7 @@ int PrinterCommand::run(const std::vector<std::string>& args) {
         return 0;
     }
     if (args.empty() || args[0].starts_with("-"))
-        throw UsageError("give the printer command first: wake or set-tool (see --help)");
+        throw UsageError("give the printer command first: read-media, wake or set-tool (see --help)");
     const CommandLine cl(std::vector<std::string>(args.begin() + 1, args.end()),
                          {{"ip", 0, true}, {"base", 0, true}});
     if (cl.wantsHelp()) {

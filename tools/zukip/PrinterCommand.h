@@ -7,5 +7,5 @@
 class PrinterCommand {
 public:
     static int run(const std::vector<std::string>& args);
-    static const char* summary() { return "talk to the KIP printer: wake it up, choose the kawpdft tool"; }
+    static const char* summary() { return "talk to the KIP printer: read its media, wake it up, choose the kawpdft tool"; }
 };

@@ -7,10 +7,12 @@
 #include "CNumSpinCtrl.h"
 #include "DialogUnits.h"
 #include "DrvComboFill.h"
+#include "KIPPrinterUtilities.h"
 #include "ZuDrvUtl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,7 +83,6 @@ constexpr int kMaxStoredCopies = 127;
 constexpr uint32_t kFirst32BitColorMode = 3;
 
 const char* const kFtpSettingsFile = "KIPFTPSettings.xml";
-const char* const kToolPathFile = "KIP_kawpdft.xml";
 
 AString tempFile(const char* name) {
     AFilePath path;
@@ -151,6 +152,9 @@ void CDriverOptionDialog::createControls() {
     connect(item<QComboBox>(kFileType), &QComboBox::activated, this, [this] { OnFileTypeChanged(); });
     connect(item<QPushButton>(kRestoreDefaults), &QPushButton::clicked, this, [this] { OnRestoreDefaults(); });
     connect(item<QCheckBox>(kUseFtp), &QCheckBox::clicked, this, [this] { OnUseFtp(); });
+    connect(item<QPushButton>(kReadMedia), &QPushButton::clicked, this, [this] { OnReadMedia(); });
+    connect(item<QPushButton>(kWakeUp), &QPushButton::clicked, this, [this] { OnWakeUp(); });
+    connect(item<QPushButton>(kChoosePath), &QPushButton::clicked, this, [this] { OnChoosePath(); });
 }
 
 void CDriverOptionDialog::OnInitDialog() {
@@ -203,7 +207,8 @@ void CDriverOptionDialog::LoadControls() {
 
     copiesEdit->SetValue(options->copies);
     loadFtpSettings();
-    loadToolPath();
+    // A missing or unreadable tool path file leaves the path as it was.
+    KIPPrinterUtilities::LoadToolPath(toolPath);
     item<QLabel>(kToolPath)->setText(qText(toolPath));
     UpdateFtpControls();
     UpdateData(false);
@@ -238,13 +243,6 @@ void CDriverOptionDialog::loadFtpSettings() {
     if (!password.IsEmpty()) passwordEdit->setText(qText(password));
 }
 
-void CDriverOptionDialog::loadToolPath() {
-    AXMLTree file("RootElement");
-    AXMLTreeNode root, tool;
-    if (file.loadFromFile(tempFile(kToolPathFile).c_str()) && file.getRootNode(root) &&
-        file.getChild("kawpdft", root, tool))
-        toolPath = file.getAttribute(tool, "path");
-}
 
 void CDriverOptionDialog::SaveControls() {
     UpdateData(true);
@@ -322,6 +320,34 @@ void CDriverOptionDialog::OnRestoreDefaults() {
 void CDriverOptionDialog::OnUseFtp() {
     UpdateData(true);
     enableFtpControls(useFtp != 0);
+}
+
+void CDriverOptionDialog::OnReadMedia() { KIPPrinterUtilities::ReadMediaFromPrinter(); }
+
+void CDriverOptionDialog::OnWakeUp() {
+    if (toolPath.IsEmpty()) return;
+    // The address as the field shows it now, not as the FTP settings saved it.
+    uint8_t n[CIPAddressCtrl::kFields] = {};
+    address->GetAddress(n[0], n[1], n[2], n[3]);
+    KIPPrinterUtilities::WakeUpPrinter(toolPath, n);
+}
+
+void CDriverOptionDialog::OnChoosePath() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // No default extension ".exe": Qt would append it to every chosen name
+    // without one, and programs on Linux, kawpdft among them, have none.
+    dialog.selectFile(QStringLiteral("kawpdft"));
+    // Qt's own dialog on every platform, so that it behaves the same headless and in tests.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const AString chosen = aText(dialog.selectedFiles().first());
+    // A path that cannot be saved is not taken up: the next dialog would not know it.
+    if (!KIPPrinterUtilities::SaveToolPath(chosen)) return;
+    toolPath = chosen;
+    item<QLabel>(kToolPath)->setText(qText(toolPath));
+    UpdateFtpControls();
 }
 
 bool CDriverOptionDialog::OnSetActive() {

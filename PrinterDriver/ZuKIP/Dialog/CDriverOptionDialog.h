@@ -67,12 +67,16 @@ private:
     void UpdateData(bool save);
     void loadFtpSettings();
     void saveFtpSettings();
-    void loadToolPath();
     void enableFtpControls(bool on);
 
     void OnFileTypeChanged();
     void OnRestoreDefaults();
     void OnUseFtp();
+    // The printer utilities (KIPPrinterUtilities) behind the three buttons.
+    void OnReadMedia();
+    void OnWakeUp();
+    // Lets the user pick the kawpdft tool; a choice is saved and enables "Wake up printer".
+    void OnChoosePath();
 
     template <typename T>
     T* item(Control id) const { return static_cast<T*>(controls[id]); }

@@ -1,17 +1,33 @@
 #include "KIPPrinterUtilities.h"
 
+#include "KIPFtpSettings.h"
+#include "ZuDrvUtl.h"
+
 #include "AEnXMLTree.h"
 #include "AFilePath.h"
 #include "AXMLTree.h"
+#include "Platform/PlatformFtp.h"
 #include "Platform/PlatformProcess.h"
+#include "RVLog.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
+#include <vector>
+
+// The utilities are the dialog's command handlers and log as the dialog does.
+#define UTILITIES_LOG RV_LOG("PrinterDriver\\ZuKIP\\Src\\CDriverOptionDialog")
 
 namespace {
 const char* const kToolPathFile = "KIP_kawpdft.xml";
 const char* const kAddressFile = "MACaddress.log";
+const char* const kRemoteInformationFile = "\\logdir\\statinfo\\IPSUnattend.Dat";
+const char* const kFtpFailure = "Exception open ftp";
+constexpr size_t kErrorTextSize = 1024;
+// A printer information file is a few kilobytes of text; more is not one.
+constexpr size_t kMaxInformationBytes = 16u << 20;
 
 AString tempFile(const char* name) {
     AFilePath path;
@@ -39,7 +55,77 @@ AString readAddressText(const AString& path) {
     text[count] = 0;
     return AString(text);
 }
+// Replaces path with bytes through a temporary file, so that a failed write keeps the old copy.
+bool replaceFile(const AString& path, const std::vector<uint8_t>& bytes) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target(path.str());
+    fs::create_directories(target.parent_path(), ec);
+    const fs::path temporary = target.string() + ".part";
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (out) fs::rename(temporary, target, ec);
+    if (!out || ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+// One download of the information file; true when the success message was shown.
+bool downloadInformationFile(const FtpAccount& account, bool passive) {
+    PlatformFtp ftp(account, passive);
+    std::vector<uint8_t> data;
+    int64_t length = 0;
+    if (!ftp.Download(kRemoteInformationFile, kMaxInformationBytes, data, length)) {
+        UTILITIES_LOG("CInternetFile *file=NULL");
+        return false;
+    }
+    const AString local = KIPPrinterUtilities::InformationFilePath();
+    const auto count = static_cast<int>(data.size());
+    if (count == 0) {
+        UTILITIES_LOG("resSize %d length %d", count, static_cast<int>(length));
+    } else if (!replaceFile(local, data)) {
+        // The old copy stays; the user learns why the media table did not change.
+        UTILITIES_LOG("Cannot write %s", local.c_str());
+        DrvMessageBox(("Cannot write " + local).c_str());
+        return false;
+    }
+    DrvMessageFromString(KIPPrinterUtilities::kSuccessString, 0, nullptr, "Success");
+    return true;
+}
 }  // namespace
+
+bool KIPPrinterUtilities::ReadMediaFromPrinter() {
+    AString address, port, user, password;
+    if (!LoadFTPSettings(address, port, user, password)) return false;
+    const FtpAccount account = MakeFtpAccount(address, port, user, password);
+    // First in active mode; a failed attempt is tried once more in passive mode.
+    for (int countTry = 0;; ++countTry) {
+        try {
+            return downloadInformationFile(account, countTry > 0);
+        } catch (const FtpError& e) {
+            const std::string text = std::string(e.what()).substr(0, kErrorTextSize - 1);
+            UTILITIES_LOG("Last error %d countTry %d bufError %s", e.code(), countTry, text.c_str());
+            DrvMessageBox(e.what());
+        } catch (const std::exception&) {
+            UTILITIES_LOG("Last error %d countTry %d", errno, countTry);
+        }
+        if (countTry > 0) {
+            DrvMessageBox(kFtpFailure);
+            return false;
+        }
+    }
+}
+
+AString KIPPrinterUtilities::InformationFilePath() {
+    AFilePath path;
+    path += "OutputDrivers";
+    path += "KIP";
+    path += "KipUnattend.dat";
+    return path.GetFullPath();
+}
 
 int KIPPrinterUtilities::RunTool(const AString& toolPath, const AString& args) {
     const AString application = absolutePath(toolPath);

@@ -1,8 +1,9 @@
 #pragma once
 // The KIP printer utilities behind the "Driver Options" dialog's buttons and
-// zukip's printer commands: starting KIP's command-line tool kawpdft, waking
-// the printer up through it, and keeping the tool's path in the tool path
-// file "Temp/KIP_kawpdft.xml" under the host's base folder.
+// zukip's printer commands: reading the printer's information file over FTP,
+// starting KIP's command-line tool kawpdft, waking the printer up through it,
+// and keeping the tool's path in the tool path file "Temp/KIP_kawpdft.xml"
+// under the host's base folder.
 #include "AString.h"
 
 #include <cstdint>
@@ -13,6 +14,15 @@ public:
     enum WakeResult { wakeSent, wakeNoTool, wakeToolNotStarted, wakeNoAddress };
 
     static constexpr uint32_t kToolWaitMs = 60000;
+    static constexpr int kSuccessString = 2;   // "Media table from printer read successfully."
+
+    // Fetches "\logdir\statinfo\IPSUnattend.Dat" from the printer of the saved
+    // FTP settings into "OutputDrivers/KIP/KipUnattend.dat", in active mode and
+    // after a failure once more in passive mode; logs and shows what happened,
+    // and does nothing without settings. true when the success message was shown.
+    static bool ReadMediaFromPrinter();
+    // "OutputDrivers/KIP/KipUnattend.dat" under the host's base folder.
+    static AString InformationFilePath();
     // The address file holds at most this many bytes of text that the driver reads.
     static constexpr int kAddressTextMax = 199;
 
