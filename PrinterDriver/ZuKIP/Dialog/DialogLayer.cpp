@@ -60,6 +60,9 @@ void ownBy(QDialog& dialog, void* parentWindow) {
         dialog.windowHandle()->setTransientParent(parent);
 }
 
+// While the dialog is only rendered nobody can answer a box: they are reported headless.
+bool g_rendering = false;
+
 int screenshot(CDriverOptionDialogGX& dialog, const char* file) {
     dialog.show();
     QCoreApplication::processEvents();
@@ -89,14 +92,19 @@ ADriverPage* DialogLayer::CreatePage(DriverOptions* block, PrinterSetup* setup) 
 int DialogLayer::PresentOptions(DriverOptions* block, PrinterSetup* setup, void* parentWindow) {
     const QtApplicationScope application;
     if (!QtApplicationScope::Ready()) return kIdCancel;
+    const char* picture = std::getenv("ZUKIP_DIALOG_SCREENSHOT");
+    g_rendering = picture && *picture;
+    struct RenderingEnds {
+        ~RenderingEnds() { g_rendering = false; }
+    } renderingEnds;
     CDriverOptionDialogGX dialog(nullptr, block, setup);
     ownBy(dialog, parentWindow);
-    if (const char* file = std::getenv("ZUKIP_DIALOG_SCREENSHOT"); file && *file) return screenshot(dialog, file);
+    if (g_rendering) return screenshot(dialog, picture);
     return dialog.exec() == QDialog::Accepted ? kIdOk : kIdCancel;
 }
 
 int DialogLayer::PresentMessage(const char* text, const char* caption, unsigned type) {
-    if (!QtApplicationScope::Ready()) return kNotShown;
+    if (g_rendering || !QtApplicationScope::Ready()) return kNotShown;
     // The platform's box without a caption is titled "Error".
     QMessageBox box(icon(type), QString::fromLocal8Bit(caption ? caption : "Error"),
                     QString::fromLocal8Bit(text ? text : ""), buttons(type), QApplication::activeWindow());
