@@ -3,6 +3,7 @@
 #include "ABasePrinterDriver.h"
 #include "CDriver.h"
 #include "CDriverOptionDialog.h"
+#include "CIPAddressCtrl.h"
 #include "DialogLayer.h"
 #include "Platform/PlatformMessageBox.h"
 #include "TempBaseFolder.h"
@@ -230,6 +231,21 @@ TEST_F(OptionsDialog, ChoosingTheToolSavesItsPathAndEnablesWakeUp) {
     EXPECT_STREQ(element.name(), "kawpdft");
     EXPECT_EQ(std::distance(element.attributes_begin(), element.attributes_end()), 1);
     EXPECT_EQ(element.attribute("path").value(), tool.string());
+}
+
+TEST_F(OptionsDialog, WakeUpCallsTheToolWithTheAddressShown) {
+    // A tool that logs its arguments and answers the address request with a MAC address.
+    const fs::path tool = base.write("kip/kawpdft", "#!/bin/sh\necho \"$*\" >> \"$(dirname \"$0\")/calls.log\"\n"
+                                                    "[ \"$1\" = -M ] && echo 00:11:22:33:44:55 > \"$5\"\nexit 0\n");
+    fs::permissions(tool, fs::perms::owner_all);
+    base.write("Temp/KIP_kawpdft.xml", "<RootElement><kawpdft path=\"" + tool.string() + "\"/></RootElement>");
+    const auto page = open();
+    item<CIPAddressCtrl>(*page, D::kAddress)->SetAddress(10, 0, 0, 7);
+    QTest::mouseClick(item<QPushButton>(*page, D::kWakeUp), Qt::LeftButton);
+    const std::string calls = readFile(tool.parent_path() / "calls.log");
+    EXPECT_NE(calls.find("-M -i 10.0.0.7 \x96u " + (base.temp() / "MACaddress.log").string() + "\n"), std::string::npos)
+        << calls;
+    EXPECT_NE(calls.find("-W 00:11:22:33:44:55"), std::string::npos) << calls;
 }
 
 TEST_F(OptionsDialog, TabOrderFollowsTheTemplate) {
