@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -102,7 +103,7 @@ TEST(ModelSettings, EachFailureShowsItsOwnMessageAndKeepsValues) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.description);
         f.base.write("OutputDrivers/KIPTest.xml", c.description);
-        std::strncpy(f.setup.modelName, c.model, sizeof f.setup.modelName);
+        std::snprintf(f.setup.modelName, sizeof f.setup.modelName, "%s", c.model);
         MessageBoxCapture boxes;
         EXPECT_EQ(f.settings.LoadModelSettings(&f.setup), 0);
         EXPECT_EQ(boxes.texts(), c.messages);
