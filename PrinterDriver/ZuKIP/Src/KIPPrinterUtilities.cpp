@@ -74,6 +74,9 @@ bool replaceFile(const AString& path, const std::vector<uint8_t>& bytes) {
 }
 
 // One download of the information file; true when the success message was shown.
+// A connection that cannot be made raises, as the framework's does, so it is
+// an attempt that failed (tried again in passive mode), never a "pConn" entry;
+// a file the server says it lacks is the missing file object.
 bool downloadInformationFile(const FtpAccount& account, bool passive) {
     PlatformFtp ftp(account, passive);
     std::vector<uint8_t> data;
@@ -106,6 +109,7 @@ bool KIPPrinterUtilities::ReadMediaFromPrinter() {
         try {
             return downloadInformationFile(account, countTry > 0);
         } catch (const FtpError& e) {
+            // The FTP client's own error number stands for the system's last error.
             const std::string text = std::string(e.what()).substr(0, kErrorTextSize - 1);
             UTILITIES_LOG("Last error %d countTry %d bufError %s", e.code(), countTry, text.c_str());
             DrvMessageBox(e.what());

@@ -64,6 +64,8 @@ bool KIPDelivery::sendArchive(const AFilePath& archive, const AString& remoteNam
         DELIVERY_LOG("LoadFTPSettings or zipFile.exists");
         return false;
     }
+    // A server that cannot be reached or refuses the login raises here, as
+    // the framework's connection does, and is reported like a failed transfer.
     try {
         PlatformFtp ftp(MakeFtpAccount(address, port, user, password), false);
         AFile local;

@@ -30,12 +30,14 @@ public:
     // Sends the archive of jobFolder to the printer named by the FTP settings,
     // closes `packer`, and when removeAfterTransfer is set and the whole
     // archive went out, deletes the archive and the job folder. Failures are
-    // logged or shown; nothing local is removed after one.
+    // logged or shown; nothing local is removed after one (also not when the
+    // archive could not be read whole, which the printer gets as a short file).
     static void Deliver(const AFilePath& jobFolder, bool removeAfterTransfer, PlatformProcess& packer);
 
     // The upload's source: the file's first `length` bytes, at most
-    // kChunkBytes per call, until they are out or a read gives nothing;
-    // `sent` counts what was handed out.
+    // kChunkBytes per call (each call is one write to the remote file; the
+    // FTP client may gather several into one network packet), until they are
+    // out or a read gives nothing; `sent` counts what was handed out.
     static PlatformFtp::Reader ChunkReader(AFile& file, int64_t length, int64_t& sent);
 
 private:
