@@ -89,6 +89,13 @@ int ExportBitmap::WriteBand(std::uint32_t rows, std::uint32_t bytesPerRow, const
     return 1;
 }
 
+bool ExportBitmap::LeaveRoomForDirectory() {
+    if (!IsOpen() || rowsWritten_ > 0) return IsOpen();
+    if (sink_->leaveRoomForDirectory()) return true;
+    failed_ = true;
+    return false;
+}
+
 bool ExportBitmap::writeRow() {
     if (!sink_->writeRow(row_.data())) {
         failed_ = true;

@@ -38,6 +38,12 @@ public:
     // (false is logged). Later calls answer the same without writing.
     bool Finish() noexcept;
 
+    // Before the first WriteBand: a TIFF of one PackBits strip starts its data
+    // after room for its directory, which MoveTiffDirectoryToFront then fills
+    // without copying the data. False (logged, the writer failed) when the
+    // room cannot be written; a no-op for other files and after rows.
+    bool LeaveRoomForDirectory();
+
     // True while the file is open and no write has failed.
     bool IsOpen() const { return sink_ != nullptr && !failed_; }
 

@@ -25,4 +25,7 @@ public:
     virtual bool writeRow(unsigned char* row) = 0;
     // Completes and closes the file; false (logged) when it could not be completed.
     virtual bool finish() = 0;
+    // Before the first row: makes room in front of the data for the directory to be moved there later.
+    // False (logged) when the room could not be written; formats without a directory answer true.
+    virtual bool leaveRoomForDirectory() { return true; }
 };

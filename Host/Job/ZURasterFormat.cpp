@@ -1,42 +1,22 @@
 #include "ZURasterFormat.h"
 
-#include <array>
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstring>
 
 namespace ZURasterFormat {
 
-namespace {
-
-// Eight tables let the CRC take eight bytes per step ("slicing by 8"); every
-// line read is checked, so this is on the hot path.
-using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
-
-CrcTables MakeCrcTables() {
-    CrcTables t{};
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        t[0][i] = c;
-    }
-    for (uint32_t i = 0; i < 256; ++i)
-        for (size_t k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
-    return t;
-}
-
-const CrcTables kCrc = MakeCrcTables();
-
-}  // namespace
-
 uint32_t Crc32(const uint8_t* data, size_t size) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (; size >= 8; data += 8, size -= 8) {
-        const uint32_t lo = c ^ Get32(data);
-        const uint32_t hi = Get32(data + 4);
-        c = kCrc[7][lo & 0xFF] ^ kCrc[6][(lo >> 8) & 0xFF] ^ kCrc[5][(lo >> 16) & 0xFF] ^ kCrc[4][lo >> 24] ^
-            kCrc[3][hi & 0xFF] ^ kCrc[2][(hi >> 8) & 0xFF] ^ kCrc[1][(hi >> 16) & 0xFF] ^ kCrc[0][hi >> 24];
+    // zlib's CRC-32 is the same checksum; it takes the data in 32-bit pieces.
+    uLong crc = crc32(0L, Z_NULL, 0);
+    while (size > 0) {
+        const auto piece = static_cast<uInt>(std::min<size_t>(size, 1u << 30));
+        crc = crc32(crc, data, piece);
+        data += piece;
+        size -= piece;
     }
-    for (; size > 0; ++data, --size) c = kCrc[0][(c ^ *data) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return static_cast<uint32_t>(crc);
 }
 
 void PutEntry(uint8_t* p, const LineEntry& e) {

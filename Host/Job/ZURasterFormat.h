@@ -1,6 +1,8 @@
 #pragma once
 // Layout constants, caps and byte helpers of the raster job file, shared by
 // ZURasterWriter and ZUJob. docs/raster-format.md is the description of record.
+#include "ZUPackBits.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -28,7 +30,7 @@ inline size_t LineBytes(int depth, int width) {
     return (static_cast<size_t>(depth) * static_cast<size_t>(width) + 7) / 8;
 }
 // Largest stored size of a packed line of `lineBytes` bytes.
-inline size_t MaxPackedSize(size_t lineBytes) { return lineBytes + (lineBytes + 127) / 128; }
+inline size_t MaxPackedSize(size_t lineBytes) { return ZUPackBits::MaxPackedSize(lineBytes); }
 
 uint32_t Crc32(const uint8_t* data, size_t size);   // CRC-32 (ISO-HDLC, as zip and PNG use)
 

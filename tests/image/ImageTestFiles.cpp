@@ -21,10 +21,11 @@ std::vector<unsigned char> patternRows(std::uint32_t rows, std::size_t rowBytes,
 }
 
 bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
-                const std::vector<unsigned char>& rows, std::size_t rowBytes, const std::string& tagList) {
+                const std::vector<unsigned char>& rows, std::size_t rowBytes, const std::string& tagList,
+                bool roomForDirectory) {
     KIPExportBitmap image(path.c_str(), width, height, 300.0, 600.0, bitsPerPixel, 6, bitsPerPixel == 32 ? 2 : 0,
                           nullptr, tagList.c_str(), static_cast<int>(tagList.size()));
-    bool ok = true;
+    bool ok = !roomForDirectory || image.LeaveRoomForDirectory();
     for (std::size_t at = 0; at + rowBytes <= rows.size(); at += rowBytes)
         ok = image.WriteBand(1, static_cast<std::uint32_t>(rowBytes), rows.data() + at) != 0 && ok;
     return ok;

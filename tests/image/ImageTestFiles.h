@@ -14,10 +14,12 @@ std::string kipTagList(std::uint32_t pageHeight);
 // Rows for a test image, each rowBytes long; bytes differ per row and column.
 std::vector<unsigned char> patternRows(std::uint32_t rows, std::size_t rowBytes, unsigned seed = 1);
 
-// Writes rows (rowBytes each) through KIPExportBitmap, one WriteBand per row;
+// Writes rows (rowBytes each) through KIPExportBitmap, one WriteBand per row,
+// after room for the directory when asked (as separations are written);
 // true when every WriteBand succeeded.
 bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
-                const std::vector<unsigned char>& rows, std::size_t rowBytes, const std::string& tagList);
+                const std::vector<unsigned char>& rows, std::size_t rowBytes, const std::string& tagList,
+                bool roomForDirectory = false);
 
 // A TIFF opened for reading with libtiff; its errors are collected, not printed.
 class TiffReader {

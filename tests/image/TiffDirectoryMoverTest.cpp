@@ -14,10 +14,10 @@ namespace {
 const char* const kFailure = "Cannot convert TIF file";
 
 std::string makeSeparation(const TempBaseFolder& base, const std::string& name, std::uint32_t width,
-                           std::uint32_t height, int bits, const std::string& tags) {
+                           std::uint32_t height, int bits, const std::string& tags, bool room = false) {
     const std::string path = (base.temp() / name).string();
     const std::size_t rowBytes = (std::size_t{width} * bits + 31) / 32 * 4;
-    EXPECT_TRUE(writeImage(path, width, height, bits, patternRows(height, rowBytes), rowBytes, tags));
+    EXPECT_TRUE(writeImage(path, width, height, bits, patternRows(height, rowBytes), rowBytes, tags, room));
     return path;
 }
 
@@ -44,40 +44,45 @@ void expectLeftAlone(const std::string& path, const std::vector<unsigned char>& 
 
 TEST(TiffDirectoryMover, PutsValuesAndDirectoryInFrontOfTheData) {
     TempBaseFolder base;
-    const std::string path = makeSeparation(base, "C.tif", 50, 20, 1, kipTagList(20));
-    const RawTiff before = readRawTiff(path);
-    const std::vector<unsigned char> pixels = TiffReader(path).scanlines();
-    const std::uint32_t O = before.ifdOffset, L = before.ifdLength();
-    const auto T = static_cast<std::uint32_t>(before.bytes.size()) - O, V = T - L;
+    // A separation has room for the directory (moved in place); other images have not (copied).
+    for (const std::string& path : {makeSeparation(base, "C.tif", 50, 20, 1, kipTagList(20), true),
+                                    makeSeparation(base, "M.tif", 50, 20, 1, kipTagList(20))}) {
+        SCOPED_TRACE(path);
+        const RawTiff before = readRawTiff(path);
+        const std::uint32_t dataStart = before.entries.at(273).value;
+        const std::vector<unsigned char> pixels = TiffReader(path).scanlines();
+        const std::uint32_t O = before.ifdOffset, L = before.ifdLength();
+        const auto T = static_cast<std::uint32_t>(before.bytes.size()) - O, V = T - L;
 
-    MessageBoxCapture boxes;
-    ASSERT_EQ(MoveTiffDirectoryToFront(path.c_str()), 1);
-    EXPECT_TRUE(boxes.texts().empty());
-    EXPECT_FALSE(fs::exists(temporaryOf(path)));
+        MessageBoxCapture boxes;
+        ASSERT_EQ(MoveTiffDirectoryToFront(path.c_str()), 1);
+        EXPECT_TRUE(boxes.texts().empty());
+        EXPECT_FALSE(fs::exists(temporaryOf(path)));
 
-    const RawTiff after = readRawTiff(path);
-    ASSERT_EQ(after.bytes.size(), before.bytes.size());
-    EXPECT_EQ(slice(after.bytes, 0, 4), slice(before.bytes, 0, 4));
-    EXPECT_EQ(after.ifdOffset, 8 + V);
-    EXPECT_EQ(slice(after.bytes, 8, 8 + V), slice(before.bytes, O + L, before.bytes.size()));
-    EXPECT_EQ(slice(after.bytes, T + 8, after.bytes.size()), slice(before.bytes, 8, O));
-    EXPECT_EQ(after.entries.at(273).value, T + 8);
-    EXPECT_EQ(after.entries.at(279).value, before.entries.at(279).value);
-    // "Qel" and its terminator fit the entry; the longer strings moved with the values.
-    EXPECT_EQ(after.entries.at(305).value, before.entries.at(305).value);
-    EXPECT_EQ(after.text(305), "Qel");
-    for (const std::uint16_t moved : {285, 306, 282, 283}) EXPECT_LT(after.entries.at(moved).value, after.ifdOffset) << moved;
-    EXPECT_EQ(after.text(285), "page__test");
-    EXPECT_EQ(after.text(306), "2011");
+        const RawTiff after = readRawTiff(path);
+        ASSERT_EQ(after.bytes.size(), before.bytes.size() - (dataStart - 8));
+        EXPECT_EQ(slice(after.bytes, 0, 4), slice(before.bytes, 0, 4));
+        EXPECT_EQ(after.ifdOffset, 8 + V);
+        EXPECT_EQ(slice(after.bytes, 8, 8 + V), slice(before.bytes, O + L, before.bytes.size()));
+        EXPECT_EQ(slice(after.bytes, T + 8, after.bytes.size()), slice(before.bytes, dataStart, O));
+        EXPECT_EQ(after.entries.at(273).value, T + 8);
+        EXPECT_EQ(after.entries.at(279).value, before.entries.at(279).value);
+        // "Qel" and its terminator fit the entry; the longer strings moved with the values.
+        EXPECT_EQ(after.entries.at(305).value, before.entries.at(305).value);
+        EXPECT_EQ(after.text(305), "Qel");
+        for (const std::uint16_t moved : {285, 306, 282, 283}) EXPECT_LT(after.entries.at(moved).value, after.ifdOffset) << moved;
+        EXPECT_EQ(after.text(285), "page__test");
+        EXPECT_EQ(after.text(306), "2011");
 
-    TiffReader reader(path);
-    ASSERT_NE(reader.get(), nullptr);
-    EXPECT_EQ(reader.scanlines(), pixels);
-    EXPECT_EQ(reader.text(TIFFTAG_PAGENAME), "page__test");
-    float x = 0;
-    EXPECT_TRUE(TIFFGetField(reader.get(), TIFFTAG_XRESOLUTION, &x));
-    EXPECT_EQ(x, 300.0f);
-    EXPECT_TRUE(reader.errors.empty());
+        TiffReader reader(path);
+        ASSERT_NE(reader.get(), nullptr);
+        EXPECT_EQ(reader.scanlines(), pixels);
+        EXPECT_EQ(reader.text(TIFFTAG_PAGENAME), "page__test");
+        float x = 0;
+        EXPECT_TRUE(TIFFGetField(reader.get(), TIFFTAG_XRESOLUTION, &x));
+        EXPECT_EQ(x, 300.0f);
+        EXPECT_TRUE(reader.errors.empty());
+    }
 }
 
 TEST(TiffDirectoryMover, MovesManyStripsAndFourSamples) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -33,6 +34,55 @@ TEST(PackBits, StaysWithinItsBoundAndRoundTrips) {
         ASSERT_EQ(back, line);
         ASSERT_FALSE(ZUPackBits::Unpack(packed.data(), n - 1, back.data(), size));
     }
+}
+
+namespace {
+// The coding rules one byte at a time: a run of three or more, or of two with no literal pending, is a
+// run; other bytes join a literal of at most 128.
+std::vector<uint8_t> packByteByByte(const std::vector<uint8_t>& in) {
+    std::vector<uint8_t> out, literal;
+    auto flush = [&] {
+        if (literal.empty()) return;
+        out.push_back(uint8_t(literal.size() - 1));
+        out.insert(out.end(), literal.begin(), literal.end());
+        literal.clear();
+    };
+    for (size_t i = 0; i < in.size();) {
+        size_t run = 1;
+        while (i + run < in.size() && run < 128 && in[i + run] == in[i]) ++run;
+        if (run >= 3 || (run == 2 && literal.empty())) {
+            flush();
+            out.push_back(uint8_t(1 - int(run)));
+            out.push_back(in[i]);
+            i += run;
+        } else {
+            literal.push_back(in[i++]);
+            if (literal.size() == 128) flush();
+        }
+    }
+    flush();
+    return out;
+}
+}  // namespace
+
+// The word-at-a-time encoder gives the byte-by-byte coding exactly, for the rows a page has.
+TEST(PackBits, WordScansCodeExactlyAsByteByByte) {
+    std::mt19937 rng(7);
+    const auto halftone = [&](size_t i) { return uint8_t((i / 5 % 3) ? 0xAA : 0x55); };
+    const auto noise = [&](size_t) { return uint8_t(rng()); };
+    const auto empty = [](size_t) { return uint8_t(0); };
+    const auto ink = [](size_t) { return uint8_t(0xFF); };
+    const auto textLike = [&](size_t i) { return uint8_t(i % 97 < 60 ? 0 : (i % 7 < 3 ? 0xFF : rng() % 4)); };
+    const std::function<uint8_t(size_t)> kinds[] = {halftone, noise, empty, ink, textLike};
+    // Widths around the word and literal sizes: 1 to 9 bytes, 63 to 65, 127 to 129, and a wide row.
+    for (const size_t size : {1, 2, 3, 7, 8, 9, 63, 64, 65, 127, 128, 129, 257, 2701})
+        for (const auto& kind : kinds) {
+            std::vector<uint8_t> line(size);
+            for (size_t i = 0; i < size; ++i) line[i] = kind(i);
+            std::vector<uint8_t> packed(ZUPackBits::MaxPackedSize(size));
+            packed.resize(ZUPackBits::Pack(line.data(), size, packed.data()));
+            ASSERT_EQ(packed, packByteByByte(line)) << size;
+        }
 }
 
 TEST(PackBits, RefusesMalformedInput) {

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <random>
+
 #include <cstring>
 
 namespace {
@@ -88,6 +91,32 @@ TEST(KipBuiltinColors, SeparationRuleNamesTheExtraInks) {
     for (const int refused : {1, 6, 10, 11, -1}) EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(refused), 0) << refused;
 }
 
+// The word-wide counts equal the per-byte rules on lines of any length and content.
+TEST(KipInkCounter, WideCountsEqualThePerByteRules) {
+    std::mt19937 rng(11);
+    for (const size_t bytes : {0, 1, 7, 9, 63, 65, 1000, 4099}) {
+        for (const int fill : {0, 0xFF, -1}) {
+            std::vector<uint8_t> line(bytes);
+            for (uint8_t& b : line) b = fill >= 0 ? uint8_t(fill) : uint8_t(rng());
+            uint64_t bits = 0, quarters = 0, percents = 0;
+            for (const uint8_t b : line) {
+                bits += unsigned(__builtin_popcount(b));
+                for (int shift = 6; shift >= 0; shift -= 2) quarters += std::array{0, 1, 3, 4}[(b >> shift) & 3];
+                percents += b * 100u / 255u;
+            }
+            EXPECT_EQ(KIPInkCounter::SetBits(line.data(), bytes), bits) << bytes;
+            EXPECT_EQ(KIPInkCounter::TwoBitQuarters(line.data(), bytes), quarters) << bytes;
+            EXPECT_EQ(KIPInkCounter::EightBitPercents(line.data(), bytes), percents) << bytes;
+            KIPInkCounter counter;
+            counter.Count(KIPInkCounter::Cyan, line.data(), bytes, 8);
+            for (int k = 0; k < 1000; ++k) counter.Count(KIPInkCounter::Black, line.data(), bytes, 2);
+            // Whole sums, however many lines: no rounding builds up.
+            EXPECT_EQ(counter.Counters()[KIPInkCounter::Cyan], double(percents) / 100.0);
+            EXPECT_EQ(counter.Counters()[KIPInkCounter::Black], double(quarters) * 1000 / 4.0);
+        }
+    }
+}
+
 TEST(KipInkCounter, CountsByDepth) {
     KIPInkCounter counter;
     const uint8_t oneBit[] = {0xFF, 0x0F};
@@ -141,7 +170,7 @@ TEST(KipEngine, CountsTheInkOfEveryLineWritten) {
     const KipHost::Run run = KipHost::run(d.driver, job, (base.path() / "out").string(), "plan.pdf");
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.failedSteps, 0);
-    const double* ink = d.engine->InkCounter().Counters();
+    const auto ink = d.engine->InkCounter().Counters();
     EXPECT_EQ(ink[KIPInkCounter::Cyan], 3 * 12.0);
     EXPECT_EQ(ink[KIPInkCounter::Black], 3 * 4 * 2.0);
     EXPECT_EQ(ink[KIPInkCounter::Magenta], 0.0);

@@ -20,15 +20,16 @@
 namespace {
 const std::string kModel = "KIP 870 Color";
 
-// While it exists, writing the file named `target` (and everything after it)
-// runs into a file size limit of kLimitBytes; SIGXFSZ is ignored so that the
-// write itself reports the failure.
+// While it exists, writing the file named `target` (after `skipped` earlier
+// writes of it, and everything after it) runs into a file size limit of
+// kLimitBytes; SIGXFSZ is ignored so that the write itself reports the failure.
 class DiskFullAt {
 public:
     static constexpr rlim_t kLimitBytes = 8;
 
-    explicit DiskFullAt(std::string target) {
+    explicit DiskFullAt(std::string target, int skipped = 0) {
         target_ = std::move(target);
+        skipped_ = skipped;
         getrlimit(RLIMIT_FSIZE, &saved_);
         previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
         SetFileWriteHook(&DiskFullAt::onWrite);
@@ -43,13 +44,14 @@ public:
 
 private:
     static void onWrite(const char* path) {
-        if (fs::path(path).filename() != target_) return;
+        if (fs::path(path).filename() != target_ || skipped_-- > 0) return;
         rlimit full = saved_;
         full.rlim_cur = kLimitBytes;
         setrlimit(RLIMIT_FSIZE, &full);
     }
 
     static inline std::string target_;
+    static inline int skipped_ = 0;
     static inline rlimit saved_{};
     void (*previousHandler_)(int) = SIG_DFL;
 };
@@ -93,12 +95,13 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     const struct {
         const char* target;   // the file whose write fails
         const char* named;    // the file the status names
+        int skipped = 0;      // writes of target that still succeed
     } cases[] = {
         {"thumbnail.bmp", "thumbnail.bmp"},
         {"plan_1_Cyan.tif", "plan_1_Cyan.tif"},
-        {"temp_plan_1_Black.tif", "plan_1_Black.tif"},   // moving the last separation's directory
-        // The disk fills while the blank image is open: the accounting file, written before it is finished, fails first.
-        {"plan_1_Yellow.tif", "Accounting.txt"},
+        {"plan_1_Black.tif", "plan_1_Black.tif", 1},   // moving the last separation's directory
+        // The blank image's rows reach the disk with its last row.
+        {"plan_1_Yellow.tif", "plan_1_Yellow.tif"},
         {"Accounting.txt", "Accounting.txt"},
         {"JobTicket.xml", "JobTicket.xml"},
         {"Finish.txt", "Finish.txt"},
@@ -109,7 +112,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
         const fs::path folder = output / ("plan_" + std::to_string(++number));
         KipHost::Run run;
         {
-            DiskFullAt full(c.target);
+            DiskFullAt full(c.target, c.skipped);
             run = runJob();
         }
         EXPECT_TRUE(run.ended);
@@ -140,8 +143,8 @@ TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
         const char* target;   // the file whose write fails
         const char* named;    // the file the status names
     } cases[] = {
-        // A tile's rows reach the disk as it is finished: the next tile's ticket fails first.
-        {"plan_7_Cyan.tif", "T_8.xml"},
+        // A tile's rows reach the disk with its last row.
+        {"plan_7_Cyan.tif", "plan_7_Cyan.tif"},
         {"T_8.xml", "T_8.xml"},
         {"plan_8_Magenta.tif", "plan_8_Magenta.tif"},
     };

@@ -2,6 +2,11 @@
 // The ink a job puts on paper, per process ink, in units of fully inked
 // pixels. Counters start at 0 and only grow: they sum every line an engine
 // has written, across pages and jobs.
+//
+// The sums are kept as integers (quarter pixels and hundredths of a pixel),
+// so that they are exact however many lines they take, and the lines are
+// counted a 64-bit word at a time with the CPU's bit count when it has one.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -19,8 +24,14 @@ public:
     void Count(int ink, const uint8_t* data, size_t bytes, int bitsPerPixel);
 
     // The four counters, in the order of Ink.
-    const double* Counters() const { return counters; }
+    std::array<double, kInkCount> Counters() const;
+
+    // The parts of Count, for any line: set bits; quarter pixels of 2-bit levels; whole percents of 8-bit values.
+    static uint64_t SetBits(const uint8_t* data, size_t bytes);
+    static uint64_t TwoBitQuarters(const uint8_t* data, size_t bytes);
+    static uint64_t EightBitPercents(const uint8_t* data, size_t bytes);
 
 private:
-    double counters[kInkCount] = {};
+    uint64_t quarters[kInkCount] = {};   // 1-bit and 2-bit ink, in quarter pixels
+    uint64_t percents[kInkCount] = {};   // 8-bit ink, in hundredths of a pixel
 };

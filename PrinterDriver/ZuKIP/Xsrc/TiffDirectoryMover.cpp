@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -99,11 +100,25 @@ const char* shiftStripOffsets(unsigned char* values, std::uint16_t type, std::ui
     return nullptr;
 }
 
+// True when the image is one strip that starts right after a room of exactly
+// the directory block's size (TiffBandSink leaves it): nothing points into
+// that room, and header, values and directory fill it as they are.
+bool hasRoomInFront(const WriterLayout& layout) {
+    const std::uint32_t entries = get16(layout.tail.data());
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const unsigned char* entry = layout.tail.data() + 2 + kEntryBytes * i;
+        if (get16(entry) != kTagStripOffsets) continue;
+        const std::uint16_t type = get16(entry + 2);
+        const std::uint32_t offset = type == 3 ? get16(entry + 8) : type == 4 ? get32(entry + 8) : 0;
+        return get32(entry + 4) == 1 && offset == kHeaderBytes + layout.tail.size();
+    }
+    return false;
+}
+
 // Points every out-of-line value at its new place right after the header, and
-// the strips at their data's new place after the directory.
-const char* relocateEntries(WriterLayout& layout) {
+// the strips at their data's new place after the directory (dataShift bytes on).
+const char* relocateEntries(WriterLayout& layout, std::uint32_t dataShift) {
     const std::uint64_t valuesStart = std::uint64_t{layout.ifdOffset} + layout.ifdLength;
-    const auto dataShift = static_cast<std::uint32_t>(layout.tail.size());
     const std::uint32_t entries = get16(layout.tail.data());
     for (std::uint32_t i = 0; i < entries; ++i) {
         unsigned char* entry = layout.tail.data() + 2 + kEntryBytes * i;
@@ -130,13 +145,17 @@ bool writeAll(std::FILE* out, const unsigned char* bytes, std::size_t count) {
     return std::fwrite(bytes, 1, count, out) == count;
 }
 
+// Writes header, values and directory at the position of out.
+bool writeFront(std::FILE* out, WriterLayout& layout) {
+    put32(layout.header + 4, kHeaderBytes + layout.valuesLength());
+    return writeAll(out, layout.header, kHeaderBytes) &&
+           writeAll(out, layout.tail.data() + layout.ifdLength, layout.valuesLength()) &&
+           writeAll(out, layout.tail.data(), layout.ifdLength);
+}
+
 // Writes header, values and directory, then copies the image data behind them.
 const char* writeMoved(std::FILE* in, std::FILE* out, WriterLayout& layout) {
-    put32(layout.header + 4, kHeaderBytes + layout.valuesLength());
-    if (!writeAll(out, layout.header, kHeaderBytes) ||
-        !writeAll(out, layout.tail.data() + layout.ifdLength, layout.valuesLength()) ||
-        !writeAll(out, layout.tail.data(), layout.ifdLength))
-        return "cannot write the temporary file";
+    if (!writeFront(out, layout)) return "cannot write the temporary file";
     std::uint64_t remaining = layout.ifdOffset - kHeaderBytes;
     std::vector<unsigned char> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kCopyChunkBytes)));
     if (fseeko(in, kHeaderBytes, SEEK_SET) != 0) return "cannot seek";
@@ -149,16 +168,32 @@ const char* writeMoved(std::FILE* in, std::FILE* out, WriterLayout& layout) {
     return nullptr;
 }
 
-const char* rewrite(std::FILE* in, std::FILE* out) {
-    try {
-        WriterLayout layout;
-        const char* failure = readLayout(in, layout);
-        if (!failure) failure = relocateEntries(layout);
-        if (!failure) failure = writeMoved(in, out, layout);
-        return failure;
-    } catch (const std::bad_alloc&) {
-        return "out of memory";
-    }
+// The directory block goes into the room in front of the data, which stays
+// where it is; the old directory at the end is cut off. Unlike the copy
+// through a temporary file this is not all-or-nothing, but a failure fails
+// the job anyway, and a page's data is never copied.
+const char* moveInPlace(const char* path, WriterLayout& layout) {
+    NotifyFileWrite(path);
+    std::FILE* file = std::fopen(path, "r+b");
+    if (!file) return "cannot open the file for writing";
+    const bool written = writeFront(file, layout) && std::fflush(file) == 0 &&
+                         ftruncate(fileno(file), static_cast<off_t>(layout.ifdOffset)) == 0;
+    return std::fclose(file) == 0 && written ? nullptr : "cannot write the directory in front";
+}
+
+// Copies the file through "temp_<name>"; *opened is false (and nothing done) when that cannot be opened.
+const char* moveByCopy(const char* path, std::FILE* in, WriterLayout& layout, const std::string& temporary,
+                       bool* opened) {
+    NotifyFileWrite(temporary.c_str());
+    std::FILE* out = std::fopen(temporary.c_str(), "wb");
+    *opened = out != nullptr;
+    if (!out) return nullptr;
+    const char* failure = writeMoved(in, out, layout);
+    if (std::fclose(out) != 0 && !failure) failure = "cannot complete the temporary file";
+    // rename replaces the original in one step, so it is never lost half-way.
+    if (!failure && std::rename(temporary.c_str(), path) != 0) failure = "cannot replace the file";
+    if (failure) std::remove(temporary.c_str());
+    return failure;
 }
 
 // "temp_" + the file's name, in the file's folder.
@@ -171,22 +206,22 @@ std::string temporaryPath(const std::string& path) {
 
 int MoveTiffDirectoryToFront(const char* path) {
     if (!path || !*path) return 0;
-    const std::string temporary = temporaryPath(path);
     std::FILE* in = std::fopen(path, "rb");
     if (!in) return 0;
-    NotifyFileWrite(temporary.c_str());
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
-    if (!out) {
-        std::fclose(in);
-        return 0;
+    const char* failure = nullptr;
+    bool opened = true;
+    try {
+        WriterLayout layout;
+        failure = readLayout(in, layout);
+        const bool inPlace = !failure && hasRoomInFront(layout);
+        if (!failure) failure = relocateEntries(layout, inPlace ? 0 : static_cast<std::uint32_t>(layout.tail.size()));
+        if (!failure) failure = inPlace ? moveInPlace(path, layout) : moveByCopy(path, in, layout, temporaryPath(path), &opened);
+    } catch (const std::bad_alloc&) {
+        failure = "out of memory";
     }
-    const char* failure = rewrite(in, out);
     std::fclose(in);
-    if (std::fclose(out) != 0 && !failure) failure = "cannot complete the temporary file";
-    // rename replaces the original in one step, so it is never lost half-way.
-    if (!failure && std::rename(temporary.c_str(), path) != 0) failure = "cannot replace the file";
+    if (!opened) return 0;
     if (failure) {
-        std::remove(temporary.c_str());
         RV_LOG(kLogSource)("%s: %s", path, failure);
         DrvMessageBox("Cannot convert TIF file");
         // Answered as a failure, unlike a plain "shown and done": the caller

@@ -2,13 +2,18 @@
 // PackBits run-length coding of one raster line (the TIFF scheme: a count
 // byte n, then n + 1 literal bytes for n in 0..127, or one byte repeated
 // 1 - n times for n in -127..-1; -128 is never written and is refused).
+// The raster job file and the TIFF separations store their lines this way.
 #include <cstddef>
 #include <cstdint>
 
 class ZUPackBits {
 public:
-    // Packs `size` bytes into `out`, which must hold ZURasterFormat::MaxPackedSize(size)
-    // bytes; returns the packed size.
+    // Largest packed size of `size` bytes: one count byte per 128.
+    static constexpr size_t MaxPackedSize(size_t size) { return size + (size + 127) / 128; }
+
+    // Packs `size` bytes into `out`, which must hold MaxPackedSize(size) bytes; returns the packed size.
+    // Runs of three or more equal bytes are always runs, runs of two only where no literal is pending;
+    // the rest is copied as literals of at most 128 bytes. Runs and run starts are found eight bytes at a time.
     static size_t Pack(const uint8_t* in, size_t size, uint8_t* out);
     // Unpacks `in` into exactly `outSize` bytes; false when the input is malformed,
     // ends early, or yields more or fewer bytes.
