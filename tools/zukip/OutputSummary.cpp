@@ -23,7 +23,8 @@ struct InkCount {
 
 // Adds the ink of every sample of a 1-bit or 8-bit TIFF (samples of several channels go to channel i).
 bool countInk(const std::string& path, bool inverted, std::vector<InkCount>* channels) {
-    const TiffHandle tif = OpenTiff(path, "r", nullptr);
+    // "m": read, not map: a mapped separation would count its whole size against the process's memory.
+    const TiffHandle tif = OpenTiff(path, "rm", nullptr);
     if (!tif || TIFFIsTiled(tif.get())) return false;
     uint32_t width = 0, height = 0;
     uint16_t bits = 1, samples = 1, planar = PLANARCONFIG_CONTIG;

@@ -18,12 +18,16 @@ constexpr std::array<uint8_t, 256> twoBitTable() {
 constexpr std::array<uint8_t, 256> kTwoBitQuarters = twoBitTable();
 
 // Whole percent first: the controller's coverage figures have always been
-// counted this way. value * 100 / 255 is (value * 25701) >> 16 for every
-// byte value, a form the compiler turns into vector multiplies.
-constexpr uint32_t kPercentFactor = 25701;
+// counted this way. value * 100 / 255 in 16-bit steps only (x / 255 is
+// (x + 1 + (x >> 8)) >> 8 below 65535), which baseline SSE2 runs eight
+// lanes wide.
+constexpr uint16_t wholePercent(uint8_t value) {
+    const auto x = static_cast<uint16_t>(value * 100);
+    return static_cast<uint16_t>(static_cast<uint16_t>(x + 1 + (x >> 8)) >> 8);
+}
 constexpr bool percentFormulaHolds() {
-    for (uint32_t b = 0; b < 256; ++b)
-        if ((b * kPercentFactor) >> 16 != b * 100 / 255) return false;
+    for (int b = 0; b < 256; ++b)
+        if (wholePercent(static_cast<uint8_t>(b)) != b * 100 / 255) return false;
     return true;
 }
 static_assert(percentFormulaHolds());
@@ -82,7 +86,7 @@ uint64_t KIPInkCounter::EightBitPercents(const uint8_t* data, size_t bytes) {
     for (size_t start = 0; start < bytes; start += kBlock) {
         const size_t end = bytes - start < kBlock ? bytes : start + kBlock;
         uint32_t part = 0;
-        for (size_t i = start; i < end; ++i) part += (uint32_t{data[i]} * kPercentFactor) >> 16;
+        for (size_t i = start; i < end; ++i) part += wholePercent(data[i]);
         sum += part;
     }
     return sum;
