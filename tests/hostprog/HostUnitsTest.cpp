@@ -141,6 +141,14 @@ TEST(OutputSummary, FindsTheJobFolderAndMeasuresInk) {
 
     summary = OutputSummary::collect(out.string(), before, {"Cyan", "Black"}, true);
     EXPECT_DOUBLE_EQ(summary.coverage()[1].percent, 75.0);
+
+    // A ticket with the driver's figures: those are shown, the images still counted by name.
+    std::ofstream(job / "JobTicket.xml") << "<Ticket><Coverage><Cyan>12.5</Cyan><Black>x</Black></Coverage></Ticket>";
+    summary = OutputSummary::collect(out.string(), before, {"Cyan", "Black"}, false);
+    ASSERT_EQ(summary.coverage().size(), 1u);
+    EXPECT_EQ(summary.coverage()[0].colour, "Cyan");
+    EXPECT_DOUBLE_EQ(summary.coverage()[0].percent, 12.5);
+    EXPECT_EQ(summary.coverage()[0].images, 1);
 }
 
 TEST(OutputSummary, ShortColourIdsInNamesMapToTheJobsColours) {

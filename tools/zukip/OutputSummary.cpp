@@ -3,9 +3,12 @@
 #include "TextTable.h"
 #include "TiffFile.h"
 
+#include <pugixml.hpp>
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <set>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -83,6 +86,28 @@ std::string colourOf(const std::string& fileName, const std::vector<std::string>
     return best.empty() ? stem : best;
 }
 
+// The coverage the driver wrote into its job ticket: the children of the first "Coverage" element of an
+// XML file in the job folder, by element name (percent); empty when there is no such file.
+std::map<std::string, double> ticketCoverage(const fs::path& folder) {
+    std::error_code ec;
+    std::set<fs::path> tickets;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file(ec) && strcasecmp(it->path().extension().c_str(), ".xml") == 0) tickets.insert(it->path());
+    for (const fs::path& ticket : tickets) {
+        pugi::xml_document document;
+        if (!document.load_file(ticket.c_str())) continue;
+        std::map<std::string, double> figures;
+        for (const pugi::xml_node colour : document.select_node("//Coverage").node().children()) {
+            const char* text = colour.child_value();
+            char* end = nullptr;
+            const double percent = std::strtod(text, &end);
+            if (colour.type() == pugi::node_element && end != text) figures[colour.name()] = percent;
+        }
+        if (!figures.empty()) return figures;
+    }
+    return {};
+}
+
 std::string sizeText(uintmax_t bytes) {
     char text[32];
     if (bytes < 10 * 1024) std::snprintf(text, sizeof text, "%ju B", bytes);
@@ -119,14 +144,18 @@ OutputSummary OutputSummary::collect(const std::string& outputFolder, const std:
     std::map<std::string, InkCount> byColour;
     std::map<std::string, int> imageCount;
     const fs::path root(summary.jobFolder_);
+    // The driver's own figures, when its ticket has them: the same as the ticket says, and no separation
+    // is read again.
+    const std::map<std::string, double> figures = ticketCoverage(root);
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->is_regular_file(ec)) continue;
         const fs::path relative = fs::relative(it->path(), root, ec);
         // Without a job folder of its own, only what the job added counts.
         if (summary.jobFolder_ == outputFolder && before.count(relative.begin()->string())) continue;
         summary.files_.push_back({relative.string(), it->file_size(ec)});
+        if (!figures.empty() && isTiff(it->path())) ++imageCount[colourOf(it->path().filename().string(), colourNames)];
         std::vector<InkCount> channels;
-        if (!isTiff(it->path()) || !countInk(it->path().string(), inverted, &channels)) continue;
+        if (!figures.empty() || !isTiff(it->path()) || !countInk(it->path().string(), inverted, &channels)) continue;
         static const char* const kChannels[4] = {"Cyan", "Magenta", "Yellow", "Black"};
         for (size_t c = 0; c < channels.size(); ++c) {
             const std::string colour =
@@ -141,6 +170,7 @@ OutputSummary OutputSummary::collect(const std::string& outputFolder, const std:
     for (const auto& [colour, count] : byColour)
         summary.coverage_.push_back(
             {colour, count.samples > 0 ? 100.0 * count.ink / count.samples : 0.0, imageCount[colour]});
+    for (const auto& [colour, percent] : figures) summary.coverage_.push_back({colour, percent, imageCount[colour]});
     return summary;
 }
 

@@ -23,8 +23,10 @@ public:
     static std::set<std::string> snapshot(const std::string& folder);
     // Collects the job's output: the one folder added since `before` (else the output folder itself), its
     // files, and coverage per colour of colourNames, found from each TIFF's name (its last "_" part naming or
-    // beginning one colour, else the longest colour name in it, else the name itself). Sample values count as
-    // ink (set bit, or value / 255), flipped when inverted; a 4-channel TIFF counts as Cyan, Magenta, Yellow, Black.
+    // beginning one colour, else the longest colour name in it, else the name itself). The coverage is the
+    // driver's own when an XML ticket in the job folder has a "Coverage" element (one child per colour, in
+    // percent). Otherwise the TIFFs are measured: sample values count as ink (set bit, or value / 255),
+    // flipped when inverted; a 4-channel TIFF counts as Cyan, Magenta, Yellow, Black.
     static OutputSummary collect(const std::string& outputFolder, const std::set<std::string>& before,
                                  const std::vector<std::string>& colourNames, bool inverted);
 
