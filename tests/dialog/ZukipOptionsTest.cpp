@@ -53,8 +53,13 @@ DialogRun pressInDialog(const std::string& display, const std::string& base, con
     FILE* program = popen((env + "timeout 120 '" ZUKIP_PROGRAM "' options -c 3 2>/dev/null").c_str(), "r");
     DialogRun run;
     if (!program) return run;
+    // On a busy machine xdotool now and then fails to connect to the display
+    // at once ("Failed creating new xdo instance"); a few tries ride that out.
     std::string window;
-    if (FILE* search = popen((env + "timeout 60 xdotool search --sync --name '^Driver Options$'").c_str(), "r")) {
+    for (int attempt = 0; attempt < 5 && window.empty(); ++attempt) {
+        if (attempt > 0) std::system("sleep 1");
+        FILE* search = popen((env + "timeout 60 xdotool search --sync --name '^Driver Options$' 2>/dev/null").c_str(), "r");
+        if (!search) continue;
         char id[64] = {};
         if (std::fgets(id, sizeof id, search)) window.assign(id, std::strcspn(id, "\n"));
         pclose(search);
