@@ -326,13 +326,16 @@ int APageBaseRTL::OutputPageLines() {
         t.currentPlane = plane;
         t.currentLine = line;
         t.sourceLine = line / t.yFactor;
-        writeCursorLine(plane, line);
+        WritePlaneLines(plane, line, start);
         if (line == t.lastLine && !EndPlane(plane, line)) throw DriverError{-6};
         // Unsigned difference: correct across a wrap of the tick count.
         if (TickCount() - start > kTimeSliceMs) {
             ReportProgress(t.outputHeight > 0 ? static_cast<int>(t.currentLine * 100LL / t.outputHeight) : 100);
             return 1;
         }
+        // Go on from the cursor, which a writer of whole planes has moved on.
+        plane = t.currentPlane;
+        line = t.currentLine;
         NextLine(&plane, &line);
     }
     t.betweenPages = 0;
@@ -340,7 +343,7 @@ int APageBaseRTL::OutputPageLines() {
     return 1;
 }
 
-void APageBaseRTL::writeCursorLine(int plane, int line) {
+void APageBaseRTL::WritePlaneLines(int plane, int line, uint32_t /*sliceStart*/) {
     const uint8_t* data = ReadOutputLine(*pageImage, plane, track->sourceLine, track->sourceWidth);
     if (!WriteLine(plane, line, data)) throw DriverError{-5};
 }

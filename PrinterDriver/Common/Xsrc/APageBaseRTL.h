@@ -47,6 +47,11 @@ public:
     virtual int PreparePage();
     // Writes lines until done or the time slice ran out; 1, or raises -4/-5/-6/0.
     virtual int OutputPageLines();
+    // Writes what the line loop owes at (plane, line): here the cursor's source
+    // line, scaled when needed, handed to WriteLine. An engine that writes a
+    // plane in pieces overrides it and may move the cursor on; sliceStart is
+    // the tick at which the step began. Raises DriverError{-5} on a refused line.
+    virtual void WritePlaneLines(int plane, int line, uint32_t sliceStart);
     virtual int EndPage() { return 1; }
     // Marks the job ended for the host (port code -1); 1.
     virtual int EndJob();
@@ -90,6 +95,4 @@ private:
     void skipPlanes(int* plane);
     // Moves planeCursor to the next position; false (cursor kept) past the end.
     bool nextPlanePosition();
-    // Reads the cursor's source line and hands it (scaled when needed) to WriteLine.
-    void writeCursorLine(int plane, int line);
 };

@@ -623,54 +623,34 @@ void RTL::writeMissingSeparations() {
 // Tiles
 
 int RTL::OutputPageLines() {
-    JobTrackRecord& t = *track;
-    auto* group = dynamic_cast<AGroupImage*>(pageImage);
-    if (!writesSeparateTiles()) {
-        if (group) {
-            // Its lines belong to tiles whose place in the page the job does not tell.
-            RTL_LOG("Page %d is made of tiles, which the model does not write as separate files", t.currentPage);
-            throw DriverError{0};
-        }
-        return APageBaseRTL::OutputPageLines();
+    if (!writesSeparateTiles() && dynamic_cast<AGroupImage*>(pageImage)) {
+        // Its lines belong to tiles whose place in the page the job does not tell.
+        RTL_LOG("Page %d is made of tiles, which the model does not write as separate files", track->currentPage);
+        throw DriverError{0};
     }
+    return APageBaseRTL::OutputPageLines();
+}
+
+void RTL::WritePlaneLines(int plane, int line, uint32_t sliceStart) {
+    if (!writesSeparateTiles()) return APageBaseRTL::WritePlaneLines(plane, line, sliceStart);
     // A plain page in a tiled request is its own single tile, so none of its lines is lost.
+    auto* group = dynamic_cast<AGroupImage*>(pageImage);
     const int count = group ? group->GetImageCount() : 1;
     uint64_t pixels = 0;
     for (int i = 0; i < count; ++i)
         if (AImage* tile = group ? group->GetImage(i) : pageImage)
             pixels += uint64_t(std::max(tile->GetWidth(), 0)) * uint64_t(std::max(tile->GetHeight(), 0));
-    const uint32_t start = TickCount();
-    int plane = t.currentPlane;
-    int line = t.currentLine;
-    NextLine(&plane, &line);
-    while (plane != -1) {
-        if (line == t.firstLine && !BeginPlane(plane, line)) throw DriverError{-4};
-        t.currentPlane = plane;
-        t.currentLine = line;
-        t.sourceLine = line / t.yFactor;
-        uint64_t done = 0;
-        for (tileIndex = 0; tileIndex < count; ++tileIndex) {
-            AImage* tile = group ? group->GetImage(tileIndex) : pageImage;
-            if (!tile) throw DriverError{0};
-            writeTile(plane, line, *tile);
-            done += uint64_t{tileWidth} * tileHeight;
-            if (pixels > 0 && TickCount() - start > kTimeSliceMs) ReportProgress(static_cast<int>(done * 100 / pixels));
-        }
-        recordTiles = 0;
-        t.currentLine = t.lastLine;
-        if (line == t.lastLine && !EndPlane(plane, line)) throw DriverError{-6};
-        // Unsigned difference: correct across a wrap of the tick count.
-        if (TickCount() - start > kTimeSliceMs) {
-            ReportProgress(t.outputHeight > 0 ? static_cast<int>(t.currentLine * 100LL / t.outputHeight) : 100);
-            return 1;
-        }
-        plane = t.currentPlane;
-        line = t.currentLine;
-        NextLine(&plane, &line);
+    uint64_t done = 0;
+    for (tileIndex = 0; tileIndex < count; ++tileIndex) {
+        AImage* tile = group ? group->GetImage(tileIndex) : pageImage;
+        if (!tile) throw DriverError{0};
+        writeTile(plane, line, *tile);
+        done += uint64_t{tileWidth} * tileHeight;
+        if (pixels > 0 && TickCount() - sliceStart > kTimeSliceMs) ReportProgress(static_cast<int>(done * 100 / pixels));
     }
-    t.betweenPages = 0;
-    t.pageLinesDone = 1;
-    return 1;
+    recordTiles = 0;
+    // The whole plane is written: the line loop goes on past its last line.
+    track->currentLine = track->lastLine;
 }
 
 void RTL::writeTile(int plane, int line, AImage& tile) {

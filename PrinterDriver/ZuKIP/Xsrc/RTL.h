@@ -83,9 +83,12 @@ public:
     // Enters the page folder of a tiled request and sizes the row buffer for
     // the prepared page (tiles size it per tile); 1, or raises DriverError{0}.
     int BeginPage() override;
-    // On a tiled page the tile loop: each plane written tile after tile;
-    // otherwise the page engine's line loop. Raises as the page engine does.
+    // The page engine's line loop; a page of tiles that the model does not
+    // write as separate files raises DriverError{0}. Raises as the page engine does.
     int OutputPageLines() override;
+    // A tiled page's plane written tile after tile, the cursor moved to its
+    // last line; otherwise the page engine's single line.
+    void WritePlaneLines(int plane, int line, uint32_t sliceStart) override;
     // Finishes the page's combined image, or writes blank images for the
     // separations (or tiles) that received no lines; 1.
     int EndPage() override;
