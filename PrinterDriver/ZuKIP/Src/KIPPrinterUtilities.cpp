@@ -24,7 +24,6 @@ namespace {
 const char* const kToolPathFile = "KIP_kawpdft.xml";
 const char* const kAddressFile = "MACaddress.log";
 const char* const kRemoteInformationFile = "\\logdir\\statinfo\\IPSUnattend.Dat";
-const char* const kFtpFailure = "Exception open ftp";
 constexpr size_t kErrorTextSize = 1024;
 // A printer information file is a few kilobytes of text; more is not one.
 constexpr size_t kMaxInformationBytes = 16u << 20;

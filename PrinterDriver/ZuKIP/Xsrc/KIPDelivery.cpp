@@ -9,10 +9,6 @@
 
 #define DELIVERY_LOG RV_LOG("PrinterDriver\\ZuKIP\\Xsrc\\KIPDelivery")
 
-namespace {
-const char* const kFtpFailure = "Exception open ftp";
-}  // namespace
-
 AFilePath KIPDelivery::PackingToolPath() {
     AFilePath path;
     path += "Program(x64)";

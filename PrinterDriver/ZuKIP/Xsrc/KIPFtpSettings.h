@@ -6,6 +6,9 @@
 #include "AString.h"
 #include "Platform/PlatformFtp.h"
 
+// The message shown when an FTP exchange with the printer has failed for good.
+inline constexpr const char* kFtpFailure = "Exception open ftp";
+
 // Reads the settings file. 1 when it exists, could be read and has a root
 // element: the outputs hold its values, with "127.0.0.1" for an empty "IP1",
 // "21" for an empty port and "anonymous" for an empty user. 0 when it does not
