@@ -4,10 +4,9 @@
 
 #include <stdexcept>
 
-int TestEngine::StartJob(DriverJob* job, int, OutputPort*, DriverOptions* options) {
-    startedJob = job;
+int TestEngine::StartJob(DriverJob*, int, OutputPort*, DriverOptions* options) {
     startedOptions = options;
-    return startResult;
+    return 1;
 }
 
 int TestEngine::AbortJob() {

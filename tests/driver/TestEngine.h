@@ -10,7 +10,6 @@ class TestEngine : public ABaseRTL {
 public:
     // Ids of the media list GetMediaList answers.
     std::vector<int32_t> mediaIds;
-    int startResult = 1;
     int stepResult = 1;
     bool throwInStep = false;
     bool throwInAbort = false;
@@ -19,7 +18,6 @@ public:
     int setupCalls = 0;
     // Media id of the last setup or entry the engine received.
     int32_t receivedMediaId = 0;
-    DriverJob* startedJob = nullptr;
     DriverOptions* startedOptions = nullptr;
 
     int StartJob(DriverJob* job, int, OutputPort*, DriverOptions* options) override;

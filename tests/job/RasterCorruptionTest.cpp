@@ -93,59 +93,52 @@ TEST_F(DamagedJob, EverySingleByteChangeIsDetected) {
     }
 }
 
-TEST_F(DamagedJob, HostileHeaderFieldsAreRefused) {
+// Fields of the header (offsets from the start) and of the page table (from
+// its start, or from the first image record) that Load must refuse once the
+// checksum is made to fit again.
+TEST_F(DamagedJob, HostileHeaderAndPageTableFieldsAreRefused) {
+    enum From { kFile, kTable, kImage };
+    struct Case { From from; size_t at; uint64_t value; int width; bool loads; const char* what; };
+    const Case cases[] = {
+        {kTable, 4, 21, 4, true, "the same width again"},
+        {kFile, 3, 0, 1, false, "magic"},
+        {kFile, 4, 2, 2, false, "version 2"},
+        {kFile, 6, 48, 2, false, "header size"},
+        {kFile, 8, 3, 4, false, "more pages than the table holds"},
+        {kFile, 8, 0xFFFFFFFF, 4, false, "page count"},
+        {kFile, 12, 1, 4, false, "flags"},
+        {kFile, 16, 8, 8, false, "table inside the header"},
+        {kFile, 16, ~0ull, 8, false, "table past the end"},
+        {kFile, 24, ~0ull, 8, false, "table size"},
+        {kTable, 0, 3, 1, false, "page kind"},
+        {kTable, 1, 0, 1, false, "no planes"},
+        {kTable, 1, 17, 1, false, "17 planes"},
+        {kTable, 2, 1, 1, false, "reserved byte"},
+        {kTable, 4, 0xFFFFFFFF, 4, false, "page width"},
+        {kTable, 8, 0, 4, false, "page height"},
+        {kTable, 12, 2, 4, false, "two images on a plain page"},
+        {kTable, 16, 3, 1, false, "depth 3"},
+        {kTable, 17, 200, 1, false, "name past the table"},
+        {kTable, 20, 0, 1, false, "NUL in a name"},
+        {kImage, 0, 22, 4, false, "image wider than its page"},
+        {kImage, 4, 262145, 4, false, "image height"},
+        {kImage, 8, 0, 8, false, "data inside the header"},
+        {kImage, 16, ~0ull - 100, 8, false, "data size wraps around"},
+        {kImage, 16, Dir(), 8, false, "data runs into the page table"},
+        {kImage, 24, Dir() - 16, 8, false, "index runs into the page table"},
+        {kImage, 24, 40, 8, false, "index overlaps the data"},
+        {kImage, 32 + 12, 1025, 4, false, "1025 tiles"},
+    };
     EXPECT_TRUE(LoadsEdited(bytes_));
-    auto edited = [&](size_t at, uint64_t value, int width) {
+    for (const Case& c : cases) {
+        const size_t at = c.at + (c.from == kFile ? 0 : c.from == kTable ? Dir() : FirstImageRecord());
         std::vector<unsigned char> bad = bytes_;
-        if (width == 2) Put16(bad.data() + at, uint16_t(value));
-        else if (width == 4) Put32(bad.data() + at, uint32_t(value));
-        else Put64(bad.data() + at, value);
-        return bad;
-    };
-    EXPECT_FALSE(LoadsEdited(edited(4, 2, 2))) << "version 2";
-    EXPECT_FALSE(LoadsEdited(edited(6, 48, 2))) << "header size";
-    EXPECT_FALSE(LoadsEdited(edited(8, 3, 4))) << "more pages than the table holds";
-    EXPECT_FALSE(LoadsEdited(edited(8, 0xFFFFFFFF, 4))) << "page count";
-    EXPECT_FALSE(LoadsEdited(edited(12, 1, 4))) << "flags";
-    EXPECT_FALSE(LoadsEdited(edited(16, 8, 8))) << "table inside the header";
-    EXPECT_FALSE(LoadsEdited(edited(16, ~0ull, 8))) << "table past the end";
-    EXPECT_FALSE(LoadsEdited(edited(24, ~0ull, 8))) << "table size";
-    std::vector<unsigned char> badMagic = bytes_;
-    badMagic[3] = 0;
-    EXPECT_FALSE(LoadsEdited(badMagic));
-}
-
-TEST_F(DamagedJob, HostilePageTableIsRefused) {
-    const size_t dir = Dir();
-    const size_t image = FirstImageRecord();
-    auto with = [&](size_t at, uint64_t value, int width) {
-        std::vector<unsigned char> bad = bytes_;
-        if (width == 1) bad[at] = uint8_t(value);
-        else if (width == 4) Put32(bad.data() + at, uint32_t(value));
-        else Put64(bad.data() + at, value);
-        return LoadsEdited(bad);
-    };
-    EXPECT_TRUE(with(dir + 4, 21, 4)) << "the same width again";
-    EXPECT_FALSE(with(dir + 0, 3, 1)) << "page kind";
-    EXPECT_FALSE(with(dir + 1, 0, 1)) << "no planes";
-    EXPECT_FALSE(with(dir + 1, 17, 1)) << "17 planes";
-    EXPECT_FALSE(with(dir + 2, 1, 1)) << "reserved byte";
-    EXPECT_FALSE(with(dir + 4, 0xFFFFFFFF, 4)) << "page width";
-    EXPECT_FALSE(with(dir + 8, 0, 4)) << "page height";
-    EXPECT_FALSE(with(dir + 12, 2, 4)) << "two images on a plain page";
-    EXPECT_FALSE(with(dir + 16, 3, 1)) << "depth 3";
-    EXPECT_FALSE(with(dir + 17, 200, 1)) << "name past the table";
-    EXPECT_FALSE(with(dir + 20, 0, 1)) << "NUL in a name";
-    EXPECT_FALSE(with(image + 0, 22, 4)) << "image wider than its page";
-    EXPECT_FALSE(with(image + 4, 262145, 4)) << "image height";
-    EXPECT_FALSE(with(image + 8, 0, 8)) << "data inside the header";
-    EXPECT_FALSE(with(image + 16, ~0ull - 100, 8)) << "data size wraps around";
-    EXPECT_FALSE(with(image + 16, dir, 8)) << "data runs into the page table";
-    EXPECT_FALSE(with(image + 24, dir - 16, 8)) << "index runs into the page table";
-    EXPECT_FALSE(with(image + 24, 40, 8)) << "index overlaps the data";
-    std::vector<unsigned char> manyTiles = bytes_;
-    Put32(manyTiles.data() + image + 32 + 12, 1025);
-    EXPECT_FALSE(LoadsEdited(manyTiles)) << "1025 tiles";
+        if (c.width == 1) bad[at] = uint8_t(c.value);
+        else if (c.width == 2) Put16(bad.data() + at, uint16_t(c.value));
+        else if (c.width == 4) Put32(bad.data() + at, uint32_t(c.value));
+        else Put64(bad.data() + at, c.value);
+        EXPECT_EQ(LoadsEdited(bad), c.loads) << c.what;
+    }
 }
 
 TEST_F(DamagedJob, HostileLineEntriesFailOnlyTheirLine) {
