@@ -239,27 +239,31 @@ TEST_F(EditOptions, ModeTwoResetsWithoutDialogAndUnknownModesChangeNothing) {
     EXPECT_EQ(g_presenterCalls, 0);
 }
 
-TEST_F(EditOptions, ModeThreeResetsAnOldVersionAndCancelKeepsTheDefaults) {
-    OptionsDialogHook::SetPresenter(presentAndCancel);
-    DriverOptions block = filled(0x10);
-    block.optionsVersion = 19;
-    EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 1);
-    EXPECT_EQ(g_presenterCalls, 1);
-    EXPECT_EQ(g_versionSeen, 20);
-    DriverOptions expected = filled(0x10);
-    setDefaultOptions(&expected);
-    EXPECT_TRUE(same(block, expected));
-}
-
-TEST_F(EditOptions, CancelledOrHeadlessDialogRestoresEveryByteOfAValidBlock) {
-    // No presenter is the headless case: the dialog cannot be shown and counts as cancelled.
-    for (OptionsDialogHook::Presenter presenter : {OptionsDialogHook::Presenter(presentAndCancel),
-                                                       OptionsDialogHook::Presenter(nullptr)}) {
-        OptionsDialogHook::SetPresenter(presenter);
-        DriverOptions block = validBlock(0x01);
-        const DriverOptions before = block;
+// Mode 3 resets a block of an older version before the dialog; a cancelled or
+// headless dialog (no presenter: it cannot be shown) then restores every byte
+// the block had at that point.
+TEST_F(EditOptions, CancelledOrHeadlessModeThreeKeepsAValidBlockAndResetsAnOldOne) {
+    DriverOptions old = filled(0x10);
+    old.optionsVersion = 19;
+    DriverOptions defaults = filled(0x10);
+    setDefaultOptions(&defaults);
+    struct Case { OptionsDialogHook::Presenter presenter; DriverOptions block, expected; int calls; };
+    const Case cases[] = {
+        {presentAndCancel, validBlock(0x01), validBlock(0x01), 1},
+        {nullptr, validBlock(0x01), validBlock(0x01), 0},
+        {presentAndCancel, old, defaults, 1},
+    };
+    for (const Case& c : cases) {
+        OptionsDialogHook::SetPresenter(c.presenter);
+        g_presenterCalls = 0;
+        g_versionSeen = 0;
+        DriverOptions block = c.block;
         EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 1);
-        EXPECT_TRUE(same(block, before)) << (presenter ? "cancelled" : "headless");
+        EXPECT_TRUE(same(block, c.expected)) << (c.presenter ? "cancelled" : "headless") << int(c.block.optionsVersion);
+        EXPECT_EQ(g_presenterCalls, c.calls);
+        if (c.calls) {
+            EXPECT_EQ(g_versionSeen, 20);
+        }
     }
 }
 

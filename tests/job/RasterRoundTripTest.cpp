@@ -123,20 +123,6 @@ TEST(RasterRoundTrip, MixedDepthsOneRowOneColumnReadBackInBothLineOrders) {
         EXPECT_TRUE(JobMatchesPattern(job, pages, false));
         EXPECT_TRUE(JobMatchesPattern(job, pages, true));
     }
-
-    // Runs longer than 128 bytes on either side of a literal stretch.
-    ZURasterWriter w;
-    ASSERT_TRUE(w.Create(path.c_str()));
-    ASSERT_TRUE(w.BeginPage(1000, 1) && w.AddPlane("K", "K", 8));
-    std::vector<uint8_t> line(1000, 0);
-    for (size_t i = 300; i < 500; ++i) line[i] = uint8_t(i);
-    std::fill(line.begin() + 500, line.begin() + 629, uint8_t(0xFF));
-    ASSERT_TRUE(w.WriteLine(0, 0, line.data(), line.size()) && w.EndPage() && w.Finish());
-    ASSERT_EQ(job.Load(path.c_str()), 1);
-    ASSERT_EQ(job.OpenData(), 1);
-    std::vector<uint8_t> back(1000);
-    ASSERT_EQ(job.GetImage(0)->ReadLine(0, 0, back.data(), back.size()), 1);
-    EXPECT_EQ(back, line);
 }
 
 TEST(RasterRoundTrip, MultiPageJobWithTileGroup) {
