@@ -42,18 +42,6 @@ std::vector<std::string> items(const AStringArray& a) {
 }
 }  // namespace
 
-TEST(ModelSettings, ReadsTextsByTheirOwnNamesAndReplacesDefaultsWithEmpty) {
-    ModelFixture f;
-    ASSERT_EQ(f.load(R"(OutputName="o" JobTicketTileName="t" AccountingFileName="a" uniqID="%05d")"), 1);
-    EXPECT_EQ(f.settings.OutputName, "o");
-    EXPECT_EQ(f.settings.JobTicketTileName, "t");
-    EXPECT_EQ(f.settings.AccountingFileName, "a");
-    EXPECT_EQ(f.settings.uniqID, "%05d");
-    // After a successful load a missing attribute is an empty value.
-    EXPECT_TRUE(f.settings.FolderName.IsEmpty());
-    EXPECT_TRUE(f.settings.JobTicketFileName.IsEmpty());
-}
-
 TEST(ModelSettings, FlagsAndListsFollowTheirRulesAndReloadReplacesThem) {
     ModelFixture f;
     ASSERT_EQ(f.load(R"(ImageEnhancemen="yes" KAWPDFT="true" TileSeparate="no" JobTicketForTile="false" )"
@@ -75,16 +63,18 @@ TEST(ModelSettings, FlagsAndListsFollowTheirRulesAndReloadReplacesThem) {
     EXPECT_TRUE(f.settings.stripNames.GetSize() == 0);
 }
 
+// The texts are read by their names through the module (KipJobFolderTest, KipTileTest).
 TEST(ModelSettings, ColorIdChildrenMapNamesSkippingIncompleteOnes) {
     ModelFixture f;
-    ASSERT_EQ(f.load("", R"(<colorID><a colorName="Cyan" colorID="C"/><b colorName="" colorID="X"/>)"
+    ASSERT_EQ(f.load(R"(FolderName="f")", R"(<colorID><a colorName="Cyan" colorID="C"/><b colorName="" colorID="X"/>)"
                          R"(<c colorName="Black" colorID=""/><d colorName="Cyan" colorID="CC"/></colorID>)"),
               1);
     ASSERT_EQ(f.settings.colorNames.size(), 1u);
     EXPECT_EQ(f.settings.colorNames.at("Cyan"), "CC");
-    // A mapping dropped from the file is gone after the reload.
+    // A mapping or a text dropped from the file is gone after the reload.
     ASSERT_EQ(f.load(""), 1);
     EXPECT_TRUE(f.settings.colorNames.empty());
+    EXPECT_TRUE(f.settings.FolderName.IsEmpty());
 }
 
 TEST(ModelSettings, EachFailureShowsItsOwnMessageAndKeepsValues) {

@@ -92,19 +92,18 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     const std::map<std::string, std::string> finished = snapshot(output);
     ASSERT_EQ(finished.count("plan_1/Finish.txt"), 1u);
 
+    // The status names the file whose write fails.
     const struct {
-        const char* target;   // the file whose write fails
-        const char* named;    // the file the status names
-        int skipped = 0;      // writes of target that still succeed
+        const char* target;
+        int skipped = 0;   // writes of target that still succeed
     } cases[] = {
-        {"thumbnail.bmp", "thumbnail.bmp"},
-        {"plan_1_Cyan.tif", "plan_1_Cyan.tif"},
-        {"plan_1_Black.tif", "plan_1_Black.tif", 1},   // moving the last separation's directory
-        // The blank image's rows reach the disk with its last row.
-        {"plan_1_Yellow.tif", "plan_1_Yellow.tif"},
-        {"Accounting.txt", "Accounting.txt"},
-        {"JobTicket.xml", "JobTicket.xml"},
-        {"Finish.txt", "Finish.txt"},
+        {"thumbnail.bmp"},
+        {"plan_1_Cyan.tif"},
+        {"plan_1_Black.tif", 1},   // moving the last separation's directory
+        {"plan_1_Yellow.tif"},     // the blank image's rows reach the disk with its last row
+        {"Accounting.txt"},
+        {"JobTicket.xml"},
+        {"Finish.txt"},
     };
     int number = 1;
     for (const auto& c : cases) {
@@ -118,7 +117,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
         EXPECT_TRUE(run.ended);
         EXPECT_LE(run.failedSteps, 1);
         EXPECT_EQ(job.request.portCode, -1);
-        EXPECT_EQ(std::string(job.request.statusText), std::string("Write Data Error: ") + c.named);
+        EXPECT_EQ(std::string(job.request.statusText), std::string("Write Data Error: ") + c.target);
         EXPECT_TRUE(fs::exists(folder));
         EXPECT_FALSE(fs::exists(folder / "Finish.txt"));
         std::map<std::string, std::string> earlier = snapshot(output);
@@ -139,21 +138,13 @@ TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
     job.requestTiles(3, {7, 8}, {1, 2});
     job.write({{64, 16, {{"Cyan", 1}, {"Black", 1}}, {{32, 16}, {32, 16}}}});
 
-    const struct {
-        const char* target;   // the file whose write fails
-        const char* named;    // the file the status names
-    } cases[] = {
-        // A tile's rows reach the disk with its last row.
-        {"plan_7_Cyan.tif", "plan_7_Cyan.tif"},
-        {"T_8.xml", "T_8.xml"},
-        {"plan_8_Magenta.tif", "plan_8_Magenta.tif"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.target);
-        const fs::path output = base.path() / c.target;
+    // The file whose write fails, which the status names; a tile's rows reach the disk with its last row.
+    for (const std::string target : {"plan_7_Cyan.tif", "T_8.xml", "plan_8_Magenta.tif"}) {
+        SCOPED_TRACE(target);
+        const fs::path output = base.path() / target;
         KipHost::Run run;
         {
-            DiskFullAt full(c.target);
+            DiskFullAt full(target);
             job.request.portCode = RTL::kFilePort;
             job.request.statusText[0] = '\0';
             CDriver driver(new RTL());
@@ -161,7 +152,7 @@ TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
         }
         EXPECT_TRUE(run.ended);
         EXPECT_EQ(run.failedSteps, 1);
-        EXPECT_EQ(std::string(job.request.statusText), std::string("Write Data Error: ") + c.named);
+        EXPECT_EQ(std::string(job.request.statusText), "Write Data Error: " + target);
         EXPECT_FALSE(fs::exists(output / "JobTicket.xml"));
     }
 }
