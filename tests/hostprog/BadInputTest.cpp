@@ -1,8 +1,6 @@
 // Every bad input a user can give make-job ends with one line on stderr that
 // names the culprit, a non-zero exit, and no file left behind.
 #include "HostProgramFixture.h"
-#include "PageReader.h"
-#include "ToolError.h"
 
 #include <tiffio.h>
 
@@ -97,23 +95,6 @@ TEST_F(BadInput, OutputPlacesThatCannotTakeTheJob) {
         fs::permissions(work() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
         expectOneLineAndNothingLeft({"read-only folder", {"-m", "Test Color", "-o", "locked/j.job", "cmyk.tif"}, "locked"});
         fs::permissions(work() / "locked", fs::perms::owner_all);
-    }
-}
-
-TEST_F(BadInput, EveryTruncatedTiffIsRefusedWithoutCrashing) {
-    const std::vector<unsigned char> whole = readBytes(work() / "cmyk.tif");
-    for (size_t n = 0; n < whole.size(); ++n) {
-        writeBytes(work() / "prefix.tif", std::vector<unsigned char>(whole.begin(), whole.begin() + n));
-        try {
-            ColourConverter converter("");
-            const std::vector<RasterPage> pages =
-                PageReader::read((work() / "prefix.tif").string(), InkTarget::Cmyk, converter, {300, 300});
-            // A prefix can only succeed when everything the reader needs came before the cut.
-            ASSERT_EQ(pages.size(), 1u) << n;
-            EXPECT_EQ(pages.front().planes.size(), 4u) << n;
-        } catch (const ToolError& e) {
-            EXPECT_NE(std::string(e.what()).find("prefix.tif"), std::string::npos) << e.what();
-        }
     }
 }
 

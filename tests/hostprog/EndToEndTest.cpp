@@ -63,6 +63,18 @@ std::vector<Plane> writeCmykTiff(const fs::path& path, uint32_t w, uint32_t h) {
     return planes;
 }
 
+// A plane of 0/1 values written as a 1-bit min-is-white TIFF: a set bit is ink; the padding bits of each
+// row stay 0.
+void writeBitTiff(const fs::path& path, const Plane& plane) {
+    const auto w = static_cast<uint32_t>(plane[0].size()), h = static_cast<uint32_t>(plane.size());
+    const size_t rowBytes = (w + 7) / 8;
+    std::vector<uint8_t> bits(rowBytes * h);
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            if (plane[y][x]) bits[y * rowBytes + x / 8] |= uint8_t(0x80 >> (x % 8));
+    writeTiff(path, w, h, 1, 1, PHOTOMETRIC_MINISWHITE, bits);
+}
+
 // One poster panel as the sample model names its tile: tile id and strip id texts, place and size.
 struct Panel {
     std::string id, strip;
@@ -192,14 +204,8 @@ TEST_F(EndToEnd, OneBitSeparationsComeBackBitByBitWithTheirTicket) {
     };
     std::string separations;
     for (int p = 0; p < 4; ++p) {
-        // 1-bit, min-is-white: a set bit is ink; the padding bits of each row stay 0.
-        const size_t rowBytes = (w + 7) / 8;
-        std::vector<uint8_t> bits(rowBytes * h);
-        for (uint32_t y = 0; y < h; ++y)
-            for (uint32_t x = 0; x < w; ++x)
-                if (planes[p][y][x]) bits[y * rowBytes + x / 8] |= uint8_t(0x80 >> (x % 8));
         const std::string file = std::string(kColourIds[p]) + ".tif";
-        writeTiff(work() / file, w, h, 1, 1, PHOTOMETRIC_MINISWHITE, bits);
+        writeBitTiff(work() / file, planes[p]);
         separations += (p ? "," : "") + std::string(kColours[p]) + "=" + file;
     }
 
@@ -224,14 +230,7 @@ TEST_F(EndToEnd, PosterColoursWithoutAPlaneGetBlankTilesOfEachPanel) {
     std::vector<Plane> planes(4);
     planes[0] = makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t((x + y) % 3 == 0); });
     planes[3] = makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t(x == y || x > 40); });
-    const size_t rowBytes = (w + 7) / 8;
-    for (int p : {0, 3}) {
-        std::vector<uint8_t> bits(rowBytes * h);
-        for (uint32_t y = 0; y < h; ++y)
-            for (uint32_t x = 0; x < w; ++x)
-                if (planes[p][y][x]) bits[y * rowBytes + x / 8] |= uint8_t(0x80 >> (x % 8));
-        writeTiff(work() / (std::string(kColourIds[p]) + ".tif"), w, h, 1, 1, PHOTOMETRIC_MINISWHITE, bits);
-    }
+    for (int p : {0, 3}) writeBitTiff(work() / (std::string(kColourIds[p]) + ".tif"), planes[p]);
     const fs::path folder =
         makeAndPrint({"-c", "CMYK", "-d", "Site Plan.pdf", "--tiles", "3x1", "Cyan=C.tif,Black=K.tif"});
     expectTiles(folder, planes, 1, {{"B", "2", 0, 0, 15, 11}, {"C", "3", 15, 0, 15, 11}, {"D", "4", 30, 0, 15, 11}});

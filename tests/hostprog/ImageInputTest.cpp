@@ -14,6 +14,7 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include <cstdint>
 #include <cstring>
 #include <functional>
 
@@ -274,6 +275,11 @@ std::vector<InputCase> cases() {
                  for (int c = 0; c < 3; ++c) rgb.push_back(onWhite(p.values[i + c], p.values[i + 3]));
              return std::vector<ExpectedPage>{{kCmyk, cmykOf(rgb, 11, 4, false)}};
          }},
+        {"grey8.tif", {}, 0, [](const fs::path& file) {
+             TiffPage p = page(4, 2, 1, 8, PHOTOMETRIC_MINISBLACK, {0, 64, 128, 255, 10, 20, 30, 40});
+             writeTiffPages(file, {p});
+             return std::vector<ExpectedPage>{{{"Black"}, planesOf(p.values, 4, 2, 1, [](int v) { return 255 - v; })}};
+         }},
         {"grey16.tif", {}, 1, [](const fs::path& file) {
              TiffPage p = page(19, 7, 1, 16, PHOTOMETRIC_MINISBLACK, pattern(19, 7, 1, 65535, 5));
              writeTiffPages(file, {p});
@@ -392,20 +398,35 @@ TEST_F(ImageInput, TheJobTakesTheImagesResolutionWhenThePrinterHasIt) {
     EXPECT_EQ(readRaster(work() / "job.job").front().width, 12);
 }
 
-TEST_F(ImageInput, EveryCutPngAndJpegIsRefusedWithoutCrashing) {
+TEST_F(ImageInput, EveryCutImageIsRefusedWithoutCrashing) {
     const std::vector<int> v = pattern(10, 6, 4, 255, 16);
     writePng(work() / "whole.png", 10, 6, std::vector<uint8_t>(v.begin(), v.end()));
     writeJpeg(work() / "whole.jpg", 10, 6, std::vector<uint8_t>(v.begin(), v.begin() + 180));
+    writeTiff(work() / "whole.tif", 8, 4, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8 * 4 * 4, 100));
+    struct CutCase {
+        const char* name;
+        InkTarget target;
+        size_t planes;
+        // Bytes at the end that a cut file may lack and still be read: only the PNG's closing chunk (12 bytes);
+        // a TIFF prefix can succeed whenever everything the reader needs came before the cut.
+        size_t mayLack;
+    };
+    const CutCase cases[] = {
+        {"whole.png", InkTarget::Black, 1, 12},
+        {"whole.jpg", InkTarget::Black, 1, 0},
+        {"whole.tif", InkTarget::Cmyk, 4, SIZE_MAX},
+    };
     ColourConverter converter("");
-    for (const char* name : {"whole.png", "whole.jpg"}) {
-        const std::vector<unsigned char> whole = readBytes(work() / name);
-        const fs::path cut = work() / (std::string("cut") + fs::path(name).extension().string());
+    for (const CutCase& c : cases) {
+        const std::vector<unsigned char> whole = readBytes(work() / c.name);
+        const fs::path cut = work() / (std::string("cut") + fs::path(c.name).extension().string());
         for (size_t n = 0; n < whole.size(); ++n) {
             writeBytes(cut, std::vector<unsigned char>(whole.begin(), whole.begin() + long(n)));
             try {
-                PageReader::read(cut.string(), InkTarget::Black, converter, {300, 300});
-                // Only the PNG's closing chunk (12 bytes) may be missing from a file that is read.
-                EXPECT_TRUE(cut.extension() == ".png" && n + 12 >= whole.size()) << name << " cut to " << n;
+                const std::vector<RasterPage> pages = PageReader::read(cut.string(), c.target, converter, {300, 300});
+                EXPECT_TRUE(c.mayLack == SIZE_MAX || n + c.mayLack >= whole.size()) << c.name << " cut to " << n;
+                ASSERT_EQ(pages.size(), 1u) << c.name << " cut to " << n;
+                EXPECT_EQ(pages.front().planes.size(), c.planes) << c.name << " cut to " << n;
             } catch (const ToolError& e) {
                 EXPECT_NE(std::string(e.what()).find(cut.filename().string()), std::string::npos) << e.what();
             }

@@ -92,22 +92,6 @@ TEST_F(MakeJob, DefaultsComeFromTheDescription) {
     for (const PlaneData& plane : pages[0].planes) EXPECT_EQ(plane.depth, 1);
 }
 
-TEST_F(MakeJob, GreyscaleBecomesBlackInkEitherPhotometric) {
-    std::vector<uint8_t> grey = {0, 64, 128, 255, 10, 20, 30, 40};
-    writeTiff(work() / "black-is-zero.tif", 4, 2, 1, 8, PHOTOMETRIC_MINISBLACK, grey);
-    writeTiff(work() / "white-is-zero.tif", 4, 2, 1, 8, PHOTOMETRIC_MINISWHITE, grey);
-    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "g.job", "black-is-zero.tif", "white-is-zero.tif"}).status, 0);
-
-    const std::vector<PageData> pages = readRaster(work() / "g.job");
-    ASSERT_EQ(pages.size(), 2u);
-    for (int p = 0; p < 2; ++p) {
-        ASSERT_EQ(pages[p].planes.size(), 1u);
-        EXPECT_EQ(pages[p].planes[0].internalName, "Black");
-        for (int i = 0; i < 8; ++i)
-            EXPECT_EQ(pages[p].planes[0].rows[i / 4][i % 4], p == 0 ? 255 - grey[i] : grey[i]) << "page " << p;
-    }
-}
-
 TEST_F(MakeJob, OneBilevelTiffPerSeparationKeepsEveryBit) {
     // 13 pixels: the last byte of each row has 3 padding bits, set in the input.
     const std::vector<uint8_t> cyan = {0xA5, 0xFF, 0x0F, 0xF0}, black = {0xFF, 0xFF, 0x00, 0x07};
