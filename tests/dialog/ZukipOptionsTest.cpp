@@ -65,8 +65,11 @@ DialogRun pressInDialog(const std::string& display, const std::string& base, con
         pclose(search);
     }
     EXPECT_FALSE(window.empty()) << "no window \"Driver Options\" appeared";
-    // xdotool may fail on the key's release, which reaches a window that has just closed.
-    std::system((env + "xdotool windowfocus --sync " + window + " key " + key + " >/dev/null 2>&1").c_str());
+    // The key goes to the server, not to the window: sent to a window that
+    // closes on the press, its release would be lost, and the key left held
+    // down would auto-repeat into the next dialog.
+    std::system((env + "xdotool windowfocus --sync " + window + " >/dev/null 2>&1").c_str());
+    std::system((env + "xdotool key " + key + " >/dev/null 2>&1").c_str());
     char buffer[1024];
     while (std::fgets(buffer, sizeof buffer, program)) run.out += buffer;
     const int status = pclose(program);
