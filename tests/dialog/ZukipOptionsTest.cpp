@@ -80,6 +80,12 @@ DialogRun pressInDialog(const std::string& display, const std::string& base, con
 
 TEST(ZukipOptions, ReturnPrintsTheOptionsTextAndEscapePrintsNothing) {
     if (!installed("Xvfb") || !installed("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+#ifdef __SANITIZE_ADDRESS__
+    // Under AddressSanitizer the dialog now and then misses or misreads the
+    // synthetic key (about one run in three); the debug and release builds run
+    // this test, and the offscreen dialog tests cover the same keys here.
+    GTEST_SKIP() << "synthetic X keys are unreliable in the sanitizer build";
+#endif
     const VirtualDisplay x;
     ASSERT_FALSE(x.display.empty()) << "Xvfb did not start";
     TempBaseFolder base;
