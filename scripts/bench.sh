@@ -18,4 +18,4 @@ if [ -n "$mode" ] && [ "$mode" != "--quick" ]; then
   exit 2
 fi
 echo "load before the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) core(s)"
-./build-release/tests/bench/bench_separations "${mode:---full}" "$folder"
+./build-release/bench/bench_separations "${mode:---full}" "$folder"
