@@ -102,9 +102,12 @@ TEST(Thumbnail, SmallBmpWithInksMixedSubtractively) {
     RasterPage page;
     page.width = 300;
     page.height = 100;
-    RasterPlane cyan{"Cyan", 1, packedRowBytes(1, 300), std::vector<uint8_t>(packedRowBytes(1, 300) * 100, 0xFF)};
-    page.planes.push_back(cyan);
-    const std::vector<uint8_t> bmp = ThumbnailWriter::encode(page);
+    page.planes.push_back({"Cyan", 1, packedRowBytes(1, 300), {}});
+    ThumbnailWriter thumbnail(page);
+    const std::vector<uint8_t> row(packedRowBytes(1, 300), 0xFF);
+    const uint8_t* rows[1] = {row.data()};
+    for (uint32_t y = 0; y < page.height; ++y) thumbnail.addRow(y, rows);
+    const std::vector<uint8_t> bmp = thumbnail.bmp();
     ASSERT_GE(bmp.size(), 54u + 3);
     EXPECT_EQ(bmp[0], 'B');
     EXPECT_EQ(bmp[18] | bmp[19] << 8, 128);   // width scaled to the longest side

@@ -97,12 +97,17 @@ TEST_F(MakeJob, OneBilevelTiffPerSeparationKeepsEveryBit) {
     const std::vector<uint8_t> cyan = {0xA5, 0xFF, 0x0F, 0xF0}, black = {0xFF, 0xFF, 0x00, 0x07};
     writeTiff(work() / "c.tif", 13, 2, 1, 1, PHOTOMETRIC_MINISWHITE, cyan);
     writeTiff(work() / "k.tif", 13, 2, 1, 1, PHOTOMETRIC_MINISBLACK, black);
-    const ProgramRun run = zukip("make-job", {"-m", "Test Color", "-o", "s.job", "cyan=c.tif,Black=k.tif", "k.tif"});
+    // A greyscale separation beside them is halftoned: full ink everywhere.
+    writeTiff(work() / "full.tif", 13, 2, 1, 8, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(26, 255));
+    const ProgramRun run = zukip("make-job", {"-m", "Test Color", "--halftone", "-o", "s.job", "cyan=c.tif,Black=k.tif",
+                                              "k.tif", "Cyan=c.tif,Black=full.tif"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readHeader(work() / "s.job").colorMode, 0);
 
     const std::vector<PageData> pages = readRaster(work() / "s.job");
-    ASSERT_EQ(pages.size(), 2u);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[2].planes[0].rows, pages[0].planes[0].rows);
+    EXPECT_EQ(pages[2].planes[1].rows, (std::vector<std::vector<uint8_t>>(2, {0xFF, 0xF8})));
     ASSERT_EQ(pages[0].planes.size(), 2u);
     EXPECT_EQ(pages[0].planes[0].internalName, "Cyan");
     EXPECT_EQ(pages[0].planes[0].rows[0], (std::vector<uint8_t>{0xA5, 0xF8}));

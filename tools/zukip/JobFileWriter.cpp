@@ -8,11 +8,13 @@
 #include "ZUJob.h"
 #include "ZURasterWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -51,41 +53,89 @@ std::string displayNameOf(const std::string& internal, const std::vector<PlaneNa
     return internal;
 }
 
-// Writes the page's panels as the tiles of one tiled page; the planes are added already.
-bool writePanels(ZURasterWriter& writer, const RasterPage& page, const std::vector<TilePanel>& panels) {
-    std::vector<uint8_t> line(packedRowBytes(page.maxDepth(), page.width));
-    bool ok = true;
-    for (const TilePanel& panel : panels) {
-        ok = ok && writer.BeginTile(int(panel.width), int(panel.height));
-        for (size_t p = 0; ok && p < page.planes.size(); ++p) {
-            const RasterPlane& plane = page.planes[p];
-            for (uint32_t y = 0; ok && y < panel.height; ++y) {
-                TileGrid::copyPixels(plane.row(panel.y + y), plane.depth, panel.x, panel.width, line.data());
-                ok = writer.WriteLine(int(p), int(y), line.data(), line.size());
-            }
+// Rows of the current page held for writing: `height` rows of every plane.
+struct Band {
+    Band(const RasterPage& page, uint32_t height) : rows(page), pointers(page.planes.size()) {
+        for (RasterPlane& plane : rows.planes) plane.data.assign(plane.rowBytes * height, 0);
+    }
+
+    // Reads rows [y, y + count) of every plane into the band (from its top), each shown to preview when given.
+    void read(PageRows& pages, uint32_t y, uint32_t count, ThumbnailWriter* preview) {
+        for (uint32_t i = 0; i < count; ++i) {
+            for (size_t p = 0; p < pointers.size(); ++p) pointers[p] = rows.planes[p].row(i);
+            pages.readRow(pointers.data());
+            if (preview) preview->addRow(y + i, pointers.data());
         }
+    }
+
+    RasterPage rows;
+    std::vector<uint8_t*> pointers;
+};
+
+// Writes the current page row by row as it is read; the planes are added already.
+bool writeRows(ZURasterWriter& writer, PageRows& pages, ThumbnailWriter* preview) {
+    Band band(pages.page(), 1);
+    bool ok = true;
+    for (uint32_t y = 0; ok && y < band.rows.height; ++y) {
+        band.read(pages, y, 1, preview);
+        for (size_t p = 0; ok && p < band.rows.planes.size(); ++p)
+            ok = writer.WriteLine(int(p), int(y), band.rows.planes[p].row(0), band.rows.planes[p].rowBytes);
     }
     return ok;
 }
 
-void writeRaster(const std::string& path, const std::vector<RasterPage>& pages,
-                 const std::vector<PlaneNames>& names, const TileGrid& tiles) {
+// Writes the current page's panels as the tiles of one tiled page, reading one row of panels at a time (a
+// tile is written whole before the next begins); the planes are added already.
+bool writePanels(ZURasterWriter& writer, PageRows& pages, const std::vector<TilePanel>& panels,
+                 ThumbnailWriter* preview) {
+    uint32_t tallest = 0;
+    for (const TilePanel& panel : panels) tallest = std::max(tallest, panel.height);
+    Band band(pages.page(), tallest);
+    std::vector<uint8_t> line(packedRowBytes(band.rows.maxDepth(), band.rows.width));
+    bool ok = true;
+    for (const TilePanel& panel : panels) {
+        if (panel.x == 0) band.read(pages, panel.y, panel.height, preview);
+        ok = ok && writer.BeginTile(int(panel.width), int(panel.height));
+        for (size_t p = 0; ok && p < band.rows.planes.size(); ++p) {
+            const RasterPlane& plane = band.rows.planes[p];
+            for (uint32_t y = 0; ok && y < panel.height; ++y) {
+                TileGrid::copyPixels(plane.row(y), plane.depth, panel.x, panel.width, line.data());
+                ok = writer.WriteLine(int(p), int(y), line.data(), line.size());
+            }
+        }
+        if (!ok) break;
+    }
+    return ok;
+}
+
+// Writes every page into the raster file at path as the pages are read; the first page's preview goes to
+// thumbnail.
+WrittenJob writeRaster(const std::string& path, PageRows& pages, const std::vector<PlaneNames>& names,
+                       const TileGrid& tiles, std::optional<ThumbnailWriter>& thumbnail) {
     ZURasterWriter writer;
     bool ok = writer.Create(path.c_str());
-    for (const RasterPage& page : pages) {
-        const bool tiled = tiles.columns > 0;
-        ok = ok && (tiled ? writer.BeginTiledPage(int(page.width), int(page.height))
-                          : writer.BeginPage(int(page.width), int(page.height)));
+    WrittenJob written;
+    const bool tiled = tiles.columns > 0;
+    while (ok && pages.nextPage()) {
+        const RasterPage& page = pages.page();
+        if (written.pages++ == 0) {
+            written.width = page.width;
+            written.height = page.height;
+            thumbnail.emplace(page);
+        }
+        ThumbnailWriter* preview = written.pages == 1 ? &*thumbnail : nullptr;
+        ok = tiled ? writer.BeginTiledPage(int(page.width), int(page.height))
+                   : writer.BeginPage(int(page.width), int(page.height));
         for (const RasterPlane& plane : page.planes)
             ok = ok && writer.AddPlane(displayNameOf(plane.name, names).c_str(), plane.name.c_str(), plane.depth);
-        if (tiled) ok = ok && writePanels(writer, page, tiles.panels(page.width, page.height));
-        for (size_t p = 0; ok && !tiled && p < page.planes.size(); ++p)
-            for (uint32_t y = 0; ok && y < page.height; ++y)
-                ok = writer.WriteLine(int(p), int(y), page.planes[p].row(y), page.planes[p].rowBytes);
+        ok = ok && (tiled ? writePanels(writer, pages, tiles.panels(page.width, page.height), preview)
+                          : writeRows(writer, pages, preview));
         ok = ok && writer.EndPage();
     }
+    if (ok && written.pages == 0) throw ToolError("no pages to write into " + path);
     ok = ok && writer.Finish();
     if (!ok) throw ToolError("cannot write raster file " + path + ": " + writer.GetError().c_str());
+    return written;
 }
 
 void writeBytes(const std::string& path, const void* data, size_t size) {
@@ -103,7 +153,7 @@ void renameInto(const std::string& from, const std::string& to) {
     if (ec) throw ToolError("cannot move " + from + " to " + to + ": " + ec.message());
 }
 
-JobHeaderLayout makeHeader(const JobSettings& s, const RasterPage& firstPage) {
+JobHeaderLayout makeHeader(const JobSettings& s, const WrittenJob& written) {
     JobHeaderLayout h;
     std::memset(&h, 0, sizeof h);
     FileKind::sign(h);
@@ -112,8 +162,8 @@ JobHeaderLayout makeHeader(const JobSettings& s, const RasterPage& firstPage) {
     SetJobHeaderText(h.jobText3, s.sender.c_str());
     h.xResolution = float(s.xResolution);
     h.yResolution = float(s.yResolution);
-    h.pageWidth = firstPage.width / s.xResolution;
-    h.pageHeight = firstPage.height / s.yResolution;
+    h.pageWidth = written.width / s.xResolution;
+    h.pageHeight = written.height / s.yResolution;
     h.widthDpi = int16_t(std::lround(s.xResolution));
     h.heightWord = uint16_t(std::lround(s.yResolution));
     std::memcpy(h.options, &s.options, sizeof h.options);
@@ -129,9 +179,8 @@ std::string JobFileWriter::rasterPath(const std::string& jobPath) {
 
 std::string JobFileWriter::thumbnailPath(const std::string& jobPath) { return jobPath + ".thumb.bmp"; }
 
-void JobFileWriter::write(const std::string& jobPath, const JobSettings& settings,
-                          const std::vector<RasterPage>& pages, const std::vector<PlaneNames>& displayNames) {
-    if (pages.empty()) throw ToolError("no pages to write into " + jobPath);
+WrittenJob JobFileWriter::write(const std::string& jobPath, const JobSettings& settings, PageRows& pages,
+                                 const std::vector<PlaneNames>& displayNames) {
     checkFolderWritable(jobPath);
     const std::string raster = rasterPath(jobPath), thumbnail = thumbnailPath(jobPath);
     if (raster == jobPath)
@@ -140,16 +189,16 @@ void JobFileWriter::write(const std::string& jobPath, const JobSettings& setting
     Cleanup cleanup;
     cleanup.add(jobPart);
     cleanup.add(thumbnailPart);
-    writeRaster(raster, pages, displayNames, settings.tiles);
+    std::optional<ThumbnailWriter> preview;
+    const WrittenJob written = writeRaster(raster, pages, displayNames, settings.tiles, preview);
     cleanup.add(raster);
 
-    const std::vector<uint8_t> bmp = ThumbnailWriter::encode(pages.front());
-    writeBytes(thumbnailPart, bmp.data(), bmp.size());
-    const JobHeaderLayout header = makeHeader(settings, pages.front());
+    writeBytes(thumbnailPart, preview->bmp().data(), preview->bmp().size());
+    const JobHeaderLayout header = makeHeader(settings, written);
     std::vector<uint8_t> job(reinterpret_cast<const uint8_t*>(&header), reinterpret_cast<const uint8_t*>(&header + 1));
     if (settings.tiles.columns > 0) {
         const std::vector<uint8_t> block =
-            TileRequest::forPanels(settings.tiles.panels(pages.front().width, pages.front().height)).encode();
+            TileRequest::forPanels(settings.tiles.panels(written.width, written.height)).encode();
         job.insert(job.end(), block.begin(), block.end());
     }
     writeBytes(jobPart, job.data(), job.size());
@@ -158,4 +207,5 @@ void JobFileWriter::write(const std::string& jobPath, const JobSettings& setting
     cleanup.add(thumbnail);
     renameInto(jobPart, jobPath);
     cleanup.commit();
+    return written;
 }

@@ -37,6 +37,9 @@ void printHelp() {
         "Images are turned upright as their orientation says, and printed at their own size: an image\n"
         "that states its resolution is scaled to the job's (and a job takes the image's resolution\n"
         "when the printer has it and -r is not given). Greyscale prints on black ink alone.\n"
+        "Rows go from the images to the job one at a time, so that a page takes little memory; an image\n"
+        "stored upside down or turned (orientation 3 to 8) is held whole to turn it, and --tiles holds\n"
+        "one row of panels.\n"
         "make-job never writes over its images, and replaces only files it made itself.\n"
         "\n"
         "Options:\n"
@@ -187,13 +190,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
         throw UsageError("--tiles takes one page (got " + std::to_string(shapes.size()) + ")");
 
     ColourConverter converter(cl.value("cmyk-profile"));
-    std::vector<RasterPage> pages;
-    for (const std::string& argument : cl.positionals()) {
-        std::vector<RasterPage> more = PageInput::read(argument, inkTarget(mode), converter, {resolution.x, resolution.y});
-        pages.insert(pages.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-    }
-    PlaneMapper::fit(mode, pages);
-    if (tiles.columns > 0) tiles.panels(pages.front().width, pages.front().height);   // refuses a page too small
+    PageInput pages(cl.positionals(), inkTarget(mode), mode, converter, {resolution.x, resolution.y});
 
     JobSettings settings;
     settings.model = catalog.model();
@@ -208,11 +205,11 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     settings.tiles = tiles;
     std::vector<PlaneNames> names;
     for (const CatalogColorant& c : mode.colorants) names.push_back({c.displayName, c.internalName});
-    JobFileWriter::write(jobPath, settings, pages, names);
+    const WrittenJob written = JobFileWriter::write(jobPath, settings, pages, names);
     if (cl.has("quiet")) return 0;
 
     std::printf("wrote %s: %zu page(s), %u x %u pixels, colour mode \"%s\" (id %d), %s dpi\n", jobPath.c_str(),
-                pages.size(), pages.front().width, pages.front().height, mode.displayName.c_str(), mode.id,
+                written.pages, written.width, written.height, mode.displayName.c_str(), mode.id,
                 resolutionText(resolution.x, resolution.y).c_str());
     if (tiles.columns > 0) std::printf("  tiled into %d x %d panels\n", tiles.columns, tiles.rows);
     std::printf("  raster file %s\n  thumbnail   %s\n", JobFileWriter::rasterPath(jobPath).c_str(),

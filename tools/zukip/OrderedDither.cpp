@@ -36,14 +36,3 @@ void OrderedDither::ditherRow(const uint8_t* ink, uint32_t width, uint32_t y, ui
     for (uint32_t x = 0; x < width; ++x)
         if (ink[x] > thresholds[x % 16]) out[x / 8] |= uint8_t(0x80 >> (x % 8));
 }
-
-RasterPlane OrderedDither::apply(const RasterPlane& plane, uint32_t width, uint32_t height) {
-    if (plane.depth != 8) return plane;
-    RasterPlane out;
-    out.name = plane.name;
-    out.depth = 1;
-    out.rowBytes = packedRowBytes(1, width);
-    out.data.assign(out.rowBytes * height, 0);
-    for (uint32_t y = 0; y < height; ++y) ditherRow(plane.row(y), width, y, out.row(y));
-    return out;
-}

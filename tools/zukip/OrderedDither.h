@@ -10,8 +10,6 @@ class OrderedDither {
 public:
     // Dithers one row of `width` 8-bit ink values (row number y picks the matrix row) into packed 1-bit out.
     static void ditherRow(const uint8_t* ink, uint32_t width, uint32_t y, uint8_t* out);
-    // A 1-bit copy of an 8-bit plane of width x height pixels (a 1-bit plane is returned unchanged).
-    static RasterPlane apply(const RasterPlane& plane, uint32_t width, uint32_t height);
     // The threshold at (x, y): an ink value above it sets the pixel; 0..254.
     static uint8_t threshold(uint32_t x, uint32_t y);
 };

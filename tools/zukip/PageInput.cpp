@@ -1,5 +1,7 @@
 #include "PageInput.h"
 
+#include "OrderedDither.h"
+#include "PlaneMapper.h"
 #include "ToolError.h"
 
 #include <filesystem>
@@ -21,8 +23,8 @@ PageShape separationShape(const std::string& name, const std::string& file) {
     return std::move(shapes.front());
 }
 
-// Adds a one-plane page as the plane name of page; its size must match the planes before it.
-void addSeparation(RasterPage& page, RasterPage separation, const std::string& name, const std::string& file) {
+// Adds the one plane of separation as the plane name of page; its size must match the planes before it.
+void addSeparation(RasterPage& page, const RasterPage& separation, const std::string& name, const std::string& file) {
     if (page.planes.empty()) {
         page.width = separation.width;
         page.height = separation.height;
@@ -31,8 +33,8 @@ void addSeparation(RasterPage& page, RasterPage separation, const std::string& n
                         " x " + std::to_string(separation.height) + " pixels, but " + page.source + " is " +
                         std::to_string(page.width) + " x " + std::to_string(page.height));
     }
-    separation.planes.front().name = name;
-    page.planes.push_back(std::move(separation.planes.front()));
+    page.planes.push_back(separation.planes.front());
+    page.planes.back().name = name;
     page.source += (page.source.empty() ? "" : ", ") + file;
 }
 
@@ -67,20 +69,58 @@ std::vector<PageShape> PageInput::shapes(const std::string& argument) {
     for (const auto& [name, file] : parts) {
         PageShape separation = separationShape(name, file);
         if (joined.planes.planes.empty()) joined.xDpi = separation.xDpi, joined.yDpi = separation.yDpi;
-        addSeparation(joined.planes, std::move(separation.planes), name, file);
+        addSeparation(joined.planes, separation.planes, name, file);
     }
     return {std::move(joined)};
 }
 
-std::vector<RasterPage> PageInput::read(const std::string& argument, InkTarget target, ColourConverter& converter,
-                                        const JobGeometry& job) {
-    const auto parts = parse(argument);
-    if (wholeImage(parts)) return PageReader::read(parts.front().second, target, converter, job);
-    RasterPage joined;
-    for (const auto& [name, file] : parts) {
-        separationShape(name, file);
-        std::vector<RasterPage> pages = PageReader::read(file, InkTarget::Black, converter, job);
-        addSeparation(joined, std::move(pages.front()), name, file);
+PageInput::PageInput(std::vector<std::string> arguments, InkTarget target, const CatalogColorMode& mode,
+                     ColourConverter& converter, const JobGeometry& job)
+    : arguments_(std::move(arguments)), target_(target), mode_(mode), converter_(converter), job_(job) {}
+
+bool PageInput::openArgument() {
+    if (nextArgument_ == arguments_.size()) return false;
+    parts_ = parse(arguments_[nextArgument_++]);
+    separations_ = !wholeImage(parts_);
+    readers_.clear();
+    for (const auto& [name, file] : parts_) {
+        if (separations_) separationShape(name, file);
+        readers_.push_back(std::make_unique<PageReader>(file));
+        if (!readers_.back()->nextPage(separations_ ? InkTarget::Black : target_, converter_, job_))
+            throw ToolError("image " + file + " has no pages");
     }
-    return {std::move(joined)};
+    return true;
+}
+
+bool PageInput::nextPage() {
+    // The next page of a multi-page image, else the first of the next argument (a separation list is one page).
+    const bool samePage = !separations_ && !readers_.empty() && readers_.front()->nextPage(target_, converter_, job_);
+    if (!samePage && !openArgument()) return false;
+    if (separations_) {
+        page_ = RasterPage();
+        for (size_t i = 0; i < readers_.size(); ++i)
+            addSeparation(page_, readers_[i]->page(), parts_[i].first, parts_[i].second);
+    } else {
+        page_ = readers_.front()->page();
+    }
+    const RasterPage read = page_;
+    PlaneMapper::fit(mode_, page_);
+    ink_.resize(page_.planes.size());
+    for (size_t p = 0; p < page_.planes.size(); ++p)
+        ink_[p].resize(read.planes[p].depth == page_.planes[p].depth ? 0 : page_.width);
+    readInto_.resize(page_.planes.size());
+    y_ = 0;
+    return true;
+}
+
+void PageInput::readRow(uint8_t* const* rows) {
+    for (size_t p = 0; p < page_.planes.size(); ++p) readInto_[p] = ink_[p].empty() ? rows[p] : ink_[p].data();
+    size_t first = 0;
+    for (const std::unique_ptr<PageReader>& reader : readers_) {
+        reader->readRow(readInto_.data() + first);
+        first += reader->page().planes.size();
+    }
+    for (size_t p = 0; p < page_.planes.size(); ++p)
+        if (!ink_[p].empty()) OrderedDither::ditherRow(ink_[p].data(), page_.width, y_, rows[p]);
+    ++y_;
 }

@@ -1,6 +1,5 @@
 #include "PlaneMapper.h"
 
-#include "OrderedDither.h"
 #include "ToolError.h"
 
 namespace {
@@ -52,20 +51,20 @@ const CatalogColorMode& PlaneMapper::choose(const PrinterCatalog& catalog, const
                     catalog.colorModeList() + ")");
 }
 
-void PlaneMapper::fit(const CatalogColorMode& mode, std::vector<RasterPage>& pages) {
-    for (RasterPage& page : pages)
-        for (RasterPlane& plane : page.planes) {
-            const CatalogColorant* colorant = mode.findColorant(plane.name);
-            if (!colorant)
-                throw ToolError("colour mode \"" + mode.displayName + "\" has no colorant " + plane.name + " (image " +
-                                page.source + ")");
-            if (colorant->depth != 1 && colorant->depth != 8)
-                throw ToolError("colour mode \"" + mode.displayName + "\" uses " + std::to_string(colorant->depth) +
-                                "-bit colorants; make-job writes 1-bit and 8-bit planes only");
-            if (colorant->depth == 8 && plane.depth == 1)
-                throw ToolError("colour mode \"" + mode.displayName + "\" takes 8-bit planes, but " + plane.name +
-                                " of " + page.source + " is 1-bit; choose a 1-bit colour mode");
-            if (colorant->depth == 1 && plane.depth == 8) plane = OrderedDither::apply(plane, page.width, page.height);
-            plane.name = colorant->internalName;
-        }
+void PlaneMapper::fit(const CatalogColorMode& mode, RasterPage& page) {
+    for (RasterPlane& plane : page.planes) {
+        const CatalogColorant* colorant = mode.findColorant(plane.name);
+        if (!colorant)
+            throw ToolError("colour mode \"" + mode.displayName + "\" has no colorant " + plane.name + " (image " +
+                            page.source + ")");
+        if (colorant->depth != 1 && colorant->depth != 8)
+            throw ToolError("colour mode \"" + mode.displayName + "\" uses " + std::to_string(colorant->depth) +
+                            "-bit colorants; make-job writes 1-bit and 8-bit planes only");
+        if (colorant->depth == 8 && plane.depth == 1)
+            throw ToolError("colour mode \"" + mode.displayName + "\" takes 8-bit planes, but " + plane.name +
+                            " of " + page.source + " is 1-bit; choose a 1-bit colour mode");
+        plane.name = colorant->internalName;
+        plane.depth = colorant->depth;
+        plane.rowBytes = packedRowBytes(plane.depth, page.width);
+    }
 }

@@ -1,6 +1,9 @@
 #pragma once
-// One page of raster data in printer terms: each plane holds ink amounts,
-// rows packed most significant bit first (1 bit: set = ink; 8 bits: 255 = full ink).
+// A page in printer terms: its size and planes, with the rows of ink that are
+// held of it at the moment (none for a page's shape; a row or a band of rows
+// while it is written; the whole page where an image must be turned, and
+// the demo's small poster),
+// packed most significant bit first (1 bit: set = ink; 8 bits: 255 = full ink).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,7 +13,7 @@ struct RasterPlane {
     std::string name;            // colorant internal name, for example "Cyan"
     int depth = 8;               // bits per pixel: 1 or 8
     size_t rowBytes = 0;         // (depth * width + 7) / 8
-    std::vector<uint8_t> data;   // height rows of rowBytes each
+    std::vector<uint8_t> data;   // the rows held, rowBytes each
 
     const uint8_t* row(uint32_t y) const { return data.data() + y * rowBytes; }
     uint8_t* row(uint32_t y) { return data.data() + y * rowBytes; }

@@ -51,7 +51,8 @@ std::string photometricName(uint16_t photometric) {
 }  // namespace
 
 TiffSource::TiffSource(const std::string& path) : path_(path) {
-    tif_ = OpenTiff(path, "r", &error_);
+    // Not memory-mapped: the mapped pages of a large image would stay resident, as much memory as the file.
+    tif_ = OpenTiff(path, "rm", &error_);
     if (!tif_) throw ToolError(path + " is not a readable TIFF image" + (error_.empty() ? "" : " (" + error_ + ")"));
 }
 
