@@ -1,8 +1,7 @@
 // Every bad input a user can give make-job ends with one line on stderr that
-// names the culprit, a non-zero exit, and no file left behind.
+// names the culprit, a non-zero exit, and no file left behind; make-job never
+// writes over its own input and asks before replacing a file it did not make.
 #include "HostProgramFixture.h"
-
-#include <tiffio.h>
 
 #include <unistd.h>
 
@@ -56,16 +55,24 @@ TEST_F(BadInput, ImagesThatCannotBeUsed) {
         {"separations of two sizes", {"-o", "j.job", "Cyan=bits.tif,Black=small.tif"}, "small.tif"},
         {"separation of several planes", {"-o", "j.job", "Cyan=cmyk.tif"}, "cmyk.tif"},
         {"separation without file", {"-o", "j.job", "Cyan=bits.tif,Black="}, "Black="},
+        {"separation without colour", {"-o", "j.job", "=bits.tif"}, "\"=bits.tif\" in \"=bits.tif\" is not NAME=FILE"},
+        {"empty separation", {"-o", "j.job", "Cyan=bits.tif,,Black=bits.tif"}, "separation \"\" in"},
+        {"colour given twice", {"-o", "j.job", "Cyan=bits.tif,cyan=bits.tif"}, "cyan is given twice"},
     };
     for (const BadCase& c : cases) {
         BadCase withModel = c;
         withModel.args.insert(withModel.args.begin(), {"-m", "Test Color"});
         expectOneLineAndNothingLeft(withModel);
     }
+    // A file whose name holds "=" is an image, not a separation.
+    fs::copy_file(work() / "cmyk.tif", work() / "a=b.tif");
+    EXPECT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "j.job", "a=b.tif"}).status, 0);
 }
 
-TEST_F(BadInput, SettingsThePrinterDoesNotHave) {
+TEST_F(BadInput, SettingsOutputPlacesAndTilesThatCannotBeUsed) {
+    const std::string shortText = "DriverOptionBinary=14", badDigit = "DriverOptionBinary=1x" + std::string(398, '0');
     const std::vector<BadCase> cases = {
+        // What the printer does not have.
         {"unknown model", {"-m", "KIP 9999", "-o", "j.job", "cmyk.tif"}, "KIP 9999"},
         {"unknown colour mode", {"-m", "Test Color", "-c", "Purple", "-o", "j.job", "cmyk.tif"}, "Purple"},
         {"mode lacks a plane", {"-m", "Test Color", "-c", "CMYK", "-o", "j.job", "Orange=bits.tif"}, "Orange"},
@@ -75,19 +82,30 @@ TEST_F(BadInput, SettingsThePrinterDoesNotHave) {
         {"resolution not a number", {"-m", "Test Color", "-r", "fine", "-o", "j.job", "cmyk.tif"}, "fine"},
         {"unknown driver option", {"-m", "Test Color", "-O", "colour=red", "-o", "j.job", "cmyk.tif"}, "colour"},
         {"copies out of range", {"-m", "Test Color", "-O", "copies=500", "-o", "j.job", "cmyk.tif"}, "500"},
+        {"options text cut short", {"-m", "Test Color", "--options-text", shortText, "-o", "j.job", "cmyk.tif"},
+         "400 hex digits after \"DriverOptionBinary=\", not 2"},
+        {"options text of another kind", {"-m", "Test Color", "--options-text", "copies=2", "-o", "j.job", "cmyk.tif"},
+         "must begin with \"DriverOptionBinary=\""},
+        {"options text with a non-digit", {"-m", "Test Color", "--options-text", badDigit, "-o", "j.job", "cmyk.tif"},
+         "not a hex digit at position 21"},
+        // Mistakes in the command line itself.
         {"unknown option", {"--colour", "-o", "j.job", "cmyk.tif"}, "--colour"},
+        {"option without value", {"-m", "Test Color", "cmyk.tif", "-o"}, "-o needs a value"},
+        {"option given twice", {"-m", "Test Color", "-o", "j.job", "--output=k.job", "cmyk.tif"}, "--output given twice"},
+        {"flag with a value", {"-m", "Test Color", "--halftone=1", "-o", "j.job", "cmyk.tif"}, "--halftone takes no value"},
         {"no job file", {"-m", "Test Color", "cmyk.tif"}, "-o JOB"},
         {"no image", {"-m", "Test Color", "-o", "j.job"}, "image"},
-    };
-    for (const BadCase& c : cases) expectOneLineAndNothingLeft(c);
-}
-
-TEST_F(BadInput, OutputPlacesThatCannotTakeTheJob) {
-    const std::vector<BadCase> cases = {
+        // Places that cannot take the job.
         {"missing folder", {"-m", "Test Color", "-o", "nowhere/j.job", "cmyk.tif"}, "nowhere"},
         {"file as folder", {"-m", "Test Color", "-o", "notes.txt/j.job", "cmyk.tif"}, "notes.txt"},
         {"job named like its raster", {"-m", "Test Color", "-o", "j.zrs", "cmyk.tif"}, "j.zrs"},
         {"job path is a folder", {"-m", "Test Color", "-o", ".", "cmyk.tif"}, "folder"},
+        // Posters that cannot be cut.
+        {"grid without rows", {"-m", "Test Color", "-o", "j.job", "--tiles", "4", "cmyk.tif"}, "COLSxROWS"},
+        {"one panel", {"-m", "Test Color", "-o", "j.job", "--tiles", "1x1", "cmyk.tif"}, "1x1"},
+        {"more panels than a page holds", {"-m", "Test Color", "-o", "j.job", "--tiles", "64x32", "cmyk.tif"}, "64x32"},
+        {"page narrower than the grid", {"-m", "Test Color", "-o", "j.job", "--tiles", "9x1", "cmyk.tif"}, "9 x 1"},
+        {"two pages", {"-m", "Test Color", "-o", "j.job", "--tiles", "2x1", "cmyk.tif", "cmyk.tif"}, "one page"},
     };
     for (const BadCase& c : cases) expectOneLineAndNothingLeft(c);
     if (geteuid() != 0) {   // root writes anywhere
@@ -98,22 +116,6 @@ TEST_F(BadInput, OutputPlacesThatCannotTakeTheJob) {
     }
 }
 
-TEST_F(BadInput, TilesThatCannotBeCut) {
-    const std::vector<BadCase> cases = {
-        {"grid without rows", {"--tiles", "4"}, "COLSxROWS"},
-        {"one panel", {"--tiles", "1x1"}, "1x1"},
-        {"more panels than a page holds", {"--tiles", "64x32"}, "64x32"},
-        {"page narrower than the grid", {"--tiles", "9x1"}, "9 x 1"},
-        {"two pages", {"--tiles", "2x1", "cmyk.tif"}, "one page"},
-    };
-    for (const BadCase& c : cases) {
-        BadCase full = c;
-        full.args.insert(full.args.begin(), {"-m", "Test Color", "-o", "j.job"});
-        full.args.push_back("cmyk.tif");
-        expectOneLineAndNothingLeft(full);
-    }
-}
-
 TEST_F(BadInput, PrintRefusesAJobFileWhoseTileListIsCut) {
     ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "j.job", "--tiles", "2x1", "cmyk.tif"}).status, 0);
     const std::vector<unsigned char> whole = readBytes(work() / "j.job");
@@ -121,4 +123,37 @@ TEST_F(BadInput, PrintRefusesAJobFileWhoseTileListIsCut) {
     const ProgramRun run = zukip("print", {"-o", "out", "j.job"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("not a tile list"), std::string::npos) << run.err;
+}
+
+TEST_F(BadInput, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
+    std::ofstream(work() / "j.job.thumb.bmp") << "not a picture\n";
+    fs::copy_file(work() / "cmyk.tif", work() / "x.zrs");
+    const std::string image = readFile(work() / "cmyk.tif");
+    struct Case {
+        std::vector<std::string> args;
+        std::string named;
+        bool forceHelps;
+    };
+    const std::vector<Case> cases = {
+        {{"-o", "cmyk.tif", "cmyk.tif"}, "over the input image cmyk.tif", false},
+        {{"-o", "x.job", "x.zrs"}, "over the input image x.zrs", false},
+        {{"-o", "./bits.tif", "Black=bits.tif"}, "over the input image", false},
+        {{"-o", "notes.txt", "cmyk.tif"}, "notes.txt already exists and is not a job", true},
+        {{"-o", "j.job", "cmyk.tif"}, "j.job.thumb.bmp already exists", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), {"-m", "Test Color"});
+        const ProgramRun refused = zukip("make-job", args);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find(c.named), std::string::npos) << refused.err;
+        args.push_back("--force");
+        const ProgramRun forced = zukip("make-job", args);
+        EXPECT_EQ(forced.status == 0, c.forceHelps) << forced.err;
+    }
+    EXPECT_EQ(readFile(work() / "cmyk.tif"), image);
+    EXPECT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "again.job", "cmyk.tif"}).status, 0);
+    EXPECT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "again.job", "cmyk.tif"}).status, 0)
+        << "its own job is replaced without asking";
 }

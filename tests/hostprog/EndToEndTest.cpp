@@ -1,237 +1,241 @@
-// zukip end to end over the sample base folder: images made here become a job
-// (make-job), the job is printed through the dlopen'ed module (print), and the
-// job folder is read back: every separation with libtiff against its input
-// plane, the job ticket with pugixml against the job's values and the ink
-// that the separations actually hold.
+// zukip end to end over the sample base folder: an 8-bit CMYK image made here
+// becomes a job (make-job), the job is printed through the dlopen'ed module
+// (print), and the job folder is read back: every separation with libtiff
+// against its input plane, the job ticket with pugixml against the job's
+// values and the ink that the separations actually hold. The driver's 1-bit
+// separations and blank tiles are read back in tests/kip. Then what users
+// choose at print time: an image printed without a job of one's own, and the
+// medium, print mode, copies and options of one print.
 #include "HostProgramFixture.h"
 #include "ImageReadBack.h"
 
 #include <pugixml.hpp>
-#include <tiffio.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
+#include <cstdlib>
 #include <regex>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// One separation's pixels: rows of values 0..255 (8-bit) or 0/1 (1-bit).
+// One separation's pixels: rows of values 0..255.
 using Plane = std::vector<std::vector<uint8_t>>;
 
 // The colours of "KIP 870 Color" in plane order, with the colour ids of its file names.
 const char* const kColours[4] = {"Cyan", "Magenta", "Yellow", "Black"};
 const char* const kColourIds[4] = {"C", "M", "Y", "K"};
+const uint32_t kWidth = 45, kHeight = 13;
 
-Plane makePlane(uint32_t width, uint32_t height, const std::function<uint8_t(uint32_t, uint32_t)>& pixel) {
-    Plane plane(height, std::vector<uint8_t>(width));
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) plane[y][x] = pixel(x, y);
-    return plane;
-}
-
-uint8_t pixelOf(const std::vector<uint8_t>& row, uint32_t x, int depth) {
-    return depth == 8 ? row[x] : (row[x / 8] >> (7 - x % 8)) & 1;
-}
-
-// Ink of one pixel as the driver counts it: 8-bit (b * 100 / 255) / 100.0, 1-bit one per set bit.
-double inkOf(uint8_t value, int depth) {
-    return depth == 8 ? (value * 100 / 255) / 100.0 : value;
-}
-
-std::string percent(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%f", value);
-    return text;
-}
-
-// The planes of an 8-bit CMYK test image, written interleaved as the TIFF at path.
-std::vector<Plane> writeCmykTiff(const fs::path& path, uint32_t w, uint32_t h) {
-    const std::vector<Plane> planes = {
-        makePlane(w, h, [w](uint32_t x, uint32_t) { return uint8_t(x * 255 / (w - 1)); }),
-        makePlane(w, h, [h](uint32_t, uint32_t y) { return uint8_t(255 - y * 255 / (h - 1)); }),
-        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t((x / 3 + y / 2) % 2 ? 128 : 1); }),
-        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t(x * 7 + y * 31); }),
-    };
+// The planes of a 45 x 13 CMYK image, written interleaved as the 8-bit TIFF at path.
+std::vector<Plane> writeCmykTiff(const fs::path& path) {
+    std::vector<Plane> planes(4, Plane(kHeight, std::vector<uint8_t>(kWidth)));
     std::vector<uint8_t> cmyk;
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
+    for (uint32_t y = 0; y < kHeight; ++y)
+        for (uint32_t x = 0; x < kWidth; ++x) {
+            planes[0][y][x] = uint8_t(x * 255 / (kWidth - 1));
+            planes[1][y][x] = uint8_t(255 - y * 255 / (kHeight - 1));
+            planes[2][y][x] = uint8_t((x / 3 + y / 2) % 2 ? 128 : 1);
+            planes[3][y][x] = uint8_t(x * 7 + y * 31);
             for (const Plane& plane : planes) cmyk.push_back(plane[y][x]);
-    writeTiff(path, w, h, 4, 8, PHOTOMETRIC_SEPARATED, cmyk);
+        }
+    writeTiff(path, kWidth, kHeight, 4, 8, PHOTOMETRIC_SEPARATED, cmyk);
     return planes;
 }
 
-// A plane of 0/1 values written as a 1-bit min-is-white TIFF: a set bit is ink; the padding bits of each
-// row stay 0.
-void writeBitTiff(const fs::path& path, const Plane& plane) {
-    const auto w = static_cast<uint32_t>(plane[0].size()), h = static_cast<uint32_t>(plane.size());
-    const size_t rowBytes = (w + 7) / 8;
-    std::vector<uint8_t> bits(rowBytes * h);
+// The separation in file is the part of plane at (x0, y0) of size w x h, 8-bit, PackBits-compressed with
+// values as ink; ink (when given) receives the ink it holds as the driver counts it, (b * 100 / 255) / 100.0
+// a pixel.
+void expectSeparation(const fs::path& file, const Plane& plane, uint32_t x0, uint32_t y0, uint32_t w, uint32_t h,
+                      double* ink = nullptr) {
+    SCOPED_TRACE(file.string());
+    const ReadImage image = readTiff(file);
+    ASSERT_EQ(image.width, w);
+    ASSERT_EQ(image.height, h);
+    ASSERT_EQ(image.rows.size(), h);
+    EXPECT_EQ(image.bitsPerSample, 8u);
+    EXPECT_EQ(image.samplesPerPixel, 1u);
+    EXPECT_EQ(tiffNumber(file, TIFFTAG_COMPRESSION), uint32_t{COMPRESSION_PACKBITS});
+    EXPECT_EQ(tiffNumber(file, TIFFTAG_PHOTOMETRIC), uint32_t{PHOTOMETRIC_MINISWHITE});   // values are ink
     for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            if (plane[y][x]) bits[y * rowBytes + x / 8] |= uint8_t(0x80 >> (x % 8));
-    writeTiff(path, w, h, 1, 1, PHOTOMETRIC_MINISWHITE, bits);
-}
-
-// One poster panel as the sample model names its tile: tile id and strip id texts, place and size.
-struct Panel {
-    std::string id, strip;
-    uint32_t x, y, width, height;
-};
-
-// Each panel's tile of each colour is its part of the plane (a blank tile of the
-// panel's size for a colour whose plane is empty), with a ticket in its tile folder.
-void expectTiles(const fs::path& folder, const std::vector<Plane>& planes, int depth, const std::vector<Panel>& panels) {
-    for (const Panel& panel : panels)
-        for (int p = 0; p < 4; ++p) {
-            const fs::path tiles = folder / ("Tile_" + panel.id);
-            const fs::path file = tiles / ("SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif");
-            SCOPED_TRACE(file.string());
-            const ReadImage image = readTiff(file);
-            ASSERT_EQ(image.width, panel.width);
-            ASSERT_EQ(image.height, panel.height);
-            EXPECT_EQ(image.bitsPerSample, static_cast<uint32_t>(depth));
-            for (uint32_t y = 0; y < panel.height; ++y)
-                for (uint32_t x = 0; x < panel.width; ++x)
-                    ASSERT_EQ(pixelOf(image.rows[y], x, depth), planes[p].empty() ? 0 : planes[p][panel.y + y][panel.x + x])
-                        << "at " << x << "," << y;
-            pugi::xml_document ticket;
-            EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
-            EXPECT_TRUE(ticket.child("KipJobTicket"));
+        for (uint32_t x = 0; x < w; ++x) {
+            ASSERT_EQ(image.rows[y][x], plane[y0 + y][x0 + x]) << "at " << x << "," << y;
+            if (ink) *ink += (image.rows[y][x] * 100 / 255) / 100.0;
         }
 }
 
-// What the job ticket must say besides the coverage.
-struct TicketValues {
-    std::string copies, fileName, resolution;
-};
-
+// The sample base folder, with roll 1 holding medium 7 as read from the printer.
 class EndToEnd : public HostProgramTest {
 protected:
-    EndToEnd() { base_.copySamples(); }
+    EndToEnd() {
+        base_.copySamples();
+        base_.write("OutputDrivers/KIP/KipUnattend.dat", "Roll1Media={7}\r\nCustomMedia7=Glossy~Photo\r\n");
+    }
 
-    // make-job "job.job" with args for model "KIP 870 Color", then print into "out"; both must exit
-    // with 0. Returns the one job folder that the driver made in "out".
-    fs::path makeAndPrint(const std::vector<std::string>& args) {
-        std::vector<std::string> makeArgs = {"-m", "KIP 870 Color", "-o", "job.job"};
-        makeArgs.insert(makeArgs.end(), args.begin(), args.end());
-        const ProgramRun made = zukip("make-job", makeArgs);
+    // make-job with args for model "KIP 870 Color"; it must exit with 0.
+    void makeJob(std::vector<std::string> args) const {
+        args.insert(args.begin(), {"-m", "KIP 870 Color"});
+        const ProgramRun made = zukip("make-job", args);
         EXPECT_EQ(made.status, 0) << made.err;
-        const ProgramRun printed = zukip("print", {"-o", "out", "job.job"});
+    }
+
+    // print with args into a fresh folder "out"; it must exit with 0. Returns the one job folder the driver
+    // made there, and its job ticket in ticket.
+    fs::path print(std::vector<std::string> args, pugi::xml_document* ticket = nullptr, ProgramRun* run = nullptr) const {
+        fs::remove_all(work() / "out");
+        args.insert(args.begin(), {"-o", "out"});
+        const ProgramRun printed = zukip("print", args);
         EXPECT_EQ(printed.status, 0) << printed.err << printed.out;
+        if (run) *run = printed;
         std::vector<fs::path> folders;
         for (const auto& entry : fs::directory_iterator(work() / "out")) folders.push_back(entry.path());
         EXPECT_EQ(folders.size(), 1u);
-        return folders.empty() ? work() / "out" : folders[0];
+        const fs::path folder = folders.empty() ? work() / "out" : folders[0];
+        if (ticket) {
+            EXPECT_TRUE(ticket->load_file((folder / "JobTicket.xml").c_str())) << folder;
+        }
+        return folder;
     }
 
-    // The job folder holds exactly the four separations of page 1 and the job's other files; each
-    // separation equals its input plane pixel by pixel, and the job ticket carries expected and the
-    // coverage of the ink read back from the separations.
-    static void expectJobFolder(const fs::path& folder, const std::vector<Plane>& planes, int depth,
-                                const TicketValues& expected) {
-        const std::string name = folder.filename().string();
-        // The folder takes the document's base name (no extension, no spaces), the
-        // separations its stem (spaces kept); both the job's unique number.
-        ASSERT_TRUE(std::regex_match(name, std::regex("SitePlan_[0-9]{5}"))) << name;
-        const std::string uniq = name.substr(name.size() - 5), stem = "Site Plan_" + uniq + "_1_";
-        std::vector<std::string> files = {"Accounting.txt", "Finish.txt", "JobTicket.xml", "thumb_" + uniq + ".bmp"};
-        for (const char* id : kColourIds) files.push_back(stem + id + ".tif");
-        std::sort(files.begin(), files.end());
-        EXPECT_EQ(fileNames(folder), files);
-
-        const auto width = static_cast<uint32_t>(planes[0][0].size()), height = static_cast<uint32_t>(planes[0].size());
-        double coverage[4] = {};
-        for (int p = 0; p < 4; ++p) {
-            SCOPED_TRACE(kColours[p]);
-            const fs::path file = folder / (stem + kColourIds[p] + ".tif");
-            const ReadImage image = readTiff(file);
-            ASSERT_EQ(image.width, width);
-            ASSERT_EQ(image.height, height);
-            ASSERT_EQ(image.rows.size(), height);
-            EXPECT_EQ(image.bitsPerSample, static_cast<uint32_t>(depth));
-            EXPECT_EQ(image.samplesPerPixel, 1u);
-            EXPECT_EQ(tiffNumber(file, TIFFTAG_COMPRESSION), uint32_t{COMPRESSION_PACKBITS});
-            EXPECT_EQ(tiffNumber(file, TIFFTAG_PHOTOMETRIC), uint32_t{PHOTOMETRIC_MINISWHITE});   // values are ink
-            double ink = 0;
-            for (uint32_t y = 0; y < height; ++y)
-                for (uint32_t x = 0; x < width; ++x) {
-                    const uint8_t value = pixelOf(image.rows[y], x, depth);
-                    ASSERT_EQ(value, planes[p][y][x]) << "at " << x << "," << y;
-                    ink += inkOf(value, depth);
-                }
-            coverage[p] = ink * 100.0 / (width * height);
-        }
-        expectTicket(folder / "JobTicket.xml", name, coverage, expected);
+    static std::string ticketValue(const pugi::xml_document& ticket, const char* section, const char* name) {
+        return ticket.child("KipJobTicket").child(section).child_value(name);
     }
+};
 
-    static void expectTicket(const fs::path& path, const std::string& folderName, const double (&coverage)[4],
-                             const TicketValues& expected) {
-        pugi::xml_document doc;
-        ASSERT_TRUE(doc.load_file(path.c_str())) << readFile(path);
-        const pugi::xml_node ticket = doc.child("KipJobTicket");
-        EXPECT_STREQ(ticket.child("Print").child("Copies").text().get(), expected.copies.c_str());
-        EXPECT_STREQ(ticket.child("Print").child("Resolution").text().get(), expected.resolution.c_str());
-        EXPECT_STREQ(ticket.child("Document").child("FileName").text().get(), expected.fileName.c_str());
-        EXPECT_STREQ(ticket.child("Document").child("Folder").text().get(), folderName.c_str());
-        double all = 0;
-        for (int p = 0; p < 4; ++p) {
-            EXPECT_EQ(ticket.child("Coverage").child_value(kColours[p]), percent(coverage[p])) << kColours[p];
-            all += coverage[p];
-        }
-        EXPECT_EQ(ticket.child("Coverage").child_value("All"), percent(all));
+// The choices made at print time, read back from the job ticket, from --json and from query, for a grey
+// image.
+class PrintChoices : public EndToEnd {
+protected:
+    PrintChoices() {
+        writeTiff(work() / "in.tif", 16, 8, 1, 8, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(16 * 8, 200));
     }
 };
 
 }  // namespace
 
 TEST_F(EndToEnd, EightBitCmykTiffComesBackPlaneByPlaneWithItsTicket) {
-    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif", 45, 13);
-    const fs::path folder = makeAndPrint(
-        {"-c", "CMYK (8 bits)", "-r", "600", "-d", "Site Plan.pdf", "-O", "copies=3", "site.tif"});
-    expectJobFolder(folder, planes, 8, {"3", "Site Plan.pdf", "600"});
-}
+    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
+    makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "-r", "600", "-O", "copies=3", "site.tif"});
+    pugi::xml_document ticket;
+    ProgramRun run;
+    const fs::path folder = print({"job.job"}, &ticket, &run);
 
-TEST_F(EndToEnd, OneBitSeparationsComeBackBitByBitWithTheirTicket) {
-    const uint32_t w = 45, h = 11;
-    const std::vector<Plane> planes = {
-        makePlane(w, h, [](uint32_t x, uint32_t) { return uint8_t(x % 3 == 0); }),
-        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t((x + y) % 5 < 2); }),
-        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t(y % 2 == 0 && x > 10); }),
-        makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t(x >= 40 || x == y); }),
-    };
-    std::string separations;
+    // The job folder holds exactly the four separations of page 1 and the job's other files. The folder
+    // takes the document's base name (no extension, no spaces), the separations its stem (spaces kept);
+    // both the job's unique number.
+    const std::string name = folder.filename().string();
+    ASSERT_TRUE(std::regex_match(name, std::regex("SitePlan_[0-9]{5}"))) << name;
+    const std::string uniq = name.substr(name.size() - 5), stem = "Site Plan_" + uniq + "_1_";
+    std::vector<std::string> files = {"Accounting.txt", "Finish.txt", "JobTicket.xml", "thumb_" + uniq + ".bmp"};
+    for (const char* id : kColourIds) files.push_back(stem + id + ".tif");
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(fileNames(folder), files);
+
+    // Each separation equals its input plane pixel by pixel; the ticket carries the job's values and the
+    // coverage of the ink read back, printed as "%f" like std::to_string. print's summary shows that
+    // coverage, finding each colour's one separation by the colour id that ends its name ("_C", "_K").
+    EXPECT_NE(run.out.find("Job folder " + folder.string() + "\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nJob finished.\n"), std::string::npos) << run.out;
+    EXPECT_EQ(ticketValue(ticket, "Print", "Copies"), "3");
+    EXPECT_EQ(ticketValue(ticket, "Print", "Resolution"), "600");
+    EXPECT_EQ(ticketValue(ticket, "Document", "FileName"), "Site Plan.pdf");
+    EXPECT_EQ(ticketValue(ticket, "Document", "Folder"), name);
+    double all = 0;
     for (int p = 0; p < 4; ++p) {
-        const std::string file = std::string(kColourIds[p]) + ".tif";
-        writeBitTiff(work() / file, planes[p]);
-        separations += (p ? "," : "") + std::string(kColours[p]) + "=" + file;
+        double ink = 0;
+        expectSeparation(folder / (stem + kColourIds[p] + ".tif"), planes[p], 0, 0, kWidth, kHeight, &ink);
+        const double coverage = ink * 100.0 / (kWidth * kHeight);
+        EXPECT_EQ(ticketValue(ticket, "Coverage", kColours[p]), std::to_string(coverage)) << kColours[p];
+        char shown[16];
+        std::snprintf(shown, sizeof shown, "%.2f", coverage);
+        const std::regex summaryLine("\n  " + std::string(kColours[p]) + " +" + shown + " % +1\n");
+        EXPECT_TRUE(std::regex_search(run.out, summaryLine)) << kColours[p] << " " << shown << "\n" << run.out;
+        all += coverage;
     }
-
-    const fs::path folder = makeAndPrint({"-c", "CMYK", "-d", "Site Plan.pdf", separations});
-    expectJobFolder(folder, planes, 1, {"1", "Site Plan.pdf", "300"});
+    EXPECT_EQ(ticketValue(ticket, "Coverage", "All"), std::to_string(all));
 }
 
 TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
-    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif", 45, 13);
-    const fs::path folder = makeAndPrint({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "--tiles", "2x2", "site.tif"});
+    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
+    makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "2x2", "site.tif"});
+    const fs::path folder = print({"job.job"});
     // Panels 1 to 4 are tile ids B to E of the model's list, columns 1 and 2 its strip ids 2 and 3;
     // the last column and row take the remainder of 45 x 13.
-    expectTiles(folder, planes, 8,
-                {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7}, {"E", "3", 22, 6, 23, 7}});
+    struct Panel {
+        std::string id, strip;
+        uint32_t x, y, width, height;
+    };
+    const Panel panels[] = {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7}, {"E", "3", 22, 6, 23, 7}};
+    for (const Panel& panel : panels) {
+        const fs::path tiles = folder / ("Tile_" + panel.id);
+        for (int p = 0; p < 4; ++p) {
+            const fs::path file = tiles / ("SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif");
+            expectSeparation(file, planes[p], panel.x, panel.y, panel.width, panel.height);
+        }
+        pugi::xml_document ticket;
+        EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
+        EXPECT_TRUE(ticket.child("KipJobTicket"));
+    }
     // The page folder the model asks for ends as the output folder of the job's own files.
     EXPECT_EQ(fileNames(folder / "SitePlan_Page_1"),
               (std::vector<std::string>{"Accounting.txt", "Finish.txt", "JobTicket.xml"}));
 }
 
-TEST_F(EndToEnd, PosterColoursWithoutAPlaneGetBlankTilesOfEachPanel) {
-    const uint32_t w = 45, h = 11;
-    std::vector<Plane> planes(4);
-    planes[0] = makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t((x + y) % 3 == 0); });
-    planes[3] = makePlane(w, h, [](uint32_t x, uint32_t y) { return uint8_t(x == y || x > 40); });
-    for (int p : {0, 3}) writeBitTiff(work() / (std::string(kColourIds[p]) + ".tif"), planes[p]);
-    const fs::path folder =
-        makeAndPrint({"-c", "CMYK", "-d", "Site Plan.pdf", "--tiles", "3x1", "Cyan=C.tif,Black=K.tif"});
-    expectTiles(folder, planes, 1, {{"B", "2", 0, 0, 15, 11}, {"C", "3", 15, 0, 15, 11}, {"D", "4", 30, 0, 15, 11}});
+// The greyscale image prints on the colour printer's black alone: one separation, no empty colour ones.
+TEST_F(PrintChoices, PrintingAnImageMakesItsJobOnTheFlyAndLeavesNoneBehind) {
+    fs::create_directories(work() / "tmp");
+    setenv("TMPDIR", (work() / "tmp").c_str(), 1);
+    pugi::xml_document ticket;
+    print({"--copies", "2", "in.tif"}, &ticket);
+    unsetenv("TMPDIR");
+    EXPECT_EQ(ticketValue(ticket, "Print", "Copies"), "2");
+    EXPECT_EQ(ticketValue(ticket, "Document", "FileName"), "in.tif");
+    EXPECT_TRUE(fs::is_empty(work() / "tmp"));
+    for (const auto& entry : fs::directory_iterator(work())) EXPECT_NE(entry.path().extension(), ".job");
+    std::vector<std::string> separations;
+    for (const auto& entry : fs::recursive_directory_iterator(work() / "out"))
+        if (entry.path().extension() == ".tif") separations.push_back(entry.path().filename().string());
+    ASSERT_EQ(separations.size(), 1u);
+    EXPECT_NE(separations.front().find("_K"), std::string::npos) << separations.front();
+}
+
+TEST_F(PrintChoices, MediumPrintModeCopiesAndOptionsReachTheTicketOnlyForThisPrint) {
+    makeJob({"-o", "j.job", "in.tif"});
+    const std::string header = readFile(work() / "j.job");
+
+    ProgramRun run;
+    pugi::xml_document ticket;
+    print({"--json", "--media", "glossy - photo", "--copies", "3", "-O", "image-enhancement=Weaker", "j.job"}, &ticket,
+          &run);
+    EXPECT_EQ(ticketValue(ticket, "Media", "Id"), "6");
+    EXPECT_EQ(ticketValue(ticket, "Media", "Name"), "Glossy - Photo");
+    EXPECT_EQ(ticketValue(ticket, "Print", "Copies"), "3");
+    EXPECT_EQ(ticketValue(ticket, "Print", "ImageEnhancement"), "3");
+    EXPECT_EQ(run.out.rfind("{\"input\":\"j.job\",\"model\":\"KIP 870 Color\",\"media\":{\"id\":7,\"name\":"
+                            "\"Glossy - Photo\"}", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\"state\":\"finished\""), std::string::npos) << run.out;
+    EXPECT_EQ(readFile(work() / "j.job"), header) << "the job itself keeps its options";
+
+    print({"--media", "Photo Paper", "j.job"}, &ticket, &run);
+    EXPECT_EQ(ticketValue(ticket, "Media", "Id"), "3");
+    EXPECT_EQ(ticketValue(ticket, "Print", "Copies"), "1");
+    EXPECT_NE(run.out.find("medium \"Photo Paper\", print mode \"High Quality\""), std::string::npos) << run.out;
+
+    const ProgramRun refused = zukip("print", {"-o", "out", "--media", "4", "--print-mode", "Draft", "j.job"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("(it offers 1 \"High Quality\""), std::string::npos) << refused.err;
+}
+
+TEST_F(PrintChoices, QueryListsRollsMediaAndPrintModesAlsoAsJson) {
+    const ProgramRun run = zukip("query", {"-m", "KIP 870 Color", "--media", "0", "media", "print-modes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* text : {"Media rolls", "Glossy - Photo", "Media of \"KIP 870 Color\"", "Backlit Film",
+                             "Print modes on medium 0 \"Plain Bond\"", "High Quality", "Default medium: 0"})
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
+    const ProgramRun json = zukip("query", {"-m", "KIP 870 Color", "--json", "print-modes"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"rows\":[{\"ID\":\"0\",\"Name\":\"Standard\",\"Internal name\":\"Standard\","
+                            "\"Default\":\"yes\"}"), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.back(), '\n');
 }

@@ -1,11 +1,10 @@
 // A stand-in driver module for the host program's tests: it exports
 // createNewPrinterDriver like the real module and runs a tiny job, so that
-// print's loop, progress, abort and summary are tested on their own.
-// Environment: ZUKIP_FAKE_MODE = "fail" (step 2 fails with a status text) or
-// "interrupt" (step 1 sends the process SIGINT, as a user's Ctrl-C would).
+// print's loop, progress, failure and abort are tested on their own.
+// Environment: ZUKIP_FAKE_MODE = "fail" (step 2 fails with a status text),
+// "interrupt" (step 1 sends the process SIGINT, as a user's Ctrl-C would) or
+// "refuse" (the output folder is refused, as is one that exists already).
 #include "ABasePrinterDriver.h"
-
-#include <tiffio.h>
 
 #include <csignal>
 #include <cstdio>
@@ -30,25 +29,21 @@ public:
 
     int setOutputName(const char* folder, intptr_t document) override {
         folder_ = std::string(folder) + "/" + reinterpret_cast<const char*>(document) + "_1";
-        if (request_->portCode != 256 || mkdir(folder_.c_str(), 0755) != 0) request_->portCode = -1;
+        if (request_->portCode != 256 || mode() == "refuse" || mkdir(folder_.c_str(), 0755) != 0)
+            request_->portCode = -1;
         return 1;
     }
 
     int processJobStep() override {
         ++step_;
-        const char* mode = std::getenv("ZUKIP_FAKE_MODE");
-        const std::string kind = mode ? mode : "";
-        if (kind == "interrupt" && step_ == 1) std::raise(SIGINT);
-        if (kind == "fail" && step_ == 2) {
+        if (mode() == "interrupt" && step_ == 1) std::raise(SIGINT);
+        if (mode() == "fail" && step_ == 2) {
             std::strcpy(request_->statusText, "Write Data Error");
             return 0;
         }
         std::snprintf(request_->statusText, sizeof request_->statusText, "Cyan  %3d%% %3d%%", step_ * 20, step_ * 20);
         request_->statusKind = 1;
-        if (step_ == 5) {
-            writeCyan();
-            request_->portCode = -1;
-        }
+        if (step_ == 5) request_->portCode = -1;
         return 1;
     }
 
@@ -70,19 +65,9 @@ public:
     }
 
 private:
-    // One 8 x 2 separation, every pixel inked.
-    void writeCyan() const {
-        TIFF* tif = TIFFOpen((folder_ + "/page_1_Cyan.tif").c_str(), "w");
-        if (!tif) return;
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 8);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 2);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        uint8_t row = 0xFF;
-        TIFFWriteScanline(tif, &row, 0, 0);
-        TIFFWriteScanline(tif, &row, 1, 0);
-        TIFFClose(tif);
+    static std::string mode() {
+        const char* value = std::getenv("ZUKIP_FAKE_MODE");
+        return value ? value : "";
     }
 
     JobRequest* request_ = nullptr;

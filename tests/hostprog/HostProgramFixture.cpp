@@ -1,7 +1,5 @@
 #include "HostProgramFixture.h"
 
-#include <tiffio.h>
-
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -58,24 +56,55 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     return run;
 }
 
-void writeTiff(const fs::path& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t bits,
-               uint16_t photometric, const std::vector<uint8_t>& data) {
+void writeTiff(const fs::path& path, const std::vector<TiffPage>& pages) {
     TIFF* tif = TIFFOpen(path.c_str(), "w");
     ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 8);
-    const size_t rowBytes = (size_t(width) * samples * bits + 7) / 8;
-    std::vector<uint8_t> row(rowBytes);
-    for (uint32_t y = 0; y < height; ++y) {
-        std::copy_n(data.begin() + y * rowBytes, rowBytes, row.begin());
-        ASSERT_GE(TIFFWriteScanline(tif, row.data(), y, 0), 0);
+    for (const TiffPage& p : pages) {
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.width);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.height);
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.samples);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, p.bits);
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.photometric);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, p.orientation);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        if (!p.extra.empty()) TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, uint16_t(p.extra.size()), p.extra.data());
+        if (!p.colormap.empty()) {
+            const size_t n = p.colormap.size() / 3;
+            TIFFSetField(tif, TIFFTAG_COLORMAP, &p.colormap[0], &p.colormap[n], &p.colormap[2 * n]);
+        }
+        if (p.dpi > 0) {
+            TIFFSetField(tif, TIFFTAG_XRESOLUTION, p.dpi);
+            TIFFSetField(tif, TIFFTAG_YRESOLUTION, p.dpi);
+            TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        }
+        const size_t rowBytes = (size_t(p.width) * p.samples * p.bits + 7) / 8;
+        std::vector<uint8_t> data = p.data;   // libtiff's writes take non-const buffers
+        if (p.tile) {
+            TIFFSetField(tif, TIFFTAG_TILEWIDTH, p.tile);
+            TIFFSetField(tif, TIFFTAG_TILELENGTH, p.tile);
+            const size_t pixelBytes = p.samples * p.bits / 8;
+            std::vector<uint8_t> tile(size_t(p.tile) * p.tile * pixelBytes);
+            for (uint32_t ty = 0; ty < p.height; ty += p.tile)
+                for (uint32_t tx = 0; tx < p.width; tx += p.tile) {
+                    std::fill(tile.begin(), tile.end(), 0);
+                    const size_t bytes = (std::min(tx + p.tile, p.width) - tx) * pixelBytes;
+                    for (uint32_t y = ty; y < std::min(ty + p.tile, p.height); ++y)
+                        std::copy_n(&data[y * rowBytes + tx * pixelBytes], bytes, &tile[(y - ty) * p.tile * pixelBytes]);
+                    ASSERT_GE(TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0), 0);
+                }
+        } else {
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
+            for (uint32_t y = 0; y < p.height; ++y) ASSERT_GE(TIFFWriteScanline(tif, &data[y * rowBytes], y, 0), 0);
+        }
+        TIFFWriteDirectory(tif);
     }
     TIFFClose(tif);
+}
+
+void writeTiff(const fs::path& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t bits,
+               uint16_t photometric, const std::vector<uint8_t>& data) {
+    writeTiff(path, {TiffPage{width, height, samples, bits, photometric, data}});
 }
 
 std::vector<std::string> listTree(const fs::path& root) {
@@ -91,40 +120,35 @@ const char* const kIndex = R"(<?xml version="1.0"?>
 <Index><Printer Name="Other Model" XMLFile="Other.xml"/><Printer Name="Test Color" XMLFile="TestColor.xml"/></Index>
 )";
 
+// The entries of a list may carry any element name; short ones keep the description readable.
 const char* const kDescription = R"(<?xml version="1.0"?>
 <Root>
   <BaseResourceNumber><BaseMedia>-1</BaseMedia><BasePrintMode>-1</BasePrintMode><BaseResolution>-1</BaseResolution>
     <BaseColor>-1</BaseColor><BaseColorMode>-1</BaseColorMode></BaseResourceNumber>
   <Definition>
-    <MediaList DefaultMedia="3"><Media><ID>3</ID><InternalName>Bond</InternalName><DisplayName>Bond</DisplayName></Media></MediaList>
-    <PrintModeList><PrintMode><ID>0</ID><InternalName>Normal</InternalName><DisplayName>Normal</DisplayName></PrintMode></PrintModeList>
+    <MediaList DefaultMedia="3"><M><ID>3</ID><InternalName>Bond</InternalName><DisplayName>Bond</DisplayName></M></MediaList>
+    <PrintModeList><P><ID>0</ID><InternalName>Normal</InternalName><DisplayName>Normal</DisplayName></P></PrintModeList>
     <ResolutionList>
-      <Resolution><ID>0</ID><XResValue>600</XResValue><YResValue>600</YResValue><DisplayName>600 dpi</DisplayName></Resolution>
-      <Resolution><ID>1</ID><XResValue>300</XResValue><YResValue>150</YResValue><DisplayName>300x150 dpi</DisplayName></Resolution>
+      <R><ID>0</ID><XResValue>600</XResValue><YResValue>600</YResValue><DisplayName>600 dpi</DisplayName></R>
+      <R><ID>1</ID><XResValue>300</XResValue><YResValue>150</YResValue><DisplayName>300x150 dpi</DisplayName></R>
     </ResolutionList>
     <ColorList>
-      <Color><ID>0</ID><InternalName>Cyan</InternalName><DisplayName>Cyan ink</DisplayName></Color>
-      <Color><ID>1</ID><InternalName>Magenta</InternalName><DisplayName>Magenta ink</DisplayName></Color>
-      <Color><ID>2</ID><InternalName>Yellow</InternalName><DisplayName>Yellow ink</DisplayName></Color>
-      <Color><ID>3</ID><InternalName>Black</InternalName><DisplayName>Black ink</DisplayName></Color>
+      <C><ID>0</ID><InternalName>Cyan</InternalName><DisplayName>Cyan ink</DisplayName></C>
+      <C><ID>1</ID><InternalName>Magenta</InternalName><DisplayName>Magenta ink</DisplayName></C>
+      <C><ID>2</ID><InternalName>Yellow</InternalName><DisplayName>Yellow ink</DisplayName></C>
+      <C><ID>3</ID><InternalName>Black</InternalName><DisplayName>Black ink</DisplayName></C>
     </ColorList>
     <ColorModeList>
-      <ColorMode Order="0,1,2,3"><ID>0</ID><InternalName>CMYK</InternalName><DisplayName>CMYK</DisplayName>
-        <ColorantList>
-          <Colorant ID="0" IsSpotColor="0"><ColorDepth>1</ColorDepth></Colorant>
-          <Colorant ID="1" IsSpotColor="0"><ColorDepth>1</ColorDepth></Colorant>
-          <Colorant ID="2" IsSpotColor="0"><ColorDepth>1</ColorDepth></Colorant>
-          <Colorant ID="3" IsSpotColor="0"><ColorDepth>1</ColorDepth></Colorant>
-        </ColorantList></ColorMode>
-      <ColorMode Order="0,1,2,3"><ID>1</ID><InternalName>CMYK8</InternalName><DisplayName>CMYK (8 bits)</DisplayName>
-        <ColorantList>
-          <Colorant ID="0" IsSpotColor="0"><ColorDepth>8</ColorDepth></Colorant>
-          <Colorant ID="1" IsSpotColor="0"><ColorDepth>8</ColorDepth></Colorant>
-          <Colorant ID="2" IsSpotColor="0"><ColorDepth>8</ColorDepth></Colorant>
-          <Colorant ID="3" IsSpotColor="0"><ColorDepth>8</ColorDepth></Colorant>
-        </ColorantList></ColorMode>
-      <ColorMode Order="0"><ID>2</ID><InternalName>Gray</InternalName><DisplayName>Grayscale</DisplayName>
-        <ColorantList><Colorant ID="3" IsSpotColor="0"><ColorDepth>1</ColorDepth></Colorant></ColorantList></ColorMode>
+      <CM Order="0,1,2,3"><ID>0</ID><InternalName>CMYK</InternalName><DisplayName>CMYK</DisplayName><ColorantList>
+        <K ID="0" IsSpotColor="0"><ColorDepth>1</ColorDepth></K><K ID="1" IsSpotColor="0"><ColorDepth>1</ColorDepth></K>
+        <K ID="2" IsSpotColor="0"><ColorDepth>1</ColorDepth></K><K ID="3" IsSpotColor="0"><ColorDepth>1</ColorDepth></K>
+      </ColorantList></CM>
+      <CM Order="0,1,2,3"><ID>1</ID><InternalName>CMYK8</InternalName><DisplayName>CMYK (8 bits)</DisplayName><ColorantList>
+        <K ID="0" IsSpotColor="0"><ColorDepth>8</ColorDepth></K><K ID="1" IsSpotColor="0"><ColorDepth>8</ColorDepth></K>
+        <K ID="2" IsSpotColor="0"><ColorDepth>8</ColorDepth></K><K ID="3" IsSpotColor="0"><ColorDepth>8</ColorDepth></K>
+      </ColorantList></CM>
+      <CM Order="0"><ID>2</ID><InternalName>Gray</InternalName><DisplayName>Grayscale</DisplayName>
+        <ColorantList><K ID="3" IsSpotColor="0"><ColorDepth>1</ColorDepth></K></ColorantList></CM>
     </ColorModeList>
   </Definition>
   <Control_Definition>

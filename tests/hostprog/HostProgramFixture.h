@@ -5,6 +5,7 @@
 #include "TempBaseFolder.h"
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -26,7 +27,21 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
 // runProgram of the built zukip.
 ProgramRun runZukip(const std::vector<std::string>& args, const std::filesystem::path& cwd);
 
-// Writes a TIFF: samples per pixel, bits, photometric, rows of packed bytes (rowBytes each).
+// One page of a TIFF file to write: packed rows of interleaved samples, and the tags a test may vary.
+struct TiffPage {
+    uint32_t width = 0, height = 0;
+    uint16_t samples = 1, bits = 8, photometric = PHOTOMETRIC_MINISBLACK;
+    std::vector<uint8_t> data;          // height rows of (width * samples * bits + 7) / 8 bytes
+    std::vector<uint16_t> extra{};      // ExtraSamples types
+    std::vector<uint16_t> colormap{};   // 3 * 2^bits entries of a palette image
+    uint16_t orientation = 1;
+    float dpi = 0;
+    uint32_t tile = 0;                  // tile size (whole-byte pixels only), 0 for strips
+};
+
+// Writes the pages as one LZW-compressed TIFF with libtiff.
+void writeTiff(const std::filesystem::path& path, const std::vector<TiffPage>& pages);
+// Writes a one-page TIFF: samples per pixel, bits, photometric, packed rows.
 void writeTiff(const std::filesystem::path& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t bits,
                uint16_t photometric, const std::vector<uint8_t>& data);
 

@@ -4,7 +4,6 @@
 // arithmetic for grey and CMYK) within the tolerance each case states.
 #include "GeneratedCmykProfile.h"
 #include "HostProgramFixture.h"
-#include "JobHeader.h"
 #include "PageReader.h"
 #include "RasterReadBack.h"
 #include "ToolError.h"
@@ -12,7 +11,6 @@
 #include <jpeglib.h>
 #include <lcms2.h>
 #include <png.h>
-#include <tiffio.h>
 
 #include <cstdint>
 #include <cstring>
@@ -22,85 +20,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Rows = std::vector<std::vector<int>>;   // values 0..255 (or 0..65535 for 16-bit input)
-
-struct TiffPage {
-    uint32_t width = 0, height = 0;
-    uint16_t samples = 1, bits = 8, photometric = PHOTOMETRIC_MINISBLACK;
-    std::vector<int> values;            // width * height * samples samples
-    std::vector<uint16_t> extra;        // ExtraSamples types
-    std::vector<uint16_t> colormap;     // 3 * 2^bits entries of a palette image
-    uint16_t orientation = 1;
-    float dpi = 0;
-    uint32_t tile = 0;                  // tile size, 0 for strips
-};
-
-TiffPage page(uint32_t w, uint32_t h, uint16_t samples, uint16_t bits, uint16_t photometric, std::vector<int> values) {
-    TiffPage p;
-    p.width = w, p.height = h, p.samples = samples, p.bits = bits, p.photometric = photometric;
-    p.values = std::move(values);
-    return p;
-}
-
-std::vector<uint8_t> packRow(const TiffPage& p, uint32_t y) {
-    const size_t count = size_t(p.width) * p.samples;
-    std::vector<uint8_t> row((count * p.bits + 7) / 8, 0);
-    for (size_t i = 0; i < count; ++i) {
-        const int v = p.values[y * count + i];
-        if (p.bits == 16) std::memcpy(&row[2 * i], &v, 2);   // libtiff takes samples in the machine's order
-        else if (p.bits == 8) row[i] = uint8_t(v);
-        else row[i * p.bits / 8] |= uint8_t(v << (8 - p.bits - i * p.bits % 8));
+// A TIFF page of samples (values 0..2^bits - 1, interleaved), packed MSB first; 16-bit samples in the
+// machine's order, as libtiff takes them.
+TiffPage image(uint32_t w, uint32_t h, uint16_t samples, uint16_t bits, uint16_t photometric,
+               const std::vector<int>& values) {
+    const size_t rowCount = size_t(w) * samples, rowBytes = (rowCount * bits + 7) / 8;
+    std::vector<uint8_t> data(rowBytes * h, 0);
+    for (size_t i = 0; i < values.size(); ++i) {
+        uint8_t* row = &data[i / rowCount * rowBytes];
+        const size_t s = i % rowCount;
+        if (bits == 16) std::memcpy(&row[2 * s], &values[i], 2);
+        else row[s * bits / 8] |= uint8_t(values[i] << (8 - bits - s * bits % 8));
     }
-    return row;
-}
-
-void writeTiffPages(const fs::path& path, const std::vector<TiffPage>& pages) {
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    for (const TiffPage& p : pages) {
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.width);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.height);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.samples);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, p.bits);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.photometric);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tif, TIFFTAG_ORIENTATION, p.orientation);
-        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-        if (!p.extra.empty()) TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, uint16_t(p.extra.size()), p.extra.data());
-        if (!p.colormap.empty()) {
-            const size_t n = p.colormap.size() / 3;
-            TIFFSetField(tif, TIFFTAG_COLORMAP, &p.colormap[0], &p.colormap[n], &p.colormap[2 * n]);
-        }
-        if (p.dpi > 0) {
-            TIFFSetField(tif, TIFFTAG_XRESOLUTION, p.dpi);
-            TIFFSetField(tif, TIFFTAG_YRESOLUTION, p.dpi);
-            TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-        }
-        if (p.tile) {
-            TIFFSetField(tif, TIFFTAG_TILEWIDTH, p.tile);
-            TIFFSetField(tif, TIFFTAG_TILELENGTH, p.tile);
-            const size_t pixelBytes = p.samples * p.bits / 8;
-            std::vector<uint8_t> tile(size_t(p.tile) * p.tile * pixelBytes);
-            for (uint32_t ty = 0; ty < p.height; ty += p.tile)
-                for (uint32_t tx = 0; tx < p.width; tx += p.tile) {
-                    std::fill(tile.begin(), tile.end(), 0);
-                    for (uint32_t y = ty; y < std::min(ty + p.tile, p.height); ++y) {
-                        const std::vector<uint8_t> row = packRow(p, y);
-                        const size_t bytes = (std::min(tx + p.tile, p.width) - tx) * pixelBytes;
-                        std::memcpy(&tile[(y - ty) * p.tile * pixelBytes], &row[tx * pixelBytes], bytes);
-                    }
-                    ASSERT_GE(TIFFWriteTile(tif, tile.data(), tx, ty, 0, 0), 0);
-                }
-        } else {
-            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 4);
-            for (uint32_t y = 0; y < p.height; ++y) {
-                std::vector<uint8_t> row = packRow(p, y);
-                ASSERT_GE(TIFFWriteScanline(tif, row.data(), y, 0), 0);
-            }
-        }
-        TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
+    return TiffPage{w, h, samples, bits, photometric, data};
 }
 
 void writePng(const fs::path& path, uint32_t w, uint32_t h, const std::vector<uint8_t>& rgba) {
@@ -166,70 +98,72 @@ std::vector<uint8_t> decodeJpeg(const fs::path& path) {
     return rgb;
 }
 
-// RGB pixels (8 or 16 bits) in sRGB through LittleCMS to the default CMYK profile: four planes of ink.
-std::vector<Rows> cmykOf(const std::vector<int>& rgb, uint32_t w, uint32_t h, bool sixteen) {
-    cmsHPROFILE srgb = cmsCreate_sRGBProfile(), cmyk = GeneratedCmykProfile::create();
-    cmsHTRANSFORM t = cmsCreateTransform(srgb, sixteen ? TYPE_RGB_16 : TYPE_RGB_8, cmyk, TYPE_CMYK_8,
-                                         INTENT_PERCEPTUAL, 0);
-    std::vector<Rows> planes(4, Rows(h, std::vector<int>(w)));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            const size_t i = (size_t(y) * w + x) * 3;
-            uint8_t out[4];
-            if (sixteen) {
-                const uint16_t in[3] = {uint16_t(rgb[i]), uint16_t(rgb[i + 1]), uint16_t(rgb[i + 2])};
-                cmsDoTransform(t, in, out, 1);
-            } else {
-                const uint8_t in[3] = {uint8_t(rgb[i]), uint8_t(rgb[i + 1]), uint8_t(rgb[i + 2])};
-                cmsDoTransform(t, in, out, 1);
-            }
-            for (int c = 0; c < 4; ++c) planes[c][y][x] = out[c];
-        }
-    cmsDeleteTransform(t);
-    cmsCloseProfile(srgb);
-    cmsCloseProfile(cmyk);
-    return planes;
-}
-
 std::vector<int> pattern(uint32_t w, uint32_t h, int samples, int max, int seed) {
     std::vector<int> v(size_t(w) * h * samples);
     for (size_t i = 0; i < v.size(); ++i) v[i] = int((i * 37 + i / samples * 11 + size_t(seed) * 101) % size_t(max + 1));
     return v;
 }
 
-std::vector<Rows> planesOf(const std::vector<int>& interleaved, uint32_t w, uint32_t h, int samples,
-                           const std::function<int(int)>& value) {
-    std::vector<Rows> planes(size_t(samples), Rows(h, std::vector<int>(w)));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            for (int s = 0; s < samples; ++s) planes[s][y][x] = value(interleaved[(size_t(y) * w + x) * samples + s]);
-    return planes;
+// Pixels (of LittleCMS type `type`) through LittleCMS from the profile `from` (closed here) to the default
+// CMYK profile: interleaved ink values.
+template <typename Sample>
+std::vector<int> cmykOf(cmsHPROFILE from, cmsUInt32Number type, const std::vector<Sample>& pixels) {
+    cmsHPROFILE cmyk = GeneratedCmykProfile::create();
+    cmsHTRANSFORM t = cmsCreateTransform(from, type, cmyk, TYPE_CMYK_8, INTENT_PERCEPTUAL, 0);
+    const size_t count = pixels.size() / T_CHANNELS(type);
+    std::vector<uint8_t> out(count * 4);
+    cmsDoTransform(t, pixels.data(), out.data(), cmsUInt32Number(count));
+    cmsDeleteTransform(t);
+    cmsCloseProfile(from);
+    cmsCloseProfile(cmyk);
+    return std::vector<int>(out.begin(), out.end());
+}
+
+// 8-bit or 16-bit RGB samples in sRGB as interleaved ink values.
+std::vector<int> cmykOfRgb(const std::vector<int>& rgb, bool sixteen) {
+    if (sixteen) return cmykOf(cmsCreate_sRGBProfile(), TYPE_RGB_16, std::vector<uint16_t>(rgb.begin(), rgb.end()));
+    return cmykOf(cmsCreate_sRGBProfile(), TYPE_RGB_8, std::vector<uint8_t>(rgb.begin(), rgb.end()));
+}
+
+// The values with f applied to each.
+std::vector<int> mapped(std::vector<int> values, int (*f)(int)) {
+    for (int& v : values) v = f(v);
+    return values;
 }
 
 // A 600 dpi CMYK page of w x h blocks of 2 x 2 pixels, so that every nearest pixel of a block at 300 dpi gives
 // the block's value.
 TiffPage doubledBlocks(const std::vector<int>& blocks, uint32_t w, uint32_t h, uint16_t orientation) {
-    TiffPage p = page(2 * w, 2 * h, 4, 8, PHOTOMETRIC_SEPARATED, {});
-    p.dpi = 600;
-    p.orientation = orientation;
+    std::vector<int> v;
     for (uint32_t y = 0; y < 2 * h; ++y)
         for (uint32_t x = 0; x < 2 * w; ++x)
-            for (int s = 0; s < 4; ++s) p.values.push_back(blocks[((y / 2) * w + x / 2) * 4 + size_t(s)]);
+            for (int s = 0; s < 4; ++s) v.push_back(blocks[((y / 2) * w + x / 2) * 4 + size_t(s)]);
+    TiffPage p = image(2 * w, 2 * h, 4, 8, PHOTOMETRIC_SEPARATED, v);
+    p.dpi = 600;
+    p.orientation = orientation;
     return p;
 }
 
-int onWhite(int value, int alpha) { return (value * alpha + 255 * (255 - alpha) + 127) / 255; }
+// RGBA samples as RGB printed on white paper.
+std::vector<int> onWhite(const std::vector<int>& rgba) {
+    std::vector<int> rgb;
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        for (int c = 0; c < 3; ++c) rgb.push_back((rgba[i + c] * rgba[i + 3] + 255 * (255 - rgba[i + 3]) + 127) / 255);
+    return rgb;
+}
 
 struct ExpectedPage {
     std::vector<std::string> inks;   // internal names in plane order
-    std::vector<Rows> planes;
+    uint32_t width, height;
+    std::vector<int> values;         // ink values 0..255, interleaved in the order of inks
 };
+using Pages = std::vector<ExpectedPage>;
 
 struct InputCase {
     std::string file;
     std::vector<std::string> args;   // make-job arguments besides model, output and image
     int tolerance;
-    std::function<std::vector<ExpectedPage>(const fs::path&)> make;   // writes file, returns the expected pages
+    std::function<Pages(const fs::path&)> make;   // writes file, returns the expected pages
 };
 
 const std::vector<std::string> kCmyk = {"Cyan", "Magenta", "Yellow", "Black"};
@@ -237,129 +171,116 @@ const std::vector<std::string> kCmyk = {"Cyan", "Magenta", "Yellow", "Black"};
 std::vector<InputCase> cases() {
     return {
         {"rgb8.tif", {}, 2, [](const fs::path& file) {
-             TiffPage p = page(23, 9, 3, 8, PHOTOMETRIC_RGB, pattern(23, 9, 3, 255, 1));
-             for (uint32_t x = 0; x < 23; ++x) p.values[x * 3] = p.values[x * 3 + 1] = p.values[x * 3 + 2] = int(x * 11);
-             writeTiffPages(file, {p});
-             return std::vector<ExpectedPage>{{kCmyk, cmykOf(p.values, 23, 9, false)}};
+             std::vector<int> v = pattern(23, 9, 3, 255, 1);
+             for (int x = 0; x < 23 * 3; ++x) v[x] = x / 3 * 11;   // a grey ramp in the first row
+             writeTiff(file, {image(23, 9, 3, 8, PHOTOMETRIC_RGB, v)});
+             return Pages{{kCmyk, 23, 9, cmykOfRgb(v, false)}};
          }},
         {"rgb16.tif", {"--cmyk-profile", "cmyk.icc"}, 1, [](const fs::path& file) {
-             TiffPage p = page(17, 6, 3, 16, PHOTOMETRIC_RGB, pattern(17, 6, 3, 65535, 2));
-             writeTiffPages(file, {p});
+             const std::vector<int> v = pattern(17, 6, 3, 65535, 2);
+             writeTiff(file, {image(17, 6, 3, 16, PHOTOMETRIC_RGB, v)});
              EXPECT_TRUE(GeneratedCmykProfile::save((file.parent_path() / "cmyk.icc").string()));
-             return std::vector<ExpectedPage>{{kCmyk, cmykOf(p.values, 17, 6, true)}};
+             return Pages{{kCmyk, 17, 6, cmykOfRgb(v, true)}};
          }},
         {"palette.tif", {}, 1, [](const fs::path& file) {
-             TiffPage p = page(13, 5, 1, 4, PHOTOMETRIC_PALETTE, pattern(13, 5, 1, 15, 3));
+             const std::vector<int> v = pattern(13, 5, 1, 15, 3);
+             TiffPage p = image(13, 5, 1, 4, PHOTOMETRIC_PALETTE, v);
              for (int i = 0; i < 48; ++i) p.colormap.push_back(uint16_t(i * 1361 % 65536));
-             writeTiffPages(file, {p});
+             writeTiff(file, {p});
              std::vector<int> rgb;
-             for (int index : p.values)
+             for (int index : v)
                  for (int c = 0; c < 3; ++c) rgb.push_back(p.colormap[size_t(c) * 16 + size_t(index)]);
-             return std::vector<ExpectedPage>{{kCmyk, cmykOf(rgb, 13, 5, true)}};
+             return Pages{{kCmyk, 13, 5, cmykOfRgb(rgb, true)}};
          }},
         {"lab.tif", {}, 1, [](const fs::path& file) {
-             TiffPage p = page(9, 5, 3, 8, PHOTOMETRIC_CIELAB, pattern(9, 5, 3, 255, 17));
-             writeTiffPages(file, {p});
-             cmsHPROFILE lab = cmsCreateLab4Profile(nullptr), cmyk = GeneratedCmykProfile::create();
-             cmsHTRANSFORM t = cmsCreateTransform(lab, TYPE_Lab_16, cmyk, TYPE_CMYK_8, INTENT_PERCEPTUAL, 0);
-             std::vector<Rows> planes(4, Rows(5, std::vector<int>(9)));
-             for (size_t i = 0; i < p.values.size(); i += 3) {
+             const std::vector<int> v = pattern(9, 5, 3, 255, 17);
+             writeTiff(file, {image(9, 5, 3, 8, PHOTOMETRIC_CIELAB, v)});
+             std::vector<uint16_t> encoded(v.size());
+             for (size_t i = 0; i < v.size(); i += 3) {
                  // L over 0..255, a and b signed bytes.
-                 const cmsCIELab value{p.values[i] * 100.0 / 255, double(int8_t(p.values[i + 1])),
-                                       double(int8_t(p.values[i + 2]))};
-                 cmsUInt16Number encoded[3];
-                 cmsFloat2LabEncoded(encoded, &value);
-                 uint8_t out[4];
-                 cmsDoTransform(t, encoded, out, 1);
-                 for (int c = 0; c < 4; ++c) planes[c][i / 27][i / 3 % 9] = out[c];
+                 const cmsCIELab lab{v[i] * 100.0 / 255, double(int8_t(v[i + 1])), double(int8_t(v[i + 2]))};
+                 cmsFloat2LabEncoded(&encoded[i], &lab);
              }
-             cmsDeleteTransform(t);
-             cmsCloseProfile(lab);
-             cmsCloseProfile(cmyk);
-             return std::vector<ExpectedPage>{{kCmyk, planes}};
+             return Pages{{kCmyk, 9, 5, cmykOf(cmsCreateLab4Profile(nullptr), TYPE_Lab_16, encoded)}};
          }},
         {"alpha.tif", {}, 3, [](const fs::path& file) {
-             TiffPage p = page(11, 4, 4, 8, PHOTOMETRIC_RGB, pattern(11, 4, 4, 255, 4));
+             const std::vector<int> v = pattern(11, 4, 4, 255, 4);
+             TiffPage p = image(11, 4, 4, 8, PHOTOMETRIC_RGB, v);
              p.extra = {EXTRASAMPLE_UNASSALPHA};
-             writeTiffPages(file, {p});
-             std::vector<int> rgb;
-             for (size_t i = 0; i < p.values.size(); i += 4)
-                 for (int c = 0; c < 3; ++c) rgb.push_back(onWhite(p.values[i + c], p.values[i + 3]));
-             return std::vector<ExpectedPage>{{kCmyk, cmykOf(rgb, 11, 4, false)}};
+             writeTiff(file, {p});
+             return Pages{{kCmyk, 11, 4, cmykOfRgb(onWhite(v), false)}};
          }},
         {"grey8.tif", {}, 0, [](const fs::path& file) {
-             TiffPage p = page(4, 2, 1, 8, PHOTOMETRIC_MINISBLACK, {0, 64, 128, 255, 10, 20, 30, 40});
-             writeTiffPages(file, {p});
-             return std::vector<ExpectedPage>{{{"Black"}, planesOf(p.values, 4, 2, 1, [](int v) { return 255 - v; })}};
+             const std::vector<int> v = {0, 64, 128, 255, 10, 20, 30, 40};
+             writeTiff(file, {image(4, 2, 1, 8, PHOTOMETRIC_MINISBLACK, v)});
+             return Pages{{{"Black"}, 4, 2, mapped(v, [](int g) { return 255 - g; })}};
          }},
         {"grey16.tif", {}, 1, [](const fs::path& file) {
-             TiffPage p = page(19, 7, 1, 16, PHOTOMETRIC_MINISBLACK, pattern(19, 7, 1, 65535, 5));
-             writeTiffPages(file, {p});
-             return std::vector<ExpectedPage>{
-                 {{"Black"}, planesOf(p.values, 19, 7, 1, [](int v) { return 255 - (v + 128) / 257; })}};
+             const std::vector<int> v = pattern(19, 7, 1, 65535, 5);
+             writeTiff(file, {image(19, 7, 1, 16, PHOTOMETRIC_MINISBLACK, v)});
+             return Pages{{{"Black"}, 19, 7, mapped(v, [](int g) { return 255 - (g + 128) / 257; })}};
          }},
         {"white.tif", {}, 0, [](const fs::path& file) {
-             TiffPage p = page(9, 9, 1, 8, PHOTOMETRIC_MINISWHITE, pattern(9, 9, 1, 255, 6));
-             writeTiffPages(file, {p});
-             return std::vector<ExpectedPage>{{{"Black"}, planesOf(p.values, 9, 9, 1, [](int v) { return v; })}};
+             const std::vector<int> v = pattern(9, 9, 1, 255, 6);
+             writeTiff(file, {image(9, 9, 1, 8, PHOTOMETRIC_MINISWHITE, v)});
+             return Pages{{{"Black"}, 9, 9, v}};
          }},
         {"tiled.tif", {}, 0, [](const fs::path& file) {
-             TiffPage p = page(40, 20, 4, 8, PHOTOMETRIC_SEPARATED, pattern(40, 20, 4, 255, 7));
+             const std::vector<int> v = pattern(40, 20, 4, 255, 7);
+             TiffPage p = image(40, 20, 4, 8, PHOTOMETRIC_SEPARATED, v);
              p.tile = 16;
-             writeTiffPages(file, {p});
-             return std::vector<ExpectedPage>{{kCmyk, planesOf(p.values, 40, 20, 4, [](int v) { return v; })}};
+             writeTiff(file, {p});
+             return Pages{{kCmyk, 40, 20, v}};
          }},
         {"pages.tif", {}, 0, [](const fs::path& file) {
              std::vector<TiffPage> pages;
-             std::vector<ExpectedPage> expected;
-             for (int i = 0; i < 3; ++i) {
-                 const uint32_t w = 8 + uint32_t(i), h = 5;
-                 pages.push_back(page(w, h, 4, 8, PHOTOMETRIC_SEPARATED, pattern(w, h, 4, 255, 8 + i)));
-                 expected.push_back({kCmyk, planesOf(pages.back().values, w, h, 4, [](int v) { return v; })});
+             Pages expected;
+             for (uint32_t w = 8; w < 11; ++w) {
+                 const std::vector<int> v = pattern(w, 5, 4, 255, int(w));
+                 pages.push_back(image(w, 5, 4, 8, PHOTOMETRIC_SEPARATED, v));
+                 expected.push_back({kCmyk, w, 5, v});
              }
-             writeTiffPages(file, pages);
+             writeTiff(file, pages);
              return expected;
          }},
         {"alpha.png", {}, 3, [](const fs::path& file) {
              const std::vector<int> v = pattern(10, 6, 4, 255, 11);
              writePng(file, 10, 6, std::vector<uint8_t>(v.begin(), v.end()));
-             std::vector<int> rgb;
-             for (size_t i = 0; i < v.size(); i += 4)
-                 for (int c = 0; c < 3; ++c) rgb.push_back(onWhite(v[i + c], v[i + 3]));
-             return std::vector<ExpectedPage>{{kCmyk, cmykOf(rgb, 10, 6, false)}};
+             return Pages{{kCmyk, 10, 6, cmykOfRgb(onWhite(v), false)}};
          }},
         {"photo.jpg", {}, 2, [](const fs::path& file) {
              const std::vector<int> v = pattern(16, 8, 3, 255, 12);
              writeJpeg(file, 16, 8, std::vector<uint8_t>(v.begin(), v.end()));
              const std::vector<uint8_t> decoded = decodeJpeg(file);
-             return std::vector<ExpectedPage>{{kCmyk, cmykOf(std::vector<int>(decoded.begin(), decoded.end()), 16, 8, false)}};
+             return Pages{{kCmyk, 16, 8, cmykOfRgb(std::vector<int>(decoded.begin(), decoded.end()), false)}};
          }},
         {"600dpi.tif", {"-r", "300"}, 0, [](const fs::path& file) {
              const std::vector<int> blocks = pattern(6, 4, 4, 255, 13);
-             writeTiffPages(file, {doubledBlocks(blocks, 6, 4, 1)});
-             return std::vector<ExpectedPage>{{kCmyk, planesOf(blocks, 6, 4, 4, [](int v) { return v; })}};
+             writeTiff(file, {doubledBlocks(blocks, 6, 4, 1)});
+             return Pages{{kCmyk, 6, 4, blocks}};
          }},
         {"mirrored.tif", {"-r", "300"}, 0, [](const fs::path& file) {
              // Orientation 2: the stored rows run right to left.
              const std::vector<int> blocks = pattern(6, 4, 4, 255, 15);
-             writeTiffPages(file, {doubledBlocks(blocks, 6, 4, 2)});
+             writeTiff(file, {doubledBlocks(blocks, 6, 4, 2)});
              std::vector<int> upright;
              for (uint32_t y = 0; y < 4; ++y)
                  for (uint32_t x = 0; x < 6; ++x)
                      for (int s = 0; s < 4; ++s) upright.push_back(blocks[(y * 6 + 5 - x) * 4 + size_t(s)]);
-             return std::vector<ExpectedPage>{{kCmyk, planesOf(upright, 6, 4, 4, [](int v) { return v; })}};
+             return Pages{{kCmyk, 6, 4, upright}};
          }},
         {"turned.tif", {}, 0, [](const fs::path& file) {
              // Orientation 6: the stored rows are the picture's columns, its top row the stored left column
              // read from the bottom up.
-             TiffPage p = page(7, 4, 4, 8, PHOTOMETRIC_SEPARATED, pattern(7, 4, 4, 255, 14));
+             const std::vector<int> v = pattern(7, 4, 4, 255, 14);
+             TiffPage p = image(7, 4, 4, 8, PHOTOMETRIC_SEPARATED, v);
              p.orientation = 6;
-             writeTiffPages(file, {p});
+             writeTiff(file, {p});
              std::vector<int> upright;
              for (uint32_t y = 0; y < 7; ++y)
                  for (uint32_t x = 0; x < 4; ++x)
-                     for (int s = 0; s < 4; ++s) upright.push_back(p.values[((3 - x) * 7 + y) * 4 + size_t(s)]);
-             return std::vector<ExpectedPage>{{kCmyk, planesOf(upright, 4, 7, 4, [](int v) { return v; })}};
+                     for (int s = 0; s < 4; ++s) upright.push_back(v[((3 - x) * 7 + y) * 4 + size_t(s)]);
+             return Pages{{kCmyk, 4, 7, upright}};
          }},
     };
 }
@@ -374,7 +295,7 @@ protected:
 TEST_F(ImageInput, EveryKindOfImageBecomesThePlanesOfAnIndependentConversion) {
     for (const InputCase& c : cases()) {
         SCOPED_TRACE(c.file);
-        const std::vector<ExpectedPage> expected = c.make(work() / c.file);
+        const Pages expected = c.make(work() / c.file);
         std::vector<std::string> args = {"-m", "KIP 870 Color", "-o", "job.job", "--force"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         args.push_back(c.file);
@@ -383,34 +304,33 @@ TEST_F(ImageInput, EveryKindOfImageBecomesThePlanesOfAnIndependentConversion) {
         const std::vector<PageData> pages = readRaster(work() / "job.job");
         ASSERT_EQ(pages.size(), expected.size());
         for (size_t p = 0; p < pages.size(); ++p) {
+            SCOPED_TRACE("page " + std::to_string(p));
             const ExpectedPage& want = expected[p];
-            ASSERT_EQ(pages[p].planes.size(), want.inks.size()) << "page " << p;
-            ASSERT_EQ(size_t(pages[p].height), want.planes[0].size()) << "page " << p;
-            ASSERT_EQ(size_t(pages[p].width), want.planes[0][0].size()) << "page " << p;
+            ASSERT_EQ(pages[p].planes.size(), want.inks.size());
+            ASSERT_EQ(uint32_t(pages[p].width), want.width);
+            ASSERT_EQ(uint32_t(pages[p].height), want.height);
             for (size_t i = 0; i < want.inks.size(); ++i) {
                 const PlaneData& got = pages[p].planes[i];
                 EXPECT_EQ(got.internalName, want.inks[i]);
                 ASSERT_EQ(got.depth, 8);
                 int worst = 0;
-                for (size_t y = 0; y < got.rows.size(); ++y)
-                    for (size_t x = 0; x < got.rows[y].size(); ++x)
-                        worst = std::max(worst, std::abs(int(got.rows[y][x]) - want.planes[i][y][x]));
-                EXPECT_LE(worst, c.tolerance) << "page " << p << " " << want.inks[i];
+                for (size_t y = 0; y < want.height; ++y)
+                    for (size_t x = 0; x < want.width; ++x) {
+                        const int value = want.values[(y * want.width + x) * want.inks.size() + i];
+                        worst = std::max(worst, std::abs(int(got.rows[y][x]) - value));
+                    }
+                EXPECT_LE(worst, c.tolerance) << want.inks[i];
             }
         }
     }
 }
 
 TEST_F(ImageInput, TheJobTakesTheImagesResolutionWhenThePrinterHasIt) {
-    TiffPage p = page(12, 8, 1, 8, PHOTOMETRIC_MINISWHITE, pattern(12, 8, 1, 255, 15));
+    TiffPage p = image(12, 8, 1, 8, PHOTOMETRIC_MINISWHITE, pattern(12, 8, 1, 255, 15));
     p.dpi = 600;
-    writeTiffPages(work() / "fine.tif", {p});
+    writeTiff(work() / "fine.tif", {p});
     ASSERT_EQ(zukip("make-job", {"-m", "KIP 870 Color", "-o", "job.job", "fine.tif"}).status, 0);
-    JobHeaderLayout header{};
-    const std::vector<unsigned char> bytes = readBytes(work() / "job.job");
-    ASSERT_EQ(bytes.size(), sizeof header);
-    std::memcpy(&header, bytes.data(), sizeof header);
-    EXPECT_EQ(header.xResolution, 600.0f);
+    EXPECT_EQ(readHeader(work() / "job.job").xResolution, 600.0f);
     EXPECT_EQ(readRaster(work() / "job.job").front().width, 12);
 }
 
@@ -437,19 +357,20 @@ TEST_F(ImageInput, EveryCutImageIsRefusedWithoutCrashing) {
         const std::vector<unsigned char> whole = readBytes(work() / c.name);
         const fs::path cut = work() / (std::string("cut") + fs::path(c.name).extension().string());
         for (size_t n = 0; n < whole.size(); ++n) {
+            SCOPED_TRACE(std::string(c.name) + " cut to " + std::to_string(n));
             writeBytes(cut, std::vector<unsigned char>(whole.begin(), whole.begin() + long(n)));
             try {
                 PageReader reader(cut.string());
-                ASSERT_TRUE(reader.nextPage(c.target, converter, {300, 300})) << c.name << " cut to " << n;
+                ASSERT_TRUE(reader.nextPage(c.target, converter, {300, 300}));
                 const RasterPage& page = reader.page();
                 std::vector<std::vector<uint8_t>> rows;
                 std::vector<uint8_t*> pointers;
                 for (const RasterPlane& plane : page.planes) rows.emplace_back(plane.rowBytes);
                 for (std::vector<uint8_t>& row : rows) pointers.push_back(row.data());
-                EXPECT_EQ(page.planes.size(), c.planes) << c.name << " cut to " << n;
+                EXPECT_EQ(page.planes.size(), c.planes);
                 for (uint32_t y = 0; y < page.height; ++y) reader.readRow(pointers.data());
-                EXPECT_FALSE(reader.nextPage(c.target, converter, {300, 300})) << c.name << " cut to " << n;
-                EXPECT_TRUE(c.mayLack == SIZE_MAX || n + c.mayLack >= whole.size()) << c.name << " cut to " << n;
+                EXPECT_FALSE(reader.nextPage(c.target, converter, {300, 300}));
+                EXPECT_TRUE(c.mayLack == SIZE_MAX || n + c.mayLack >= whole.size());
             } catch (const ToolError& e) {
                 EXPECT_NE(std::string(e.what()).find(cut.filename().string()), std::string::npos) << e.what();
             }

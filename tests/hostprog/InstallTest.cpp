@@ -1,7 +1,8 @@
 // The installed program: "cmake --install" into a prefix, the prefix moved
 // elsewhere, and the moved zukip run from an unrelated folder with no module
-// or base folder given. It must find both beside itself; the stripped
-// program holds no path of the source or build tree to fall back on.
+// or base folder given: its demo and a query. It must find both beside
+// itself; the stripped program holds no path of the source or build tree to
+// fall back on.
 #include "HostProgramFixture.h"
 
 #include <cstdlib>
@@ -11,27 +12,6 @@
 #endif
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Clears an environment variable for the test's lifetime.
-class UnsetEnv {
-public:
-    explicit UnsetEnv(const char* name) : name_(name) {
-        if (const char* value = std::getenv(name)) saved_ = value, had_ = true;
-        unsetenv(name);
-    }
-    ~UnsetEnv() {
-        if (had_) setenv(name_, saved_.c_str(), 1);
-    }
-
-private:
-    const char* name_;
-    std::string saved_;
-    bool had_ = false;
-};
-
-}  // namespace
 
 TEST_F(HostProgramTest, InstalledProgramRunsTheDemoFromAMovedPrefix) {
     const fs::path first = work() / "prefix", moved = work() / "elsewhere" / "zukip";
@@ -53,13 +33,20 @@ TEST_F(HostProgramTest, InstalledProgramRunsTheDemoFromAMovedPrefix) {
         EXPECT_EQ(program.find(tree), std::string::npos) << "the installed zukip names " << tree;
 #endif
 
-    const UnsetEnv module("ZUKIP_MODULE"), base("ZUKIP_BASE_DIR");
+    // Each test runs in a process of its own: nothing needs restoring.
+    unsetenv("ZUKIP_MODULE");
+    unsetenv("ZUKIP_BASE_DIR");
     const fs::path elsewhere = work() / "cwd";
     fs::create_directories(elsewhere);
     const ProgramRun demo =
         runProgram((moved / "bin" / "zukip").string(), {"demo", "-o", "demo", "--size", "64x32"}, elsewhere);
     ASSERT_EQ(demo.status, 0) << demo.out << demo.err;
-    EXPECT_TRUE(fs::exists(elsewhere / "demo" / "poster.job"));
+    for (const char* name : {"base/OutputDrivers/ZuKIPDes.xml", "poster.tif", "poster.job", "poster.zrs", "output"})
+        EXPECT_TRUE(fs::exists(elsewhere / "demo" / name)) << name;
+    EXPECT_NE(demo.out.find("Ink coverage"), std::string::npos);
+    const ProgramRun again = runProgram((moved / "bin" / "zukip").string(), {"demo", "-o", "demo"}, elsewhere);
+    EXPECT_NE(again.status, 0);
+    EXPECT_NE(again.err.find("not empty"), std::string::npos) << again.err;
     const ProgramRun query = runProgram((moved / "bin" / "zukip").string(), {"query", "color-modes"}, elsewhere);
     ASSERT_EQ(query.status, 0) << query.err;
     EXPECT_NE(query.out.find("Driver " + (moved / "lib" / "zukip" / "ZuKIP.so").string() + ", "), std::string::npos)

@@ -1,42 +1,18 @@
-// The commands that load the driver module: query, print and demo, plus the
-// help of every command. The job folder that print makes is read back in
-// EndToEndTest.cpp.
-#include "DriverModule.h"
+// The commands that load the driver module: what query answers and what query
+// and print refuse, plus the help of every command. The job folder that print
+// makes and its summary are read back in EndToEndTest.cpp, the demo runs in
+// InstallTest.cpp.
 #include "HostProgramFixture.h"
 #include "JobHeader.h"
-#include "JobRunner.h"
-
-#include <tiffio.h>
 
 #include <algorithm>
-#include <csignal>
-#include <cstdio>
 #include <cstring>
-#include <regex>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class DriverCommands : public HostProgramTest {
-protected:
-    // A one-page 8-bit CMYK job of w x h pixels with one ink value per plane.
-    void makeJob(const std::string& job, uint32_t w, uint32_t h) {
-        std::vector<uint8_t> cmyk(size_t(w) * h * 4);
-        for (size_t i = 0; i < cmyk.size(); ++i) cmyk[i] = i % 4 == 0 ? 255 : i % 4 == 3 ? 128 : 0;
-        writeTiff(work() / "in.tif", w, h, 4, 8, PHOTOMETRIC_SEPARATED, cmyk);
-        const ProgramRun run = zukip("make-job", {"-m", "Test Color", "-c", "1", "-o", job, "in.tif"});
-        ASSERT_EQ(run.status, 0) << run.err;
-    }
-
-    void expectOneLineError(const ProgramRun& run, const std::string& command, const std::string& named) {
-        EXPECT_NE(run.status, 0);
-        const std::vector<std::string> lines = run.errLines();
-        ASSERT_FALSE(lines.empty());
-        EXPECT_EQ(lines.back().rfind("zukip " + command + ": ", 0), 0u) << run.err;
-        EXPECT_NE(lines.back().find(named), std::string::npos) << lines.back();
-    }
-};
+class DriverCommands : public HostProgramTest {};
 
 }  // namespace
 
@@ -70,17 +46,9 @@ TEST_F(DriverCommands, QueryAnswersWithTablesWhateverTheDriverKnows) {
     EXPECT_NE(run.out.find("300x150 dpi"), std::string::npos) << run.out;
 }
 
-TEST_F(DriverCommands, QueryRefusesWhatItCannotAsk) {
-    expectOneLineError(zukip("query", {"-m", "KIP 9999"}), "query", "KIP 9999");
-    expectOneLineError(zukip("query", {"-m", "Test Color", "planets"}), "query", "planets");
-    expectOneLineError(zukip("query", {"-m", "Test Color", "--module", "/nonexistent/ZuKIP.so"}), "query",
-                       "/nonexistent/ZuKIP.so");
-    fs::create_directories(work() / "empty");
-    expectOneLineError(runZukip({"query", "--base", (work() / "empty").string()}, work()), "query", "ZuKIPDes.xml");
-}
-
-TEST_F(DriverCommands, PrintSaysWhatItWasGivenWhenItIsNotAJob) {
-    makeJob("ok.job", 8, 8);
+TEST_F(DriverCommands, QueryAndPrintSayWhatTheyCannotUse) {
+    writeTiff(work() / "in.tif", 8, 8, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8 * 8 * 4, 128));
+    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-c", "1", "-o", "ok.job", "in.tif"}).status, 0);
     writeBytes(work() / "short.job", std::vector<unsigned char>(3939, 0));
     writeBytes(work() / "zeros.job", std::vector<unsigned char>(3940, 0));
     JobHeaderLayout header{};
@@ -89,64 +57,43 @@ TEST_F(DriverCommands, PrintSaysWhatItWasGivenWhenItIsNotAJob) {
     writeBytes(work() / "lonely.job", std::vector<unsigned char>(reinterpret_cast<unsigned char*>(&header),
                                                                  reinterpret_cast<unsigned char*>(&header + 1)));
     std::ofstream(work() / "plain.txt") << "x";
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"absent.job"}, "absent.job"},
-        {{"short.job"}, "3939 bytes, shorter than a job header"},
-        {{"zeros.job"}, "not a job"},
-        {{"lonely.job"}, "lonely.zrs"},
-        {{"ok.zrs"}, "is the raster file of a job, not the job; print " + (work() / "ok.job").string()},
-        {{"ok.job.thumb.bmp"}, "is a BMP image"},
-        {{"."}, "is a folder"},
-        {{"plain.txt"}, "plain.txt is not a job"},
-        {{"ok.job", "-o", "plain.txt/out"}, "plain.txt"},
-        {{"ok.job", "extra.job"}, "one image or job file"},
-        {{"-m", "Test Color", "ok.job"}, "--model applies to images only"},
-        {{"--media", "Velvet", "ok.job"}, "no medium \"Velvet\""},
-        {{"--copies", "0", "ok.job"}, "--copies"},
+    fs::create_directories(work() / "empty");
+    struct Case {
+        const char* command;
+        std::vector<std::string> args;
+        std::string named;
     };
-    for (const auto& [args, named] : cases) {
-        SCOPED_TRACE(args.back());
-        std::vector<std::string> all = args;
-        if (std::find(args.begin(), args.end(), "-o") == args.end()) all.insert(all.begin(), {"-o", "out"});
-        expectOneLineError(zukip("print", all), "print", named);
+    const std::vector<Case> cases = {
+        {"query", {"-m", "KIP 9999"}, "KIP 9999"},
+        {"query", {"-m", "Test Color", "planets"}, "planets"},
+        {"query", {"-m", "Test Color", "--module", "/nonexistent/ZuKIP.so"}, "/nonexistent/ZuKIP.so"},
+        {"query", {"--base", (work() / "empty").string()}, "ZuKIPDes.xml"},
+        {"print", {"absent.job"}, "absent.job"},
+        {"print", {"short.job"}, "3939 bytes, shorter than a job header"},
+        {"print", {"zeros.job"}, "not a job"},
+        {"print", {"lonely.job"}, "lonely.zrs"},
+        {"print", {"ok.zrs"}, "is the raster file of a job, not the job; print " + (work() / "ok.job").string()},
+        {"print", {"ok.job.thumb.bmp"}, "is a BMP image"},
+        {"print", {"."}, "is a folder"},
+        {"print", {"plain.txt"}, "plain.txt is not a job"},
+        {"print", {"ok.job", "-o", "plain.txt/out"}, "plain.txt"},
+        {"print", {"ok.job", "extra.job"}, "one image or job file"},
+        {"print", {"-m", "Test Color", "ok.job"}, "--model applies to images only"},
+        {"print", {"--media", "Velvet", "ok.job"}, "no medium \"Velvet\""},
+        {"print", {"--copies", "0", "ok.job"}, "--copies"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        std::vector<std::string> args = c.args;
+        const auto lacks = [&args](const char* option) { return std::find(args.begin(), args.end(), option) == args.end(); };
+        if (c.command == std::string("print") && lacks("-o")) args.insert(args.begin(), {"-o", "out"});
+        if (lacks("--base")) args.insert(args.begin(), {"--base", basePath()});
+        args.insert(args.begin(), c.command);
+        const ProgramRun run = runZukip(args, work());
+        EXPECT_NE(run.status, 0);
+        const std::vector<std::string> lines = run.errLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().rfind("zukip " + std::string(c.command) + ": ", 0), 0u) << run.err;
+        EXPECT_NE(lines.back().find(c.named), std::string::npos) << lines.back();
     }
-}
-
-TEST_F(DriverCommands, PrintWritesTheJobFolderAndSummarisesIt) {
-    makeJob("ok.job", 40, 30);
-    const ProgramRun run = zukip("print", {"-o", "out", "ok.job"});
-    ASSERT_EQ(run.status, 0) << run.err << run.out;
-    EXPECT_NE(run.out.find("Job finished"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("Job folder " + (work() / "out").string() + "/"), std::string::npos) << run.out;
-    // Cyan is fully inked and Black half; Magenta and Yellow carry none.
-    EXPECT_TRUE(std::regex_search(run.out, std::regex("\n  Cyan +100\\.00 %"))) << run.out;
-    EXPECT_TRUE(std::regex_search(run.out, std::regex("\n  Magenta +0\\.00 %"))) << run.out;
-    EXPECT_TRUE(std::regex_search(run.out, std::regex("\n  Black +50\\.20 %"))) << run.out;
-}
-
-TEST_F(DriverCommands, AbortBetweenStepsEndsTheJobAsAborted) {
-    makeJob("ok.job", 40, 30);
-    fs::create_directories(work() / "out");
-    const DriverModule module(DriverModule::locate(""));
-    DriverModule::Driver driver = module.createDriver();
-    std::FILE* sink = std::tmpfile();
-    ProgressDisplay progress(sink, false);
-    const volatile std::sig_atomic_t stop = 1;
-    JobRunner runner(*driver, progress, stop);
-    const JobOutcome outcome = runner.run({(work() / "ok.job").string(), "", (work() / "out").string(), "in.tif"});
-    EXPECT_EQ(outcome.state, JobOutcome::Aborted);
-    EXPECT_EQ(outcome.steps, 0);
-    driver.reset();
-    std::fclose(sink);
-}
-
-TEST_F(DriverCommands, DemoMakesAndPrintsAPosterInAFreshFolder) {
-    const ProgramRun run = runZukip({"demo", "-o", (work() / "demo").string(), "--size", "64x48"}, work());
-    ASSERT_EQ(run.status, 0) << run.err << run.out;
-    for (const char* name : {"base/OutputDrivers/ZuKIPDes.xml", "poster.tif", "poster.job", "poster.zrs", "output"})
-        EXPECT_TRUE(fs::exists(work() / "demo" / name)) << name;
-    EXPECT_NE(run.out.find("Ink coverage"), std::string::npos);
-    const ProgramRun again = runZukip({"demo", "-o", (work() / "demo").string()}, work());
-    EXPECT_NE(again.status, 0);
-    EXPECT_NE(again.err.find("not empty"), std::string::npos) << again.err;
 }

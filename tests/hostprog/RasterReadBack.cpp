@@ -1,9 +1,12 @@
-// Reads a job's raster file back page by page, plane by plane.
+// Reads a job back: its header, and its raster file page by page, plane by plane.
 #include "RasterReadBack.h"
 
+#include "TempBaseFolder.h"
 #include "ZUJob.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace fs = std::filesystem;
 
@@ -37,3 +40,11 @@ std::vector<PageData> readRaster(const fs::path& job) {
     return pages;
 }
 
+
+JobHeaderLayout readHeader(const fs::path& job) {
+    const std::vector<unsigned char> bytes = readBytes(job);
+    JobHeaderLayout header{};
+    EXPECT_EQ(bytes.size(), kJobHeaderSize);
+    if (bytes.size() == kJobHeaderSize) std::memcpy(&header, bytes.data(), kJobHeaderSize);
+    return header;
+}

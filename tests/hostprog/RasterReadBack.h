@@ -1,6 +1,8 @@
 #pragma once
-// The pages of a job's raster file, read back with the host job library as
-// the driver reads them.
+// A job that make-job wrote, read back: its header with the driver's layout,
+// the pages of its raster file with the host job library as the driver reads them.
+#include "JobHeader.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,3 +20,5 @@ struct PageData {
 
 // Every page of the job's raster file, read with ZUJob as the driver reads it.
 std::vector<PageData> readRaster(const std::filesystem::path& job);
+// The job file's header; fails the test when the file is not exactly one header long.
+JobHeaderLayout readHeader(const std::filesystem::path& job);
