@@ -1,5 +1,6 @@
-// Starting programs from a Windows command line, and the packing tool
-// ZipCompress.exe run on real folders, its archives read back with libzip.
+// Splitting a Windows command line, and the packing tool ZipCompress.exe run
+// on real folders, its archives read back with libzip. (Programs that cannot
+// be started are seen through the printer utilities' wake-up.)
 #include "ImageReadBack.h"
 #include "KIPDelivery.h"
 #include "Platform/PlatformProcess.h"
@@ -61,49 +62,10 @@ protected:
 
 TEST(WindowsCommandLine, SplitsAsTheCRuntimeDoes) {
     for (const Split& s : kSplits) EXPECT_EQ(SplitWindowsCommandLine(s.line), s.words) << s.line;
-}
-
-TEST(PlatformProcessStart, RunsTheProgramWithoutShellInItsFolder) {
-    TempBaseFolder base;
-    PlatformProcess process;
-    // The words reach the program as they are: no shell expands "$HOME" or splits "a b".
-    ASSERT_TRUE(process.Start("/bin/sh", "sh -c \"printf '%s|' \\\"$0\\\" \\\"$1\\\" > out\" \"a b\" $HOME",
-                              base.path().string()));
-    ASSERT_EQ(process.Wait(PlatformProcess::kInfinite), PlatformProcess::waitEnded);
-    int code = -1;
-    ASSERT_TRUE(process.ExitCode(code));
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(readFile(base.path() / "out"), "a b|$HOME|");
-
-    ASSERT_TRUE(process.Start("/bin/sh", "sh -c \"exit 3\""));
-    process.Wait(PlatformProcess::kInfinite);
-    ASSERT_TRUE(process.ExitCode(code));
-    EXPECT_EQ(code, 3);
-}
-
-TEST(PlatformProcessStart, RefusesWhatCannotBeStarted) {
-    TempBaseFolder base;
-    const fs::path plain = base.write("plain.txt", "not a program");
-    fs::permissions(plain, fs::perms::owner_exec, fs::perm_options::remove);
-    const fs::path noProgram = base.write("script.exe", "garbage without #! line");
-    fs::permissions(noProgram, fs::perms::owner_all);
-    for (const fs::path& program : {base.path() / "missing.exe", plain, noProgram, base.path()}) {
-        PlatformProcess process;
-        EXPECT_FALSE(process.Start(program.string(), "\"" + program.string() + "\" -x")) << program;
-        EXPECT_NE(PlatformProcess::LastError(), 0);
-        EXPECT_FALSE(process.IsStarted());
-    }
-}
-
-TEST(PackCommand, QuotesEachValueAfterItsOption) {
-    EXPECT_EQ(KIPDelivery::PackCommandLine("C:\\Base\\Program(x64)\\ZipCompress.exe", "C:\\out\\job_17").str(),
-              "\"C:\\Base\\Program(x64)\\ZipCompress.exe\" -dir \"C:\\out\\job_17\" -zipName \"job_17.zip\" "
-              "-dirOutput \"C:\\out\"");
-    EXPECT_EQ(KIPDelivery::ArchivePath("/out/job_17").GetFullPath().str(), "/out/job_17.zip");
-    // The line splits back into the four values, backslashes kept.
-    EXPECT_EQ(SplitWindowsCommandLine(KIPDelivery::PackCommandLine("/b/Z.exe", "C:\\out\\job 17").str()),
-              (std::vector<std::string>{"/b/Z.exe", "-dir", "C:\\out\\job 17", "-zipName", "job 17.zip", "-dirOutput",
-                                        "C:\\out"}));
+    // The packing tool's line splits back into its values: blanks stay inside them, backslashes are kept.
+    EXPECT_EQ(SplitWindowsCommandLine(KIPDelivery::PackCommandLine("/base dir/Z.exe", "C:\\out\\job 17").str()),
+              (std::vector<std::string>{"/base dir/Z.exe", "-dir", "C:\\out\\job 17", "-zipName", "job 17.zip",
+                                        "-dirOutput", "C:\\out"}));
 }
 
 TEST_F(PackingTool, ArchivesTheFolderContentByteForByte) {

@@ -3,7 +3,6 @@
 // copy kept when nothing new came.
 #include "KIPPrinterUtilities.h"
 #include "Platform/PlatformMessageBox.h"
-#include "Platform/PlatformProcess.h"
 #include "PrinterSimulator.h"
 #include "RVLog.h"
 #include "TempBaseFolder.h"
@@ -26,19 +25,21 @@ bool logged(const RVLogCapture& log, const std::string& start) {
 
 struct ReadCase {
     const char* name;
+    bool settings;                    // the FTP settings name the printer
     std::vector<std::string> printerOptions;
     int remoteBytes;                  // size of the printer's file; -1: the printer has none
     std::vector<std::string> boxes;   // kReport stands for the FTP failure's own report
-    const char* logEntry;             // the start of a log entry expected, or null
+    const char* logEntry;             // the start of a log entry expected; null: nothing logged
     bool replaced;                    // the local copy is the printer's file afterwards
 };
 
 const ReadCase kReads[] = {
-    {"active", {}, 5000, {kSuccess}, nullptr, true},
-    {"passive", {"--refuse-active"}, 5000, {kReport, kSuccess}, "Last error ", true},
-    {"refused", {"--refuse-login"}, 5000, {kReport, kReport, kFailure}, "Last error ", false},
-    {"empty", {}, 0, {kSuccess}, "resSize 0 length 0", false},
-    {"missing", {}, -1, {}, "CInternetFile *file=NULL", false},
+    {"active", true, {}, 5000, {kSuccess}, nullptr, true},
+    {"passive", true, {"--refuse-active"}, 5000, {kReport, kSuccess}, "Last error ", true},
+    {"refused", true, {"--refuse-login"}, 5000, {kReport, kReport, kFailure}, "Last error ", false},
+    {"empty", true, {}, 0, {kSuccess}, "resSize 0 length 0", false},
+    {"missing", true, {}, -1, {}, "CInternetFile *file=NULL", false},
+    {"no settings", false, {}, 5000, {}, nullptr, false},   // nothing is asked of any printer
 };
 }  // namespace
 
@@ -55,7 +56,8 @@ TEST(ReadMedia, FetchesTheInformationFileActiveThenPassive) {
             options.insert(options.end(), {"--statinfo", file.string()});
         }
         PrinterSimulator printer(base.path() / c.name, options);
-        printer.writeSettings(base.path());
+        fs::remove(base.temp() / "KIPFTPSettings.xml");
+        if (c.settings) printer.writeSettings(base.path());
         base.write("OutputDrivers/KIP/KipUnattend.dat", "old copy");
 
         RVLogCapture log;
@@ -65,34 +67,9 @@ TEST(ReadMedia, FetchesTheInformationFileActiveThenPassive) {
         for (std::string& text : shown)
             if (text.rfind("FTP ", 0) == 0) text = kReport;
         EXPECT_EQ(shown, c.boxes);
-        if (c.logEntry) {
-            EXPECT_TRUE(logged(log, c.logEntry)) << c.logEntry;
-        }
+        if (c.logEntry) EXPECT_TRUE(logged(log, c.logEntry)) << c.logEntry;
+        else EXPECT_TRUE(log.messages().empty());
+        EXPECT_EQ(printer.commands().empty(), !c.settings);
         EXPECT_EQ(readFile(local), c.replaced ? remote : "old copy");
     }
-}
-
-TEST(ReadMedia, DoesNothingWithoutSettingsAndRunsFromZukip) {
-    TempBaseFolder base;
-    const fs::path local = KIPPrinterUtilities::InformationFilePath().str();
-    const fs::path remote = base.write("IPSUnattend.Dat", "Roll1Media=Bond\r\nCustomMedia1=Film\r\n");
-    PrinterSimulator printer(base.path() / "printer", {"--statinfo", remote.string()});
-    {
-        RVLogCapture log;
-        MessageBoxCapture boxes;
-        EXPECT_FALSE(KIPPrinterUtilities::ReadMediaFromPrinter());
-        EXPECT_TRUE(boxes.texts().empty());
-        EXPECT_TRUE(log.messages().empty());
-        EXPECT_TRUE(printer.commands().empty());
-        EXPECT_FALSE(fs::exists(local));
-    }
-    printer.writeSettings(base.path());
-    PlatformProcess zukip;
-    ASSERT_TRUE(zukip.Start(ZUKIP_PROGRAM, std::string("\"") + ZUKIP_PROGRAM + "\" printer read-media --base \"" +
-                                               base.path().string() + "\""));
-    zukip.Wait(PlatformProcess::kInfinite);
-    int status = -1;
-    EXPECT_TRUE(zukip.ExitCode(status));
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(readFile(local), readFile(remote));
 }
