@@ -166,6 +166,9 @@ TEST_F(OptionsDialog, CopiesStayANumberInRangeWhenTheFieldIsLeft) {
         EXPECT_EQ(copies->GetValue(), c.value);
         EXPECT_EQ(capture.texts(), c.messages);
     }
+    // Text that was not typed (pasted) is read alike: blanks around a number are allowed, "nan" is no number.
+    EXPECT_EQ(copies->IsValidText(" 12  "), CNumEdit::kValid);
+    EXPECT_EQ(copies->IsValidText("nan"), CNumEdit::kNotANumber);
 }
 
 TEST_F(OptionsDialog, CopiesSpinSitsAtTheFieldsRightEdgeAndStepsStopAtTheLimits) {
