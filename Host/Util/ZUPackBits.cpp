@@ -1,33 +1,40 @@
 #include "ZUPackBits.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
 namespace {
 
-static_assert(std::endian::native == std::endian::little, "the word scans take byte 0 as the lowest");
-
 constexpr size_t kMaxCount = 128;
-constexpr uint64_t kOnes = 0x0101010101010101u;
-constexpr uint64_t kHighs = 0x8080808080808080u;
+// Runs and literals are scanned, copied and filled 16 bytes (one SSE2 register) at a time.
+constexpr size_t kChunk = 16;
 
-uint64_t load64(const uint8_t* p) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
+__m128i load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Bit k set where p[k] == q[k], for k in 0..15.
+unsigned equalMask(__m128i p, __m128i q) { return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(p, q))); }
+
+// Copies count (1..128) bytes in whole chunks: reads and writes up to 15 bytes past count.
+void copyChunks(uint8_t* out, const uint8_t* in, size_t count) {
+    for (size_t k = 0; k < count; k += kChunk) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), load16(in + k));
 }
 
-// Position (0..7) of the lowest non-zero byte of a non-zero word.
-size_t lowestByte(uint64_t word) { return size_t(std::countr_zero(word)) / 8; }
+// Sets count (1..128) bytes to value in whole chunks: writes up to 15 bytes past count.
+void fillChunks(uint8_t* out, uint8_t value, size_t count) {
+    const __m128i pattern = _mm_set1_epi8(static_cast<char>(value));
+    for (size_t k = 0; k < count; k += kChunk) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), pattern);
+}
 
 // Length of the run of bytes equal to in[i] from i, at most limit (1 <= limit <= bytes left).
 size_t runLength(const uint8_t* in, size_t i, size_t limit) {
-    const uint64_t pattern = kOnes * in[i];
+    const __m128i pattern = _mm_set1_epi8(static_cast<char>(in[i]));
     size_t n = 1;
-    for (; n + 8 <= limit; n += 8) {
-        const uint64_t diff = load64(in + i + n) ^ pattern;
-        if (diff) return n + lowestByte(diff);
+    for (; n + kChunk <= limit; n += kChunk) {
+        const unsigned differ = ~equalMask(load16(in + i + n), pattern) & 0xFFFFu;
+        if (differ) return n + size_t(std::countr_zero(differ));
     }
     while (n < limit && in[i + n] == in[i]) ++n;
     return n;
@@ -36,13 +43,11 @@ size_t runLength(const uint8_t* in, size_t i, size_t limit) {
 // The first k in [from, to) where three equal bytes start, or `to`.
 size_t findTriple(const uint8_t* in, size_t from, size_t to, size_t size) {
     size_t k = from;
-    // Eight starting positions a step: a zero byte of x marks in[k+m] == in[k+m+1] == in[k+m+2]; the
-    // lowest flag of the zero-byte test is exact (a borrow only runs upwards from a zero byte).
-    for (; k < to && k + 10 <= size; k += 8) {
-        const uint64_t b = load64(in + k + 1);
-        const uint64_t x = (load64(in + k) ^ b) | (b ^ load64(in + k + 2));
-        const uint64_t zero = (x - kOnes) & ~x & kHighs;
-        if (zero) return std::min(k + lowestByte(zero), to);
+    // Sixteen starting positions a step: bit m marks in[k+m] == in[k+m+1] == in[k+m+2].
+    for (; k < to && k + kChunk + 2 <= size; k += kChunk) {
+        const __m128i middle = load16(in + k + 1);
+        const unsigned triples = equalMask(load16(in + k), middle) & equalMask(middle, load16(in + k + 2));
+        if (triples) return std::min(k + size_t(std::countr_zero(triples)), to);
     }
     for (; k < to && k + 2 < size; ++k)
         if (in[k] == in[k + 1] && in[k + 1] == in[k + 2]) return k;
@@ -52,31 +57,52 @@ size_t findTriple(const uint8_t* in, size_t from, size_t to, size_t size) {
 }  // namespace
 
 size_t ZUPackBits::Pack(const uint8_t* in, size_t size, uint8_t* out) {
-    uint8_t* o = out;
+    const size_t capacity = MaxPackedSize(size);
     size_t i = 0;
+    size_t o = 0;
     while (i < size) {
         // No literal pending here: a run of two already pays.
         const size_t run = runLength(in, i, std::min(kMaxCount, size - i));
         if (run >= 2) {
-            *o++ = static_cast<uint8_t>(1 - static_cast<int>(run));
-            *o++ = in[i];
+            out[o++] = static_cast<uint8_t>(1 - static_cast<int>(run));
+            out[o++] = in[i];
             i += run;
             continue;
         }
         // A literal up to the next run of three (a run of two inside it would cost a count byte).
         const size_t end = findTriple(in, i + 1, std::min(i + kMaxCount, size), size);
         const size_t count = end - i;
-        *o++ = static_cast<uint8_t>(count - 1);
-        std::memcpy(o, in + i, count);
+        out[o++] = static_cast<uint8_t>(count - 1);
+        // Whole chunks while they stay inside both buffers; the next token overwrites what they pass.
+        if (capacity - o >= kMaxCount && size - i >= kMaxCount)
+            copyChunks(out + o, in + i, count);
+        else
+            std::memcpy(out + o, in + i, count);
         o += count;
         i = end;
     }
-    return static_cast<size_t>(o - out);
+    return o;
 }
 
 bool ZUPackBits::Unpack(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
     size_t i = 0;
     size_t o = 0;
+    // While any token fits before both ends, it is copied or filled in whole chunks, and needs no
+    // bounds checks; a chunk may pass its token's end, into bytes the next tokens write.
+    while (inSize - i > kMaxCount && outSize - o >= kMaxCount) {
+        const int n = static_cast<int8_t>(in[i++]);
+        if (n >= 0) {
+            const size_t count = static_cast<size_t>(n) + 1;
+            copyChunks(out + o, in + i, count);
+            i += count;
+            o += count;
+        } else {
+            if (n == -128) return false;
+            const size_t count = static_cast<size_t>(1 - n);
+            fillChunks(out + o, in[i++], count);
+            o += count;
+        }
+    }
     while (i < inSize) {
         const int n = static_cast<int8_t>(in[i++]);
         if (n >= 0) {

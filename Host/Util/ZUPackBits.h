@@ -13,7 +13,7 @@ public:
 
     // Packs `size` bytes into `out`, which must hold MaxPackedSize(size) bytes; returns the packed size.
     // Runs of three or more equal bytes are always runs, runs of two only where no literal is pending;
-    // the rest is copied as literals of at most 128 bytes. Runs and run starts are found eight bytes at a time.
+    // the rest is copied as literals of at most 128 bytes. Runs and run starts are found sixteen bytes at a time.
     static size_t Pack(const uint8_t* in, size_t size, uint8_t* out);
     // Unpacks `in` into exactly `outSize` bytes; false when the input is malformed,
     // ends early, or yields more or fewer bytes.
