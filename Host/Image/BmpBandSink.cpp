@@ -114,7 +114,7 @@ bool BmpBandSink::writeHeaders(const ImageLayout& layout) {
     return std::fwrite(head.data(), 1, head.size(), file_) == head.size();
 }
 
-bool BmpBandSink::writeRow(unsigned char* row) {
+bool BmpBandSink::writeRow(const unsigned char* row) {
     if (!file_ || nextRow_ >= height_) return false;
     const unsigned char* stored = row;
     if (!widened_.empty()) {

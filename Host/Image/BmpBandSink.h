@@ -29,7 +29,7 @@ public:
 
     // Bytes of one row as given: packed at the image's own depth, padded to 4 bytes.
     std::size_t rowBytes() const override { return rowBytes_; }
-    bool writeRow(unsigned char* row) override;
+    bool writeRow(const unsigned char* row) override;
     bool finish() override;
 
 private:

@@ -79,12 +79,14 @@ int ExportBitmap::WriteBand(std::uint32_t rows, std::uint32_t bytesPerRow, const
         return 0;
     }
     const auto* source = static_cast<const unsigned char*>(data);
-    const std::size_t kept = std::min<std::size_t>(bytesPerRow, row_.size());
     for (std::uint32_t r = 0; r < rows; ++r, source += bytesPerRow) {
-        std::memcpy(row_.data(), source, kept);
-        // Cleared every time: a sink may encode in place.
-        std::memset(row_.data() + kept, 0, row_.size() - kept);
-        if (!writeRow()) return 0;
+        // A whole row goes to the sink as it is; a shorter one is completed with zeros.
+        const bool whole = bytesPerRow >= row_.size();
+        if (!whole) {
+            std::memcpy(row_.data(), source, bytesPerRow);
+            std::memset(row_.data() + bytesPerRow, 0, row_.size() - bytesPerRow);
+        }
+        if (!writeRow(whole ? source : row_.data())) return 0;
     }
     return 1;
 }
@@ -96,8 +98,8 @@ bool ExportBitmap::LeaveRoomForDirectory() {
     return false;
 }
 
-bool ExportBitmap::writeRow() {
-    if (!sink_->writeRow(row_.data())) {
+bool ExportBitmap::writeRow(const unsigned char* row) {
+    if (!sink_->writeRow(row)) {
         failed_ = true;
         RV_LOG(kLogSource)("Writing row %u of the image failed", rowsWritten_);
         return false;
@@ -111,8 +113,8 @@ bool ExportBitmap::Finish() noexcept {
     try {
         if (!failed_ && rowsWritten_ < height_) {
             RV_LOG(kLogSource)("Image closed after %u of %u rows; the rest is left blank", rowsWritten_, height_);
-            do std::fill(row_.begin(), row_.end(), 0);
-            while (writeRow() && rowsWritten_ < height_);
+            std::fill(row_.begin(), row_.end(), 0);
+            for (bool written = true; written && rowsWritten_ < height_;) written = writeRow(row_.data());
         }
         // The sink is completed even after a failed row, so that its file is closed.
         const bool completed = sink_->finish();

@@ -48,10 +48,10 @@ public:
     bool IsOpen() const { return sink_ != nullptr && !failed_; }
 
 private:
-    bool writeRow();
+    bool writeRow(const unsigned char* row);
 
     std::unique_ptr<ImageBandSink> sink_;
-    std::vector<unsigned char> row_;   // one stored row, reused for every row
+    std::vector<unsigned char> row_;   // one stored row for rows shorter than that, reused for every row
     std::uint32_t height_ = 0;
     std::uint32_t rowsWritten_ = 0;
     bool failed_ = false;

@@ -21,8 +21,8 @@ public:
     virtual ~ImageBandSink() = default;
     // Bytes of one row as the sink takes it (at the image's own depth, padding included).
     virtual std::size_t rowBytes() const = 0;
-    // Appends the next row of rowBytes() bytes (the sink may scribble on them); false when the write failed.
-    virtual bool writeRow(unsigned char* row) = 0;
+    // Appends the next row of rowBytes() bytes; false when the write failed.
+    virtual bool writeRow(const unsigned char* row) = 0;
     // Completes and closes the file; false (logged) when it could not be completed.
     virtual bool finish() = 0;
     // Before the first row: makes room in front of the data for the directory to be moved there later.

@@ -240,10 +240,12 @@ void TiffBandSink::applyTagList(tiff* tif, const TiffTagList& list, bool report)
     }
 }
 
-bool TiffBandSink::writeRow(unsigned char* row) {
+bool TiffBandSink::writeRow(const unsigned char* row) {
     if (!tif_) return false;
     if (packed_.empty()) {
-        if (TIFFWriteScanline(tif_, row, nextRow_, 0) != 1) return false;
+        // libtiff's encoders may work in place: they get a copy.
+        scratch_.assign(row, row + rowBytes_);
+        if (TIFFWriteScanline(tif_, scratch_.data(), nextRow_, 0) != 1) return false;
     } else {
         // Rows of one strip share the buffer; a strip's last row or a full buffer sends it.
         used_ += ZUPackBits::Pack(row, rowBytes_, packed_.data() + used_);

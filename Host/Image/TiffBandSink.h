@@ -26,7 +26,7 @@ public:
     TiffBandSink& operator=(const TiffBandSink&) = delete;
 
     std::size_t rowBytes() const override { return rowBytes_; }
-    bool writeRow(unsigned char* row) override;
+    bool writeRow(const unsigned char* row) override;
     bool finish() override;
     bool leaveRoomForDirectory() override;
 
@@ -51,6 +51,7 @@ private:
     std::uint32_t nextRow_ = 0;
     std::uint32_t rowsPerStrip_ = 1;
     std::vector<unsigned char> packed_;   // encoded rows not yet in the file; empty: libtiff encodes
+    std::vector<unsigned char> scratch_;  // the row libtiff encodes, sized by the first row
     std::size_t used_ = 0;
     ImageLayout layout_;                  // with tags_: a PackBits image of one strip, room possible
     std::unique_ptr<TiffTagList> tags_;

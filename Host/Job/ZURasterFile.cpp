@@ -21,6 +21,8 @@ void ZURasterFile::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     packed_ = {};
+    ahead_ = {};
+    aheadSize_ = 0;
     blocks_ = {};
 }
 
@@ -46,6 +48,8 @@ bool ZURasterFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
 
 void ZURasterFile::PrepareLines(size_t maxPackedSize) {
     packed_.assign(maxPackedSize, 0);
+    ahead_.assign(kReadAhead, 0);
+    aheadSize_ = 0;
     blocks_.assign(kMaxPlanes, IndexBlock{});
 }
 
@@ -73,6 +77,21 @@ bool ZURasterFile::ReadLine(const ZURasterImageInfo& image, int plane, int line,
         e.offset < image.dataOffset || e.offset - image.dataOffset > image.dataSize ||
         e.length > image.dataSize - (e.offset - image.dataOffset))
         return false;
-    return ReadAt(e.offset, packed_.data(), e.length) && Crc32(packed_.data(), e.length) == e.crc &&
-           ZUPackBits::Unpack(packed_.data(), e.length, out, lineBytes);
+    const uint8_t* packed = Packed(image, e);
+    return packed && Crc32(packed, e.length) == e.crc && ZUPackBits::Unpack(packed, e.length, out, lineBytes);
+}
+
+const uint8_t* ZURasterFile::Packed(const ZURasterImageInfo& image, const LineEntry& e) {
+    if (e.length > kShortLine) return ReadAt(e.offset, packed_.data(), e.length) ? packed_.data() : nullptr;
+    if (e.offset < aheadOffset_ || e.offset + e.length > aheadOffset_ + aheadSize_) {
+        // The image's data from this line on, as far as the buffer goes: the next lines, of this plane
+        // or of others, are usually among them.
+        const uint64_t dataEnd = image.dataOffset + image.dataSize;
+        aheadSize_ = 0;
+        const auto size = static_cast<size_t>(std::min<uint64_t>(ahead_.size(), dataEnd - e.offset));
+        if (!ReadAt(e.offset, ahead_.data(), size)) return nullptr;
+        aheadOffset_ = e.offset;
+        aheadSize_ = size;
+    }
+    return ahead_.data() + (e.offset - aheadOffset_);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Read access to a raster job file: positioned reads, and the unpacking of
-// single lines through a small per-plane cache of line index blocks. All
-// buffers are allocated by PrepareLines, so reading a line allocates nothing.
+// single lines through a small per-plane cache of line index blocks. Short
+// lines are read many at a time (a read call would cost more than the line
+// itself). All buffers are allocated by PrepareLines, so reading a line
+// allocates nothing.
 #include "ZURasterDirectory.h"
 #include "ZURasterFormat.h"
 
@@ -38,9 +40,16 @@ private:
         uint32_t count = 0;
         std::array<uint8_t, kBlockLines * ZURasterFormat::kIndexEntrySize> bytes{};
     };
+    static constexpr size_t kShortLine = 1024;     // stored lines up to this size go through the read-ahead
+    static constexpr size_t kReadAhead = 64 * 1024;
     bool Entry(const ZURasterImageInfo& image, int plane, int line, ZURasterFormat::LineEntry& entry);
+    // The stored bytes of a checked entry of image; null when they cannot be read.
+    const uint8_t* Packed(const ZURasterImageInfo& image, const ZURasterFormat::LineEntry& entry);
 
     int fd_ = -1;
     std::vector<uint8_t> packed_;
+    std::vector<uint8_t> ahead_;       // file bytes from aheadOffset_ on, aheadSize_ of them
+    uint64_t aheadOffset_ = 0;
+    size_t aheadSize_ = 0;
     std::vector<IndexBlock> blocks_;   // one per plane number: each plane keeps its own block
 };

@@ -542,11 +542,12 @@ int RTL::WriteLine(int plane, int line, const uint8_t* data) {
 bool RTL::placeLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength) {
     if (bytes > rowLength || rowLength > rowBytes) return false;
     uint8_t* row = rowBuffer.get();
-    std::memset(row, 0, rowLength);
     // Every row starts at its first byte, BMP rows too: a BMP reader takes
     // pixel 0 from byte 0, so rows placed at the end of the row would shift
     // the picture right by the padding (and a TIFF would lose their tail).
+    // The padding after the line is zero.
     std::memcpy(row, data, bytes);
+    std::memset(row + bytes, 0, rowLength - bytes);
     if (invertsOutput())
         for (uint32_t i = 0; i < bytes; ++i) row[i] = static_cast<uint8_t>(~row[i]);
     return true;
