@@ -10,14 +10,11 @@
 // process (the driver's run included). Run it through scripts/bench.sh from
 // a release build.
 #include "DriverModule.h"
-#include "FileKind.h"
 #include "JobFileWriter.h"
-#include "JobHeader.h"
 #include "JobRunner.h"
 #include "KIPInkCounter.h"
 #include "PrinterCatalog.h"
 #include "ProgressDisplay.h"
-#include "ZURasterWriter.h"
 
 #include <tiffio.h>
 
@@ -94,25 +91,42 @@ void contoneRow(std::vector<uint8_t>& row, uint32_t y, std::mt19937& rng) {
     for (size_t x = 0; x < row.size(); ++x) row[x] = uint8_t((x * 255 / row.size() + y % 64) / 2 + rng() % 8);
 }
 
-// The rows of a page of four planes of one kind: each plane starts elsewhere in the same distinct rows.
-class PageRowSource {
+// The rows of a page of four planes of one kind, one page: each plane starts elsewhere in the same distinct rows.
+class ReferencePage : public PageRows {
 public:
-    PageRowSource(const PlaneKind& kind, uint32_t width, uint32_t height) : height_(height) {
+    ReferencePage(const PlaneKind& kind, uint32_t width, uint32_t height) {
         std::mt19937 rng(42);
-        rows_.assign(kDistinctRows, std::vector<uint8_t>((size_t(width) * size_t(kind.bits) + 7) / 8));
+        rows_.assign(kDistinctRows, std::vector<uint8_t>(packedRowBytes(kind.bits, width)));
         for (uint32_t y = 0; y < rows_.size(); ++y) kind.fill(rows_[y], y, rng);
+        shape_.width = width;
+        shape_.height = height;
+        for (const char* ink : kInks) shape_.planes.push_back(RasterPlane{ink, kind.bits, rows_.front().size(), {}});
     }
     const std::vector<uint8_t>& row(int plane, uint32_t y) const {
         return rows_[(y + uint32_t(plane) * 131u) % rows_.size()];
     }
     size_t rowBytes() const { return rows_.front().size(); }
-    uint32_t height() const { return height_; }
-    double rawBytes() const { return double(rowBytes()) * height_ * kPlanes; }
+    uint32_t height() const { return shape_.height; }
+    double rawBytes() const { return double(rowBytes()) * height() * kPlanes; }
     const std::vector<std::vector<uint8_t>>& distinctRows() const { return rows_; }
 
+    bool nextPage() override {
+        if (given_) return false;
+        given_ = true;
+        next_ = 0;
+        return true;
+    }
+    const RasterPage& page() const override { return shape_; }
+    void readRow(uint8_t* const* rows) override {
+        for (int p = 0; p < kPlanes; ++p) std::memcpy(rows[p], row(p, next_).data(), rowBytes());
+        ++next_;
+    }
+
 private:
-    uint32_t height_;
     std::vector<std::vector<uint8_t>> rows_;
+    RasterPage shape_;
+    bool given_ = false;
+    uint32_t next_ = 0;
 };
 
 // The colour mode of the model with four colorants of `bits` bits.
@@ -122,29 +136,16 @@ int colorModeOf(const PrinterCatalog& catalog, int bits) {
     fail(std::string("no CMYK colour mode of ") + std::to_string(bits) + " bits for " + kModel);
 }
 
-// The job file and its raster file, written row by row as make-job writes them.
-void writeJob(const std::string& jobPath, int colorMode, const PageRowSource& rows, uint32_t width, int bits) {
-    ZURasterWriter writer;
-    bool ok = writer.Create(JobFileWriter::rasterPath(jobPath).c_str()) && writer.BeginPage(int(width), int(rows.height()));
-    for (const char* ink : kInks) ok = ok && writer.AddPlane(ink, ink, bits);
-    for (uint32_t y = 0; ok && y < rows.height(); ++y)
-        for (int p = 0; ok && p < kPlanes; ++p) ok = writer.WriteLine(p, int(y), rows.row(p, y).data(), rows.rowBytes());
-    if (!ok || !writer.EndPage() || !writer.Finish()) fail("cannot write the raster file: " + writer.GetError().str());
-
-    JobHeaderLayout header;
-    std::memset(&header, 0, sizeof header);
-    FileKind::sign(header);
-    SetJobHeaderText(header.jobName, "bench");
-    SetJobHeaderText(header.modelName, kModel);
-    header.xResolution = header.yResolution = float(kDpi);
-    header.pageWidth = width / kDpi;
-    header.pageHeight = rows.height() / kDpi;
-    header.widthDpi = int16_t(kDpi);
-    header.heightWord = uint16_t(kDpi);
-    header.colorMode = int16_t(colorMode);
-    std::FILE* f = std::fopen(jobPath.c_str(), "wb");
-    const bool written = f && std::fwrite(&header, sizeof header, 1, f) == 1;
-    if (!f || std::fclose(f) != 0 || !written) fail("cannot write " + jobPath);
+// The job file, its raster file and thumbnail, written row by row by make-job's writer.
+void writeJob(const std::string& jobPath, int colorMode, ReferencePage& page) {
+    JobSettings settings;
+    settings.model = kModel;
+    settings.documentName = "bench";
+    settings.xResolution = settings.yResolution = kDpi;
+    settings.colorMode = colorMode;
+    std::vector<PlaneNames> names;
+    for (const char* ink : kInks) names.push_back({ink, ink});
+    JobFileWriter::write(jobPath, settings, page, names);
 }
 
 uintmax_t tiffBytes(const fs::path& folder) {
@@ -178,7 +179,7 @@ double runDriver(const DriverModule& module, const std::string& job, const fs::p
 }
 
 // The same planes as separate PackBits TIFFs through libtiff's scanline writer; returns seconds, adds file bytes.
-double writeWithLibtiff(const fs::path& folder, const PageRowSource& rows, uint32_t width, int bits,
+double writeWithLibtiff(const fs::path& folder, const ReferencePage& rows, uint32_t width, int bits,
                         uintmax_t& bytes) {
     std::vector<uint8_t> scratch(rows.rowBytes());   // libtiff may encode in place
     const double start = cpuSeconds();
@@ -232,7 +233,7 @@ ChildRun runPrint(const std::string& job, const fs::path& output, const fs::path
     return run;
 }
 
-double inkGigabytesPerSecond(const PageRowSource& rows, int bits) {
+double inkGigabytesPerSecond(const ReferencePage& rows, int bits) {
     KIPInkCounter counter;
     const double start = cpuSeconds();
     const double total = rows.rawBytes();
@@ -249,9 +250,9 @@ double inkGigabytesPerSecond(const PageRowSource& rows, int bits) {
 
 void runKind(const PlaneKind& kind, uint32_t width, uint32_t height, const fs::path& folder, const fs::path& base,
              const PrinterCatalog& catalog, const DriverModule& module) {
-    const PageRowSource rows(kind, width, height);
+    ReferencePage rows(kind, width, height);
     const std::string job = (folder / "bench.job").string();
-    writeJob(job, colorModeOf(catalog, kind.bits), rows, width, kind.bits);
+    writeJob(job, colorModeOf(catalog, kind.bits), rows);
 
     const fs::path driverOut = folder / "driver", printOut = folder / "print";
     const double driverSeconds = runDriver(module, job, driverOut);
@@ -261,8 +262,8 @@ void runKind(const PlaneKind& kind, uint32_t width, uint32_t height, const fs::p
     const double libtiffSeconds = writeWithLibtiff(folder, rows, width, kind.bits, libtiffBytes);
     const ChildRun print = runPrint(job, printOut, base);
     fs::remove_all(printOut);
-    fs::remove(job);
-    fs::remove(JobFileWriter::rasterPath(job));
+    for (const std::string& file : {job, JobFileWriter::rasterPath(job), JobFileWriter::thumbnailPath(job)})
+        fs::remove(file);
 
     const double raw = rows.rawBytes() / 1e6;
     std::printf("%-20s %8.0f %11.0f %12.0f %6.1fx %8.2fx %9ld %8.1f / %-8.1f %8.1f\n", kind.name, raw,
