@@ -77,11 +77,8 @@ TEST_F(DamagedJob, FileCutAfterLoadFailsAtOpenDataOrLineRead) {
     writeBytes(good_, bytes_);
     ASSERT_EQ(job.Load(good_.c_str()), 1);
     ASSERT_EQ(job.OpenData(), 1);
-    AImage* image = job.GetImage(0);
-    uint8_t line[64];
-    ASSERT_EQ(image->ReadLine(1, 0, line, sizeof line), 1);
+    // Cut once the data is open (lines read before a cut may still come from the read-ahead).
     fs::resize_file(good_, 60);
-    EXPECT_EQ(image->ReadLine(1, 4, line, sizeof line), 0);
     EXPECT_EQ(ReadEveryLine(job), 0);
 }
 
