@@ -1,84 +1,68 @@
+// The raster writer's refusals: bad sizes, calls out of order, files that
+// cannot be made or written; a file on disk is always a finished one.
+#include "FileSizeLimit.h"
 #include "RasterTestFiles.h"
 #include "TempBaseFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs `misuse` on a fresh writer and checks it fails with a reason, stays
-// failed and leaves neither the file nor its temporary behind.
-void ExpectRefused(const char* what, const std::function<bool(ZURasterWriter&)>& misuse) {
-    SCOPED_TRACE(what);
-    TempBaseFolder base;
-    const fs::path path = base.temp() / "job.zrs";
-    ZURasterWriter w;
-    ASSERT_TRUE(w.Create(path.c_str()));
-    EXPECT_FALSE(misuse(w));
-    EXPECT_FALSE(w.GetError().IsEmpty());
-    EXPECT_FALSE(w.Finish());
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_FALSE(fs::exists(path.string() + ".part"));
-}
-
 const uint8_t kLine[64] = {};
 
+// Begins a plain page of one "K" plane.
+bool KPage(ZURasterWriter& w, int width, int height, int depth = 1) {
+    return w.BeginPage(width, height) && w.AddPlane("K", "K", depth);
+}
+bool KTiledPage(ZURasterWriter& w, int width, int height) {
+    return w.BeginTiledPage(width, height) && w.AddPlane("K", "K", 1);
+}
 }  // namespace
 
+// Each misuse fails with a reason; the writer stays failed and leaves neither
+// the file nor its temporary behind.
 TEST(RasterWriter, RefusesBadSizesAndCallOrder) {
-    ExpectRefused("zero width", [](ZURasterWriter& w) { return w.BeginPage(0, 10); });
-    ExpectRefused("huge height", [](ZURasterWriter& w) { return w.BeginPage(10, 262145); });
-    ExpectRefused("huge tile", [](ZURasterWriter& w) {
-        return w.BeginTiledPage(10, 10) && w.AddPlane("K", "K", 1) && w.BeginTile(262145, 1);
-    });
-    ExpectRefused("depth 4", [](ZURasterWriter& w) { return w.BeginPage(10, 10) && w.AddPlane("K", "K", 4); });
-    ExpectRefused("17 planes", [](ZURasterWriter& w) {
-        bool ok = w.BeginPage(10, 10);
-        for (int i = 0; i < 17 && ok; ++i) ok = w.AddPlane("K", "K", 1);
-        return ok;
-    });
-    ExpectRefused("long name", [](ZURasterWriter& w) {
-        return w.BeginPage(10, 10) && w.AddPlane(std::string(256, 'x').c_str(), "K", 1);
-    });
-    ExpectRefused("no planes", [](ZURasterWriter& w) { return w.BeginPage(10, 1) && w.WriteLine(0, 0, kLine, 64); });
-    ExpectRefused("plane after line", [](ZURasterWriter& w) {
-        return w.BeginPage(10, 2) && w.AddPlane("K", "K", 1) && w.WriteLine(0, 0, kLine, 64) && w.AddPlane("C", "C", 1);
-    });
-    ExpectRefused("line twice", [](ZURasterWriter& w) {
-        return w.BeginPage(10, 2) && w.AddPlane("K", "K", 1) && w.WriteLine(0, 1, kLine, 64) && w.WriteLine(0, 1, kLine, 64);
-    });
-    ExpectRefused("line outside", [](ZURasterWriter& w) {
-        return w.BeginPage(10, 2) && w.AddPlane("K", "K", 1) && w.WriteLine(0, 2, kLine, 64);
-    });
-    ExpectRefused("short data", [](ZURasterWriter& w) {
-        return w.BeginPage(10, 2) && w.AddPlane("K", "K", 8) && w.WriteLine(0, 0, kLine, 9);
-    });
-    ExpectRefused("missing line", [](ZURasterWriter& w) {
-        return w.BeginPage(10, 2) && w.AddPlane("K", "K", 1) && w.WriteLine(0, 0, kLine, 64) && w.EndPage();
-    });
-    ExpectRefused("missing tile line", [](ZURasterWriter& w) {
-        return w.BeginTiledPage(10, 2) && w.AddPlane("K", "K", 1) && w.BeginTile(5, 2) &&
-               w.WriteLine(0, 0, kLine, 64) && w.BeginTile(5, 2);
-    });
-    ExpectRefused("tile on plain page", [](ZURasterWriter& w) {
-        return w.BeginPage(10, 2) && w.AddPlane("K", "K", 1) && w.BeginTile(5, 2);
-    });
-    ExpectRefused("line before tile", [](ZURasterWriter& w) {
-        return w.BeginTiledPage(10, 2) && w.AddPlane("K", "K", 1) && w.WriteLine(0, 0, kLine, 64);
-    });
-    ExpectRefused("tiled page without tiles", [](ZURasterWriter& w) {
-        return w.BeginTiledPage(10, 2) && w.AddPlane("K", "K", 1) && w.EndPage();
-    });
-    ExpectRefused("page left open", [](ZURasterWriter& w) {
-        return w.BeginPage(1, 1) && w.AddPlane("K", "K", 1) && w.WriteLine(0, 0, kLine, 1) && w.Finish();
-    });
+    using W = ZURasterWriter;
+    const std::pair<const char*, std::function<bool(W&)>> misuses[] = {
+        {"zero width", [](W& w) { return w.BeginPage(0, 10); }},
+        {"huge height", [](W& w) { return w.BeginPage(10, 262145); }},
+        {"huge tile", [](W& w) { return KTiledPage(w, 10, 10) && w.BeginTile(262145, 1); }},
+        {"depth 4", [](W& w) { return KPage(w, 10, 10, 4); }},
+        {"17 planes",
+         [](W& w) {
+             bool ok = w.BeginPage(10, 10);
+             for (int i = 0; i < 17 && ok; ++i) ok = w.AddPlane("K", "K", 1);
+             return ok;
+         }},
+        {"long name", [](W& w) { return w.BeginPage(10, 10) && w.AddPlane(std::string(256, 'x').c_str(), "K", 1); }},
+        {"no planes", [](W& w) { return w.BeginPage(10, 1) && w.WriteLine(0, 0, kLine, 64); }},
+        {"plane after line", [](W& w) { return KPage(w, 10, 2) && w.WriteLine(0, 0, kLine, 64) && w.AddPlane("C", "C", 1); }},
+        {"line twice", [](W& w) { return KPage(w, 10, 2) && w.WriteLine(0, 1, kLine, 64) && w.WriteLine(0, 1, kLine, 64); }},
+        {"line outside", [](W& w) { return KPage(w, 10, 2) && w.WriteLine(0, 2, kLine, 64); }},
+        {"short data", [](W& w) { return KPage(w, 10, 2, 8) && w.WriteLine(0, 0, kLine, 9); }},
+        {"missing line", [](W& w) { return KPage(w, 10, 2) && w.WriteLine(0, 0, kLine, 64) && w.EndPage(); }},
+        {"missing tile line",
+         [](W& w) { return KTiledPage(w, 10, 2) && w.BeginTile(5, 2) && w.WriteLine(0, 0, kLine, 64) && w.BeginTile(5, 2); }},
+        {"tile on plain page", [](W& w) { return KPage(w, 10, 2) && w.BeginTile(5, 2); }},
+        {"line before tile", [](W& w) { return KTiledPage(w, 10, 2) && w.WriteLine(0, 0, kLine, 64); }},
+        {"tiled page without tiles", [](W& w) { return KTiledPage(w, 10, 2) && w.EndPage(); }},
+        {"page left open", [](W& w) { return KPage(w, 1, 1) && w.WriteLine(0, 0, kLine, 1) && w.Finish(); }},
+    };
+    TempBaseFolder base;
+    const fs::path path = base.temp() / "job.zrs";
+    for (const auto& [what, misuse] : misuses) {
+        SCOPED_TRACE(what);
+        ZURasterWriter w;
+        ASSERT_TRUE(w.Create(path.c_str()));
+        EXPECT_FALSE(misuse(w));
+        EXPECT_FALSE(w.GetError().IsEmpty());
+        EXPECT_FALSE(w.Finish());
+        EXPECT_FALSE(fs::exists(path));
+        EXPECT_FALSE(fs::exists(path.string() + ".part"));
+    }
 }
 
 TEST(RasterWriter, ErrorsNameTheMissingLineOrTheFileThatCannotBeMade) {
@@ -102,7 +86,7 @@ TEST(RasterWriter, ExistingFileIsReplacedOnlyByAFinishedOne) {
     WritePatternJob(path, SmallJob());
     {
         ZURasterWriter abandoned;
-        ASSERT_TRUE(abandoned.Create(path.c_str()) && abandoned.BeginPage(8, 1) && abandoned.AddPlane("K", "K", 1));
+        ASSERT_TRUE(abandoned.Create(path.c_str()) && KPage(abandoned, 8, 1));
         EXPECT_TRUE(fs::exists(path.string() + ".part"));
     }
     EXPECT_FALSE(fs::exists(path.string() + ".part"));
@@ -120,29 +104,18 @@ TEST(RasterWriter, ExistingFileIsReplacedOnlyByAFinishedOne) {
 TEST(RasterWriter, ReportsFullDiskAndLeavesNoFile) {
     TempBaseFolder base;
     const fs::path path = base.temp() / "big.zrs";
-    // The file size limit stands in for a full disk; it is set in a child so
-    // that the test process keeps its own limits.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{64 * 1024, 64 * 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const int status = RunWithFileSizeLimit(64 * 1024, [&] {
         ZURasterWriter w;
         std::vector<uint8_t> line(4096);
-        bool ok = w.Create(path.c_str()) && w.BeginPage(4096, 200) && w.AddPlane("K", "K", 8);
+        bool ok = w.Create(path.c_str()) && KPage(w, 4096, 200, 8);
         for (int y = 0; y < 200 && ok; ++y) {
             for (size_t i = 0; i < line.size(); ++i) line[i] = uint8_t(i * 7 + size_t(y) * (i % 5));
             ok = w.WriteLine(0, y, line.data(), line.size());
         }
         ok = ok && w.EndPage() && w.Finish();
-        const bool reported = !ok && w.GetError().Find("cannot write") != -1;
-        _exit(reported ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return !ok && w.GetError().Find("cannot write") != -1 ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
     EXPECT_FALSE(fs::exists(path));
     EXPECT_FALSE(fs::exists(path.string() + ".part"));
 }
