@@ -5,15 +5,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include <random>
 
-uint32_t Mix(uint32_t x) {
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    return x ^ (x >> 16);
-}
+namespace {
 
 std::vector<AImage*> Images(AImage* page) {
     if (!page) return {};
@@ -45,15 +39,13 @@ std::vector<uint8_t> StoredLine(int image, int plane, int line, int depth, int w
 size_t LineBytes(int depth, int width) { return (size_t(depth) * size_t(width) + 7) / 8; }
 
 std::vector<uint8_t> PatternLine(int image, int plane, int line, size_t bytes) {
+    std::minstd_rand rng(uint32_t(image) * 7919u + uint32_t(plane) * 104729u + uint32_t(line) * 31u + 1u);
     std::vector<uint8_t> data(bytes);
+    // Stretches of 16 bytes: noise, a run of one value, or no ink.
+    uint32_t kind = 0;
     for (size_t i = 0; i < bytes; ++i) {
-        const uint32_t segment = Mix(uint32_t(image) * 7919u + uint32_t(plane) * 104729u + uint32_t(line) * 31u +
-                                     uint32_t(i / 16) * 2654435761u);
-        switch (segment % 3) {
-        case 0: data[i] = uint8_t(Mix(segment + uint32_t(i))); break;
-        case 1: data[i] = uint8_t(segment >> 8); break;
-        default: data[i] = 0; break;
-        }
+        if (i % 16 == 0) kind = rng() % 3;
+        data[i] = kind == 0 ? uint8_t(rng()) : kind == 1 ? uint8_t(i / 16 + line) : 0;
     }
     // Keeps lines of a small job distinct from each other.
     data[0] = uint8_t(line * 16 + plane * 4 + image % 4);
