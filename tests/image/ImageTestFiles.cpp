@@ -3,11 +3,6 @@
 #include "KIPExportBitmap.h"
 #include "TempBaseFolder.h"
 
-#include <tiffio.h>
-
-#include <cstdarg>
-#include <cstdio>
-
 std::string kipTagList(std::uint32_t pageHeight) {
     return "int16 259 32773 int32 263 2 int32 266 1 int32 274 1 int32 278 " + std::to_string(pageHeight) +
            " str 285 page__test str 305 Qel str 306 2011";
@@ -29,53 +24,6 @@ bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t heig
     for (std::size_t at = 0; at + rowBytes <= rows.size(); at += rowBytes)
         ok = image.WriteBand(1, static_cast<std::uint32_t>(rowBytes), rows.data() + at) != 0 && ok;
     return ok;
-}
-
-namespace {
-int collect(TIFF*, void* reader, const char*, const char* format, va_list args) {
-    char text[512];
-    std::vsnprintf(text, sizeof text, format, args);
-    static_cast<TiffReader*>(reader)->errors.emplace_back(text);
-    return 1;
-}
-}  // namespace
-
-TiffReader::TiffReader(const std::string& path) {
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, collect, this);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, collect, this);
-    tif_ = TIFFOpenExt(path.c_str(), "r", options);
-    TIFFOpenOptionsFree(options);
-}
-
-TiffReader::~TiffReader() {
-    if (tif_) TIFFClose(tif_);
-}
-
-std::vector<unsigned char> TiffReader::scanlines() const {
-    std::uint32_t height = 0;
-    TIFFGetField(tif_, TIFFTAG_IMAGELENGTH, &height);
-    const auto lineBytes = static_cast<std::size_t>(TIFFScanlineSize(tif_));
-    std::vector<unsigned char> pixels(lineBytes * height);
-    for (std::uint32_t row = 0; row < height; ++row)
-        if (TIFFReadScanline(tif_, pixels.data() + row * lineBytes, row, 0) != 1) return {};
-    return pixels;
-}
-
-std::uint32_t TiffReader::number(std::uint16_t tag) const {
-    const TIFFField* field = TIFFFindField(tif_, tag, TIFF_ANY);
-    if (!field) return 0;
-    if (TIFFFieldDataType(field) == TIFF_LONG) {
-        std::uint32_t value = 0;
-        return TIFFGetField(tif_, tag, &value) ? value : 0;
-    }
-    std::uint16_t value = 0;
-    return TIFFGetField(tif_, tag, &value) ? value : 0;
-}
-
-std::string TiffReader::text(std::uint16_t tag) const {
-    const char* value = nullptr;
-    return TIFFGetField(tif_, tag, &value) && value ? value : "";
 }
 
 std::uint32_t le32(const std::vector<unsigned char>& bytes, std::size_t at) {

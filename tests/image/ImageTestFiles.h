@@ -1,12 +1,13 @@
 #pragma once
-// Shared helpers of the image tests: images made by the real writer, and two
-// independent ways to look at a TIFF (libtiff, and the raw directory bytes).
+// Shared helpers of the image tests: images made by the real writer, and a
+// TIFF's directory read straight from its bytes (libtiff's view comes from
+// ImageReadBack.h).
+#include "ImageReadBack.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
-
-struct tiff;
 
 // The driver's tag list for an image of the given page height.
 std::string kipTagList(std::uint32_t pageHeight);
@@ -20,26 +21,6 @@ std::vector<unsigned char> patternRows(std::uint32_t rows, std::size_t rowBytes,
 bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
                 const std::vector<unsigned char>& rows, std::size_t rowBytes, const std::string& tagList,
                 bool roomForDirectory = false);
-
-// A TIFF opened for reading with libtiff; its errors are collected, not printed.
-class TiffReader {
-public:
-    explicit TiffReader(const std::string& path);
-    ~TiffReader();
-    TiffReader(const TiffReader&) = delete;
-    TiffReader& operator=(const TiffReader&) = delete;
-
-    tiff* get() const { return tif_; }
-    // Every scanline, concatenated; empty when one cannot be read.
-    std::vector<unsigned char> scanlines() const;
-    std::uint32_t number(std::uint16_t tag) const;   // a 16- or 32-bit scalar tag, 0 if absent
-    std::string text(std::uint16_t tag) const;       // an ASCII tag, empty if absent
-
-    std::vector<std::string> errors;
-
-private:
-    tiff* tif_ = nullptr;
-};
 
 // The first directory of a little-endian TIFF, read straight from its bytes.
 struct RawTiff {

@@ -6,25 +6,32 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 
 namespace fs = std::filesystem;
 
 namespace {
-// libtiff reports to stderr unless told otherwise; a test wants the failure, not the noise.
+// libtiff reports to stderr unless told otherwise; a test wants the messages, not the noise.
 struct QuietTiff {
     explicit QuietTiff(const fs::path& path) {
         TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-        TIFFOpenOptionsSetErrorHandlerExtR(options, [](TIFF*, void*, const char*, const char*, va_list) { return 1; },
-                                           nullptr);
-        TIFFOpenOptionsSetWarningHandlerExtR(options, [](TIFF*, void*, const char*, const char*, va_list) { return 1; },
-                                             nullptr);
+        TIFFOpenOptionsSetErrorHandlerExtR(options, collect, &messages);
+        TIFFOpenOptionsSetWarningHandlerExtR(options, collect, &messages);
         tif = TIFFOpenExt(path.c_str(), "r", options);
         TIFFOpenOptionsFree(options);
     }
     ~QuietTiff() {
         if (tif) TIFFClose(tif);
     }
+    static int collect(TIFF*, void* messages, const char*, const char* format, va_list args) {
+        char text[512];
+        std::vsnprintf(text, sizeof text, format, args);
+        static_cast<std::vector<std::string>*>(messages)->emplace_back(text);
+        return 1;
+    }
     TIFF* tif = nullptr;
+    std::vector<std::string> messages;
 };
 
 uint32_t le(const std::vector<unsigned char>& bytes, size_t at, int size) {
@@ -57,6 +64,7 @@ ReadImage readTiff(const fs::path& path) {
         }
         image.rows.push_back(std::move(row));
     }
+    image.messages = t.messages;
     return image;
 }
 
@@ -79,6 +87,12 @@ std::string tiffText(const fs::path& path, uint16_t tag) {
     char* value = nullptr;
     if (!t.tif || !TIFFGetField(t.tif, tag, &value) || !value) return {};
     return value;
+}
+
+float tiffFloat(const fs::path& path, uint16_t tag) {
+    QuietTiff t(path);
+    float value = 0;
+    return t.tif && TIFFGetField(t.tif, tag, &value) ? value : 0;
 }
 
 std::vector<uint8_t> unpackPixels(const std::vector<uint8_t>& packed, int bits, uint32_t width) {
