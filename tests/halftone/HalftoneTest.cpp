@@ -26,13 +26,6 @@ std::string defaultBranch(const std::string& modelId, const std::string& colorMo
            "<ColorMode ID=\"Default\">" + colorModeBody + "</ColorMode></Resolution></PrintMode></Media></Model>";
 }
 
-PrinterSetup makeSetup(const char* model, const char* manufacturer = "KIP") {
-    PrinterSetup setup;
-    ZuCopyField(setup.modelName, sizeof setup.modelName, model);
-    ZuCopyField(setup.manufacturerName, sizeof setup.manufacturerName, manufacturer);
-    return setup;
-}
-
 std::string item(const std::string& color, const std::string& angle, const std::string& shape = "Round") {
     return "<Item ColorName=\"" + color + "\" Angle=\"" + angle + "\" Frequency=\"80.5\" ShapeName=\"" + shape + "\"/>";
 }
@@ -55,6 +48,8 @@ const std::string kDefaultSet = weight("Default", 0, "0.1") + weight("Default", 
 class Halftone : public ::testing::Test {
 protected:
     Halftone() {
+        ZuCopyField(setup.modelName, sizeof setup.modelName, "KIP 870 Color");
+        ZuCopyField(setup.manufacturerName, sizeof setup.manufacturerName, "KIP");
         screen.count = 2;
         for (ScreenEntry& e : screen.entries) {
             ZuCopyField(e.shape, sizeof e.shape, "Diamond");
@@ -70,11 +65,10 @@ protected:
         original = dith;
     }
     int loadScreen(const std::string& xml, const char* model = "KIP 870 Color") {
-        setup = makeSetup(model);
+        ZuCopyField(setup.modelName, sizeof setup.modelName, model);
         return LoadScreeningParams(base.write("OutputDrivers/Screen.xml", xml).string(), &setup, &screen);
     }
     int loadDither(const std::string& colorModeBody, const std::string& model = "Default") {
-        setup = makeSetup("KIP 870 Color");
         return LoadDitherParams(
             base.write("OutputDrivers/Dither.xml", paramsFile(defaultBranch(model, colorModeBody))).string(), &setup,
             &dith);

@@ -1,3 +1,5 @@
+// Moving a TIFF's directory in front of its image data, where a printer reading
+// the file as it arrives looks for it; a file it cannot move stays as it was.
 #include "ImageTestFiles.h"
 #include "PlatformMessageBox.h"
 #include "TempBaseFolder.h"
@@ -66,6 +68,7 @@ TEST(TiffDirectoryMover, PutsValuesAndDirectoryInFrontOfTheData) {
         const auto T = static_cast<std::uint32_t>(before.bytes.size()) - O, V = T - L;
         expectMovedIntact(path);
 
+        // Header, the values (moved as they were), the directory, then the image data.
         const RawTiff after = readRawTiff(path);
         ASSERT_EQ(after.bytes.size(), before.bytes.size() - (dataStart - 8));
         EXPECT_EQ(slice(after.bytes, 0, 4), slice(before.bytes, 0, 4));
@@ -73,39 +76,21 @@ TEST(TiffDirectoryMover, PutsValuesAndDirectoryInFrontOfTheData) {
         EXPECT_EQ(slice(after.bytes, 8, 8 + V), slice(before.bytes, O + L, before.bytes.size()));
         EXPECT_EQ(slice(after.bytes, T + 8, after.bytes.size()), slice(before.bytes, dataStart, O));
         EXPECT_EQ(after.entries.at(273).value, T + 8);
-        EXPECT_EQ(after.entries.at(279).value, before.entries.at(279).value);
-        // "Qel" and its terminator fit the entry; the longer strings moved with the values.
-        EXPECT_EQ(after.entries.at(305).value, before.entries.at(305).value);
-        EXPECT_EQ(after.text(305), "Qel");
-        for (const std::uint16_t moved : {285, 306, 282, 283}) EXPECT_LT(after.entries.at(moved).value, after.ifdOffset) << moved;
-        EXPECT_EQ(after.text(285), "page__test");
-        EXPECT_EQ(after.text(306), "2011");
         EXPECT_EQ(tiffText(path, TIFFTAG_PAGENAME), "page__test");
         EXPECT_EQ(tiffFloat(path, TIFFTAG_XRESOLUTION), 300.0f);
     }
-}
-
-TEST(TiffDirectoryMover, MovesManyStripsAndFourSamples) {
-    TempBaseFolder base;
+    // Several strips, and four samples whose bits per sample lie out of line.
     const std::string strips = makeSeparation(base, "strips.tif", 30, 10, 8, kipTagList(10) + " int32 278 3");
     const std::string cmyk = makeSeparation(base, "cmyk.tif", 7, 5, 32, kipTagList(5));
     ASSERT_EQ(readRawTiff(strips).entries.at(273).count, 4u);
-    ASSERT_EQ(readRawTiff(cmyk).entries.at(258).count, 4u);   // 8 bytes: stored out of line
+    ASSERT_EQ(readRawTiff(cmyk).entries.at(258).count, 4u);
     for (const std::string& path : {strips, cmyk}) {
         SCOPED_TRACE(path);
         expectMovedIntact(path);
     }
 }
 
-TEST(TiffDirectoryMover, EveryTruncatedPrefixIsLeftAsItWas) {
-    TempBaseFolder base;
-    const std::string path = makeSeparation(base, "K.tif", 16, 4, 1, kipTagList(4));
-    const std::vector<unsigned char> whole = readBytes(path);
-    for (std::size_t length = 0; length < whole.size(); ++length)
-        expectLeftAlone(path, slice(whole, 0, length), "prefix of " + std::to_string(length));
-}
-
-TEST(TiffDirectoryMover, CorruptOrForeignFilesAreLeftAsTheyWere) {
+TEST(TiffDirectoryMover, TruncatedCorruptOrForeignFilesAreLeftAsTheyWere) {
     TempBaseFolder base;
     const std::string path = makeSeparation(base, "M.tif", 24, 6, 8, kipTagList(6));
     const RawTiff good = readRawTiff(path);
@@ -130,25 +115,11 @@ TEST(TiffDirectoryMover, CorruptOrForeignFilesAreLeftAsTheyWere) {
         {"strip outside the data", [&](auto& b) { put32(b, good.entries.at(273).fieldAt, good.ifdOffset + 2); }},
         {"second directory", [&](auto& b) { put32(b, next, 8); }},
     };
+    for (std::size_t length = 0; length < good.bytes.size(); ++length)
+        expectLeftAlone(path, slice(good.bytes, 0, length), "prefix of " + std::to_string(length));
     for (const auto& [what, corrupt] : corruptions) {
         std::vector<unsigned char> bytes = good.bytes;
         corrupt(bytes);
         expectLeftAlone(path, bytes, what);
     }
-}
-
-TEST(TiffDirectoryMover, UnopenableFilesGiveZeroAndChangeNothing) {
-    TempBaseFolder base;
-    MessageBoxCapture boxes;
-    const std::string missing = (base.temp() / "missing.tif").string();
-    EXPECT_EQ(MoveTiffDirectoryToFront(missing.c_str()), 0);
-    EXPECT_FALSE(fs::exists(temporaryOf(missing)));
-    EXPECT_EQ(MoveTiffDirectoryToFront(nullptr), 0);
-
-    const std::string path = makeSeparation(base, "Y.tif", 8, 2, 8, kipTagList(2));
-    const std::vector<unsigned char> bytes = readBytes(path);
-    fs::create_directory(temporaryOf(path));   // the temporary file cannot be created
-    EXPECT_EQ(MoveTiffDirectoryToFront(path.c_str()), 0);
-    EXPECT_EQ(readBytes(path), bytes);
-    EXPECT_TRUE(boxes.texts().empty());
 }
