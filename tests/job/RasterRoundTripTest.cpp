@@ -7,16 +7,26 @@
 #include "ZURasterFormat.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <functional>
 #include <random>
 
 namespace fs = std::filesystem;
 
+// Folded (64 bytes and more) or not, the CRC is zlib's: lengths around the fold sizes.
+TEST(Crc32, EqualsZlibForEveryLength) {
+    EXPECT_EQ(ZURasterFormat::Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
+    std::mt19937 rng(5);
+    std::vector<uint8_t> data(21601);
+    for (uint8_t& b : data) b = uint8_t(rng());
+    for (const size_t size : {0, 1, 63, 64, 65, 79, 80, 127, 128, 129, 191, 192, 255, 1000, 21601})
+        EXPECT_EQ(ZURasterFormat::Crc32(data.data(), size), crc32(0, data.data(), uInt(size))) << size;
+}
+
 // The rows a page has pack within the bound the file format reserves, unpack
 // to the same bytes, and not from one byte less.
 TEST(PackBits, RowsOfEveryKindRoundTripWithinTheirBound) {
-    EXPECT_EQ(ZURasterFormat::Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
     std::mt19937 rng(7);
     // Runs of one value, of random length up to `longest`, alternate with stretches of 0 to 2.
     const auto randomRuns = [&](size_t longest) {
