@@ -1,5 +1,5 @@
-// The KIP engine in process: its answers without a job, the built-in colour
-// modes, the ink counter, and ink counted over a real job.
+// The KIP engine in process: the built-in colour modes, the ink counter, and
+// ink counted over a real job.
 #include "CDriver.h"
 #include "KIPBuiltinColors.h"
 #include "KIPColorSuffixes.h"
@@ -15,8 +15,6 @@
 #include <array>
 #include <random>
 
-#include <cstring>
-
 namespace {
 struct ColorantBuffer {
     std::vector<ColorantEntry> entries = std::vector<ColorantEntry>(kColorantCapacity);
@@ -24,41 +22,26 @@ struct ColorantBuffer {
 };
 }  // namespace
 
-TEST(KipEngine, OldOptionsAreResetAndAJobWithoutOptionsBlockIsRefused) {
-    RTL engine;
-    DriverOptions valid{};
-    valid.optionsVersion = 20;
-    valid.copies = 9;
-    DriverOptions old = valid;
-    old.optionsVersion = 19;
-    EXPECT_EQ(engine.ValidateOptions(&old), 1);
-    EXPECT_EQ(old.optionsVersion, 20);
-    EXPECT_EQ(old.copies, 1);
-    EXPECT_EQ(engine.OptionsDiffer(&valid, &old), 0);
-
-    TempBaseFolder base;
-    KipTestJob job(base.path(), "Plotter 9", 0);
-    job.write({{8, 1, {{"Black", 1}}}});
-    DriverJob record{};
-    record.request = &job.request;
-    NullPort port;
-    EXPECT_EQ(engine.StartJob(&record, 0, &port, nullptr), 0);
-}
-
-TEST(KipBuiltinColors, ColourModesListTheirColorants) {
+// Orange modes list Green too but write one separation fewer; the suffixes
+// that name the extra separations are shared, so a mode-4 job's Green must
+// not name a mode-3 job's files.
+TEST(KipBuiltinColors, ModesListTheirColorantsAndNameOnlyTheSeparationsTheyWrite) {
     ColorantBuffer orange;
     ASSERT_EQ(KIPBuiltinColors::GetColorantList(3, &orange.list), 1);
     ASSERT_EQ(orange.list.count, 6);
     EXPECT_STREQ(orange.entries[5].name, "Green");
     EXPECT_EQ(orange.entries[5].bitsPerPixel, 1u);
     EXPECT_EQ(orange.entries[5].one, 1u);
+    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(4), 6);
+    EXPECT_EQ(KIPColorSuffixes::Get(5), "Green");
+    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(3), 5);
+    EXPECT_EQ(KIPColorSuffixes::Get(4), "Orange");
+    EXPECT_EQ(KIPColorSuffixes::Get(5), "");
+    EXPECT_EQ(KIPColorSuffixes::Get(0), "Cyan");
+    EXPECT_EQ(KIPColorSuffixes::Get(10), "");
+    for (const int refused : {1, 6, 10, 11, -1}) EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(refused), 0) << refused;
 
-    ColorantBuffer gray;
-    ASSERT_EQ(KIPBuiltinColors::GetColorantList(7, &gray.list), 1);
-    ASSERT_EQ(gray.list.count, 1);
-    EXPECT_STREQ(gray.entries[0].name, "Black");
-    EXPECT_EQ(gray.entries[0].bitsPerPixel, 8u);
-
+    // The spot mode's twenty spots follow the process colours, numbered, each its own grey.
     ColorantBuffer spots;
     ASSERT_EQ(KIPBuiltinColors::GetColorantList(10, &spots.list), 1);
     ASSERT_EQ(spots.list.count, 24);
@@ -67,27 +50,11 @@ TEST(KipBuiltinColors, ColourModesListTheirColorants) {
     EXPECT_STREQ(spots.entries[23].displayName, "Spot 20");
     EXPECT_EQ(spots.entries[23].spot, 1u);
     EXPECT_EQ(spots.entries[23].color, 20u * 0x0A0A0A);
-
     for (const int unknown : {11, 12, -1}) {
         ColorantBuffer none;
         EXPECT_EQ(KIPBuiltinColors::GetColorantList(unknown, &none.list), 0) << unknown;
         EXPECT_EQ(none.list.count, -7) << "an unknown mode leaves the list";
     }
-
-}
-
-TEST(KipBuiltinColors, SeparationRuleNamesTheExtraInks) {
-    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(0), 4);
-    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(7), 1);
-    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(4), 6);
-    EXPECT_EQ(KIPColorSuffixes::Get(5), "Green");
-    // Mode 3 lists six colorants but writes five; the Green suffix is dropped.
-    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(3), 5);
-    EXPECT_EQ(KIPColorSuffixes::Get(4), "Orange");
-    EXPECT_EQ(KIPColorSuffixes::Get(5), "");
-    EXPECT_EQ(KIPColorSuffixes::Get(0), "Cyan");
-    EXPECT_EQ(KIPColorSuffixes::Get(10), "");
-    for (const int refused : {1, 6, 10, 11, -1}) EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(refused), 0) << refused;
 }
 
 // The word-wide counts equal the per-byte rules on lines of any length and content.
@@ -133,12 +100,11 @@ TEST(KipEngine, CountsTheInkOfEveryLineWritten) {
     TempBaseFolder base;
     base.copySamples();
     MessageBoxCapture boxes;
-    installKipModel(base.path(), "KIP870Color.xml", "KIP 870 Color",
-                    {{"FolderName", "filename_uniqID"}, {"JobTicketTemplate", "JobTicket.xml"},
-                     {"JobTicketFileName", "JobTicket.xml"}, {"TileSeparate", "No"}});
+    installKipModel(base.path(), {{"FolderName", "filename_uniqID"}, {"JobTicketTemplate", "JobTicket.xml"},
+                                  {"JobTicketFileName", "JobTicket.xml"}, {"TileSeparate", "No"}});
     // Colour mode 2 prints black first, so the Cyan lines are read into a
     // buffer that still holds the longer Black lines (2 bits, four 0xE4 bytes).
-    KipTestJob job(base.path(), "KIP 870 Color", 2);
+    KipTestJob job(base.path(), kKipModel, 2);
     job.lines = [](int, int plane, int, int, int) {
         return plane == 1 ? std::vector<uint8_t>{0xFF, 0x0F} : std::vector<uint8_t>{0xE4, 0xE4, 0xE4, 0xE4};
     };

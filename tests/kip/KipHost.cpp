@@ -43,3 +43,17 @@ KipHost::Run KipHost::run(ABasePrinterDriver& driver, KipTestJob& job, const std
     run.ended = job.request.portCode == -1;
     return run;
 }
+
+KipHost::Run KipModuleTest::run(ABasePrinterDriver& driver, KipTestJob& job, const std::string& document,
+                                const fs::path& folder) const {
+    return KipHost::run(driver, job, (folder.empty() ? output : folder).string(), document);
+}
+
+KipHost::Run KipModuleTest::run(KipTestJob& job, const std::string& document, const fs::path& folder) const {
+    const KipHost::Driver driver = host.newDriver();
+    if (!driver) {
+        ADD_FAILURE() << "The module gave no driver";
+        return {};
+    }
+    return run(*driver, job, document, folder);
+}

@@ -1,9 +1,13 @@
 #pragma once
 // A host as the KIP tests need it: the module loaded with dlopen, drivers
 // from its export, and a job run the way a host runs one (openJob,
-// setOutputName, processJobStep until the port code says the job ended).
+// setOutputName, processJobStep until the port code says the job ended);
+// the fixture of the tests that go through the module.
 #include "ABasePrinterDriver.h"
 #include "KipTestJob.h"
+#include "TempBaseFolder.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -42,4 +46,23 @@ public:
 private:
     void* handle_ = nullptr;
     ABasePrinterDriver* (*create_)() = nullptr;
+};
+
+// Tests through the module: the sample base folder, the module, and "out" in
+// the base folder for the jobs' output.
+class KipModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override { base.copySamples(); }
+
+    // Runs job on driver into folder (output when empty) for the document name given.
+    KipHost::Run run(ABasePrinterDriver& driver, KipTestJob& job, const std::string& document = "plan.pdf",
+                     const fs::path& folder = {}) const;
+    // The same on a new driver.
+    KipHost::Run run(KipTestJob& job, const std::string& document = "plan.pdf", const fs::path& folder = {}) const;
+    // The host log of the base folder.
+    std::string log() const { return readFile(base.temp() / "ZuKIP.log"); }
+
+    TempBaseFolder base;
+    KipHost host;
+    const fs::path output = base.path() / "out";
 };

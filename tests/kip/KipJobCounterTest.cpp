@@ -52,9 +52,8 @@ TEST(KipJobCounter, ConcurrentQueuesDrawDistinctNumbersAndCountEveryJob) {
     TempBaseFolder base;
     base.copySamples();
     MessageBoxCapture boxes;
-    installKipModel(base.path(), "KIP870Color.xml", "KIP 870 Color",
-                    {{"FolderName", "filename_uniqID"}, {"FinishFile", "Finish.txt"}, {"TileSeparate", "No"}});
-    KipTestJob job(base.path(), "KIP 870 Color", 0);
+    installKipModel(base.path(), {{"FolderName", "filename_uniqID"}, {"FinishFile", "Finish.txt"}, {"TileSeparate", "No"}});
+    KipTestJob job(base.path(), kKipModel, 0);
     job.write({{16, 2, {{"Black", 1}}}});
     const fs::path output = base.path() / "out";
 

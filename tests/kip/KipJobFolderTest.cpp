@@ -3,27 +3,20 @@
 // file, job ticket and finish file, or the archive sent to the printer.
 #include "KipHost.h"
 #include "PrinterSimulator.h"
-#include "TempBaseFolder.h"
 #include "ZipReadBack.h"
 
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 namespace {
-const std::string kModel = "KIP 870 Color";
 const std::string kFolder = "KIP_plan_00001";
 
 std::map<std::string, std::string> fullModel() {
-    return {{"FolderName", "KIP_filename_uniqID"},
-            {"OutputName", "filename_pageID_colorID.tif"},
-            {"uniqID", "%05d"},
-            {"ThumbnailName", "thumb_uniqID.bmp"},
-            {"JobTicketTemplate", "JobTicket.xml"},
-            {"JobTicketFileName", "JobTicket.xml"},
-            {"AccountingTemplate", "Accounting.txt"},
-            {"AccountingFileName", "Accounting.txt"},
-            {"FinishFile", "Finish.txt"},
-            {"TileSeparate", "No"}};
+    return {{"FolderName", "KIP_filename_uniqID"},      {"OutputName", "filename_pageID_colorID.tif"},
+            {"uniqID", "%05d"},                          {"ThumbnailName", "thumb_uniqID.bmp"},
+            {"JobTicketTemplate", "JobTicket.xml"},      {"JobTicketFileName", "JobTicket.xml"},
+            {"AccountingTemplate", "Accounting.txt"},    {"AccountingFileName", "Accounting.txt"},
+            {"FinishFile", "Finish.txt"},                {"TileSeparate", "No"}};
 }
 
 // Known ink per line of 16 pixels: Cyan 8 pixels, Magenta 1, Black 16; Yellow has no plane.
@@ -32,44 +25,28 @@ std::vector<uint8_t> knownLine(int, int plane, int, int, int) {
     return kBytes[plane];
 }
 
-class KipJobFolder : public ::testing::Test {
+class KipJobFolder : public KipModuleTest {
 protected:
-    void SetUp() override {
-        base.copySamples();
-        output = base.path() / "out";
-    }
-
     // A one-page CMYK job of 16 x 4 pixels without a Yellow plane.
-    KipTestJob& newJob(const std::string& model = kModel) {
-        jobs.push_back(std::make_unique<KipTestJob>(base.path(), model, 0));
+    KipTestJob& newJob() {
+        jobs.push_back(std::make_unique<KipTestJob>(base.path(), kKipModel, 0));
         KipTestJob& job = *jobs.back();
         job.lines = knownLine;
         job.write({{16, 4, {{"Cyan", 1}, {"Magenta", 1}, {"Black", 1}}}});
         return job;
     }
 
-    KipHost::Run run(ABasePrinterDriver& driver, KipTestJob& job, const std::string& document = "plan.pdf",
-                     const std::string& folder = "") {
-        return KipHost::run(driver, job, folder.empty() ? output.string() : folder, document);
-    }
-
-    std::string log() const { return readFile(base.temp() / "ZuKIP.log"); }
-
-    TempBaseFolder base;
-    KipHost host;
-    fs::path output;
     std::vector<std::unique_ptr<KipTestJob>> jobs;
 };
 }  // namespace
 
 TEST_F(KipJobFolder, JobLeavesTheFolderTheModelNamesWithTheInkWrittenInTicketAndAccounting) {
-    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel(), {{"Black", "K"}});
+    installKipModel(base.path(), fullModel(), {{"Black", "K"}});
     base.write("OutputDrivers/KIP/KipUnattend.dat", "CustomMedia1=Bond~Roll\r\n");
     const fs::path thumbnail = base.write("spool/J42.bmp", "BM thumbnail");
     KipTestJob& job = newJob();
     std::strcpy(job.request.thumbnailPath, thumbnail.c_str());
-    auto driver = host.newDriver();
-    const KipHost::Run result = run(*driver, job);
+    const KipHost::Run result = run(job);
     EXPECT_EQ(result.failedSteps, 0);
     ASSERT_TRUE(result.ended);
 
@@ -109,7 +86,7 @@ TEST_F(KipJobFolder, JobLeavesTheFolderTheModelNamesWithTheInkWrittenInTicketAnd
 }
 
 TEST_F(KipJobFolder, HostileJobTextsGiveAWellFormedTicketWithTheTextsAsGiven) {
-    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    installKipModel(base.path(), fullModel());
     // Bytes that are not UTF-8 (Windows-1252 "\xF6") are read as Windows-1252 even under a UTF-8 locale.
     setenv("LC_ALL", "C.UTF-8", 1);
     const std::string document = "R&D \"<poster>\" RV_KIP_MEDIA_NAME %05d uniqID J\xF6rg.pdf";
@@ -118,8 +95,7 @@ TEST_F(KipJobFolder, HostileJobTextsGiveAWellFormedTicketWithTheTextsAsGiven) {
     SetJobHeaderText(job.header.jobName, ("C:\\Docs\\" + document).c_str());
     SetJobHeaderText(job.header.jobText3, sender.c_str());
     job.writeHeader();
-    auto driver = host.newDriver();
-    const KipHost::Run result = run(*driver, job, document);
+    const KipHost::Run result = run(job, document);
     unsetenv("LC_ALL");
     ASSERT_EQ(result.failedSteps, 0);
 
@@ -139,11 +115,10 @@ TEST_F(KipJobFolder, HostileJobTextsGiveAWellFormedTicketWithTheTextsAsGiven) {
 }
 
 TEST_F(KipJobFolder, EachEngineDrawsItsOwnNumberAndKeepsIt) {
-    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    installKipModel(base.path(), fullModel());
     auto first = host.newDriver();
     ASSERT_TRUE(run(*first, newJob(), "plan.pdf").ended);
-    auto second = host.newDriver();
-    ASSERT_TRUE(run(*second, newJob(), "plan.pdf").ended);
+    ASSERT_TRUE(run(newJob()).ended);
     // A second job on the first engine keeps its number, without reading the counter.
     ASSERT_TRUE(run(*first, newJob(), "site.pdf").ended);
 
@@ -153,7 +128,7 @@ TEST_F(KipJobFolder, EachEngineDrawsItsOwnNumberAndKeepsIt) {
 }
 
 TEST_F(KipJobFolder, HostileDocumentNamesStayInsideTheOutputFolder) {
-    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    installKipModel(base.path(), fullModel());
     const std::string longName(5000, 'x');
     const struct {
         std::string document;
@@ -173,8 +148,7 @@ TEST_F(KipJobFolder, HostileDocumentNamesStayInsideTheOutputFolder) {
         fs::remove(base.temp() / "KIPUniqIDCounter");
         KipTestJob& job = newJob();
         SetJobHeaderText(job.header.jobName, ("C:\\" + c.document).c_str());
-        auto driver = host.newDriver();
-        const KipHost::Run result = run(*driver, job, c.document);
+        const KipHost::Run result = run(job, c.document);
         EXPECT_EQ(result.failedSteps, 0);
         EXPECT_TRUE(result.ended);
         ASSERT_EQ(fileNames(output), std::vector<std::string>{c.folder});
@@ -186,11 +160,10 @@ TEST_F(KipJobFolder, PatternsReplaceOnlyTheFirstTokenAndCountPagesFromOne) {
     auto model = fullModel();
     model["FolderName"] = "filename_pageID_uniqID";
     model["OutputName"] = "colorID_pageID_colorID_pageID.tif";
-    installKipModel(base.path(), "KIP870Color.xml", kModel, model);
-    KipTestJob job(base.path(), kModel, 0);
+    installKipModel(base.path(), model);
+    KipTestJob job(base.path(), kKipModel, 0);
     job.write({{8, 2, {{"Cyan", 1}}}, {8, 2, {{"Cyan", 1}}}});
-    auto driver = host.newDriver();
-    ASSERT_TRUE(run(*driver, job).ended);
+    ASSERT_TRUE(run(job).ended);
 
     // The job folder is not a page's: its page number is -1.
     const fs::path folder = output / "plan_-1_00001";
@@ -201,17 +174,15 @@ TEST_F(KipJobFolder, PatternsReplaceOnlyTheFirstTokenAndCountPagesFromOne) {
 }
 
 TEST_F(KipJobFolder, WithoutAnOutputPathTheJobGoesIntoTheBaseFolder) {
-    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
-    static NullPort port;
+    installKipModel(base.path(), fullModel());
     // An empty output path puts the job folder under the base folder's temp.
     auto driver = host.newDriver();
-    KipTestJob& job = newJob();
-    ASSERT_EQ(driver->openJob(&job.request, &port), 1);
-    driver->setOutputName("", reinterpret_cast<intptr_t>("plan.pdf"));
-    while (job.request.portCode != -1) ASSERT_EQ(driver->processJobStep(), 1);
+    const KipHost::Run result = KipHost::run(*driver, newJob(), "", "plan.pdf");
+    EXPECT_EQ(result.failedSteps, 0);
     EXPECT_EQ(fileNames(base.path() / "temp" / kFolder).size(), 7u);
 
     // Without any output name the files go straight into the base folder.
+    static NullPort port;
     auto unnamed = host.newDriver();
     KipTestJob& other = newJob();
     ASSERT_EQ(unnamed->openJob(&other.request, &port), 1);
@@ -221,12 +192,11 @@ TEST_F(KipJobFolder, WithoutAnOutputPathTheJobGoesIntoTheBaseFolder) {
 }
 
 TEST_F(KipJobFolder, RefusedOutputsEndTheJob) {
-    installKipModel(base.path(), "KIP870Color.xml", kModel, {{"FolderName", "filename"}, {"TileSeparate", "No"}});
+    installKipModel(base.path(), {{"FolderName", "filename"}, {"TileSeparate", "No"}});
     // Another port than the file port: message 9002, no folder.
     KipTestJob& other = newJob();
     other.request.portCode = 512;
-    auto driver = host.newDriver();
-    const KipHost::Run refused = run(*driver, other);
+    const KipHost::Run refused = run(other);
     EXPECT_TRUE(refused.ended);
     EXPECT_EQ(refused.steps, 0);
     EXPECT_FALSE(fs::exists(output / "plan"));
@@ -234,15 +204,14 @@ TEST_F(KipJobFolder, RefusedOutputsEndTheJob) {
 
     // A job folder that exists already is not written into.
     fs::create_directories(output / "plan");
-    auto second = host.newDriver();
-    const KipHost::Run existing = run(*second, newJob());
+    const KipHost::Run existing = run(newJob());
     EXPECT_TRUE(existing.ended);
     EXPECT_EQ(existing.steps, 0);
     EXPECT_TRUE(fileNames(output / "plan").empty());
 }
 
-TEST_F(KipJobFolder, FtpJobArrivesAsOneArchiveOfTheJobFolder) {
-    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+TEST_F(KipJobFolder, FtpJobArrivesAsOneArchiveOfTheJobFolderOrKeepsTheFolderWithoutPackingTool) {
+    installKipModel(base.path(), fullModel());
     installPackingTool(base.path());
     PrinterSimulator printer(base.path() / "printer");
     printer.writeSettings(base.path());
@@ -269,37 +238,34 @@ TEST_F(KipJobFolder, FtpJobArrivesAsOneArchiveOfTheJobFolder) {
     removed.options().removeAfterTransfer = 1;
     removed.write(removed.pages);
     const fs::path other = base.path() / "other";
-    EXPECT_EQ(run(*driver, removed, "plan.pdf", other.string()).failedSteps, 0);
+    EXPECT_EQ(run(*driver, removed, "plan.pdf", other).failedSteps, 0);
     const std::vector<std::string> commands = printer.commands();
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "STOR \\request\\" + kFolder + ".zip"), 2);
     EXPECT_TRUE(fs::is_empty(other));
-}
 
-TEST_F(KipJobFolder, FtpJobWithoutPackingToolKeepsItsFolder) {
-    installKipModel(base.path(), "KIP870Color.xml", kModel, fullModel());
+    // Without the packing tool the job ends, undelivered, and keeps its folder though removal was asked for.
     fs::remove_all(base.path() / "Program(x64)");
-    KipTestJob& job = newJob();
-    job.options().useFtpPort = 1;
-    job.options().removeAfterTransfer = 1;
-    job.write(job.pages);
-    auto driver = host.newDriver();
-    const KipHost::Run result = run(*driver, job);
-    EXPECT_TRUE(result.ended);
-    EXPECT_EQ(result.failedSteps, 0) << "the job has ended, though undelivered";
+    KipTestJob& unpacked = newJob();
+    unpacked.options().useFtpPort = 1;
+    unpacked.options().removeAfterTransfer = 1;
+    unpacked.write(unpacked.pages);
+    const fs::path kept = base.path() / "kept";
+    const KipHost::Run undelivered = run(*driver, unpacked, "plan.pdf", kept);
+    EXPECT_TRUE(undelivered.ended);
+    EXPECT_EQ(undelivered.failedSteps, 0) << "the job has ended, though undelivered";
     EXPECT_NE(log().find("CreateProcess err=2"), std::string::npos);
-    EXPECT_TRUE(fs::exists(output / kFolder / "JobTicket.xml"));
-    EXPECT_EQ(fileNames(output), std::vector<std::string>{kFolder});
+    EXPECT_TRUE(fs::exists(kept / kFolder / "JobTicket.xml"));
+    EXPECT_EQ(fileNames(kept), std::vector<std::string>{kFolder});
 }
 
 TEST_F(KipJobFolder, ImageThatCannotBeCreatedFailsTheStepWithWriteDataError) {
     auto model = fullModel();
     model["CreateFolder"] = "No";
-    installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+    installKipModel(base.path(), model);
     // A folder where the Cyan separation should go: the file cannot be created.
     fs::create_directories(output / "plan_1_Cyan.tif");
     KipTestJob& job = newJob();
-    auto driver = host.newDriver();
-    const KipHost::Run result = run(*driver, job);
+    const KipHost::Run result = run(job);
     EXPECT_EQ(result.failedSteps, 1);
     EXPECT_STREQ(job.request.statusText, "Write Data Error: plan_1_Cyan.tif");
     EXPECT_NE(log().find("Cannot create the image"), std::string::npos);

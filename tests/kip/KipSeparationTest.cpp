@@ -1,7 +1,6 @@
 // Jobs through the module as a host runs them; the separations read back with
 // libtiff (or as raw BMP) and compared with the job's planes.
 #include "KipHost.h"
-#include "TempBaseFolder.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -9,7 +8,6 @@
 #include <algorithm>
 
 namespace {
-const std::string kModel = "KIP 870 Color";
 constexpr int kCmyk = 0;
 constexpr int kCmyk8 = 1;
 constexpr int kGray8 = 3;
@@ -25,50 +23,20 @@ std::vector<TestPlane> planes(std::initializer_list<const char*> names, int dept
     return result;
 }
 
-int planeIndex(const TestPage& page, const std::string& name) {
-    for (size_t k = 0; k < page.planes.size(); ++k)
-        if (page.planes[k].name == name) return static_cast<int>(k);
-    return -1;
+// A job that opened and ended without a failed step.
+void expectWhole(const KipHost::Run& run) {
+    EXPECT_EQ(run.opened, 1);
+    EXPECT_EQ(run.failedSteps, 0);
+    EXPECT_TRUE(run.ended);
 }
 
-class KipSeparations : public ::testing::Test {
+// Each run of a table starts over: no output, no unique number drawn yet.
+class KipSeparations : public KipModuleTest {
 protected:
-    void SetUp() override {
-        base.copySamples();
-        output = base.path() / "out";
+    void startOver() {
+        fs::remove_all(output);
+        fs::remove(base.temp() / "KIPUniqIDCounter");
     }
-
-    // Installs the model with attributes and runs job; expects a job that ends without a failed step.
-    void runJob(KipTestJob& job, const std::map<std::string, std::string>& model, const std::string& document = "plan.pdf") {
-        installKipModel(base.path(), "KIP870Color.xml", kModel, model);
-        auto driver = host.newDriver();
-        ASSERT_TRUE(driver);
-        const KipHost::Run run = KipHost::run(*driver, job, output.string(), document);
-        ASSERT_EQ(run.opened, 1);
-        EXPECT_EQ(run.failedSteps, 0);
-        EXPECT_TRUE(run.ended);
-    }
-
-    // Every separation of every page equals the job's plane, row by row.
-    void expectSeparationsMatch(const KipTestJob& job, const fs::path& folder) {
-        for (size_t p = 0; p < job.pages.size(); ++p) {
-            const TestPage& page = job.pages[p];
-            for (size_t k = 0; k < page.planes.size(); ++k) {
-                const fs::path file = folder / ("plan_" + std::to_string(p + 1) + "_" + page.planes[k].name + ".tif");
-                const ReadImage image = readTiff(file);
-                ASSERT_EQ(image.width, static_cast<uint32_t>(page.width)) << file;
-                ASSERT_EQ(image.height, static_cast<uint32_t>(page.height)) << file;
-                EXPECT_EQ(image.bitsPerSample, static_cast<uint32_t>(page.planes[k].depth)) << file;
-                for (int r = 0; r < page.height; ++r)
-                    EXPECT_EQ(image.rows[r], job.lines(static_cast<int>(p), static_cast<int>(k), r, page.planes[k].depth, page.width))
-                        << file << " row " << r;
-            }
-        }
-    }
-
-    TempBaseFolder base;
-    KipHost host;
-    fs::path output;
 };
 
 // The directory and its values lie between the header and the image data.
@@ -104,7 +72,7 @@ void expectDirectoryAtFront(const fs::path& file) {
 }  // namespace
 
 TEST_F(KipSeparations, OneTiffPerSeparationAndPageWithTheTagListAndTheDirectoryFirst) {
-    KipTestJob job(base.path(), kModel, kCmyk);
+    KipTestJob job(base.path(), kKipModel, kCmyk);
     // Long runs of equal bytes, so that PackBits runs pass 128 bytes; rows end inside a byte.
     job.lines = [](int page, int plane, int line, int depth, int width) {
         std::vector<uint8_t> row((depth * width + 7) / 8, static_cast<uint8_t>(page * 64 + plane * 16 + line + 1));
@@ -113,7 +81,8 @@ TEST_F(KipSeparations, OneTiffPerSeparationAndPageWithTheTagListAndTheDirectoryF
     };
     job.write({{2001, 3, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)},
                {2001, 3, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}});
-    runJob(job, pagedModel());
+    installKipModel(base.path(), pagedModel());
+    expectWhole(run(job));
 
     const fs::path folder = output / "plan_1", file = folder / "plan_1_Magenta.tif";
     EXPECT_EQ(fileNames(folder), (std::vector<std::string>{"JobTicket.xml", "plan_1_Black.tif", "plan_1_Cyan.tif",
@@ -128,22 +97,48 @@ TEST_F(KipSeparations, OneTiffPerSeparationAndPageWithTheTagListAndTheDirectoryF
     EXPECT_EQ(tiffText(file, TIFFTAG_SOFTWARE), "Qel");
     EXPECT_EQ(tiffText(file, TIFFTAG_DATETIME), "2011");
     expectDirectoryAtFront(file);
-    expectSeparationsMatch(job, folder);
+    // Every separation of every page equals the job's plane, row by row.
+    for (int p = 0; p < 2; ++p) {
+        for (int k = 0; k < 4; ++k) {
+            const TestPlane& plane = job.pages[0].planes[static_cast<size_t>(k)];
+            const fs::path separation = folder / ("plan_" + std::to_string(p + 1) + "_" + plane.name + ".tif");
+            const ReadImage image = readTiff(separation);
+            ASSERT_EQ(image.width, 2001u) << separation;
+            ASSERT_EQ(image.height, 3u) << separation;
+            EXPECT_EQ(image.bitsPerSample, 1u) << separation;
+            for (int r = 0; r < 3; ++r)
+                EXPECT_EQ(image.rows[r], job.lines(p, k, r, 1, 2001)) << separation << " row " << r;
+        }
+    }
 }
 
-TEST_F(KipSeparations, ThirtyTwoBitFileInterleavesThePlanesByColourName) {
+TEST_F(KipSeparations, ThirtyTwoBitFileInterleavesThePlanesByColourNameAndAnswersFourRoundScreens) {
+    installKipModel(base.path(), pagedModel());
     for (const bool invert : {false, true}) {
         SCOPED_TRACE(invert ? "inverted" : "plain");
-        // Each run starts over: no output, no unique number drawn yet.
-        fs::remove_all(output);
-        fs::remove(base.temp() / "KIPUniqIDCounter");
-        KipTestJob job(base.path(), kModel, kCmyk8);
+        startOver();
+        KipTestJob job(base.path(), kKipModel, kCmyk8);
         job.options().create32BitFile = 1;
         job.options().invertOutput = invert;
         // Planes in another order than the channels: each goes to its colour's channel.
         job.write({{6, 3, planes({"Black", "Cyan", "Magenta", "Yellow"}, 8)},
                    {6, 3, planes({"Black", "Cyan", "Magenta", "Yellow"}, 8)}});
-        runJob(job, pagedModel());
+        const auto driver = host.newDriver();
+        ScreenTable table{};
+        table.count = 77;
+        EXPECT_EQ(driver->getScreeningTable(&table, nullptr), 1);
+        EXPECT_EQ(table.count, 77) << "outside a combined page the table is left as given";
+        expectWhole(run(*driver, job));
+
+        EXPECT_EQ(driver->getScreeningTable(&table, nullptr), 1);
+        ASSERT_EQ(table.count, 4);
+        const struct { const char* color; float angle; } screens[] = {{"Cyan", 15}, {"Magenta", 75}, {"Yellow", 90}, {"Black", 45}};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_STREQ(table.entries[i].colorName, screens[i].color);
+            EXPECT_STREQ(table.entries[i].shape, "Round");
+            EXPECT_EQ(table.entries[i].frequency, 60.0f);
+            EXPECT_EQ(table.entries[i].angle, screens[i].angle);
+        }
 
         const fs::path folder = output / "plan_1";
         EXPECT_EQ(fileNames(folder), (std::vector<std::string>{"JobTicket.xml", "plan_1_.tif", "plan_2_.tif"}));
@@ -152,41 +147,16 @@ TEST_F(KipSeparations, ThirtyTwoBitFileInterleavesThePlanesByColourName) {
             ASSERT_EQ(image.samplesPerPixel, 4u);
             ASSERT_EQ(image.bitsPerSample, 8u);
             ASSERT_EQ(image.rows.size(), 3u);
-            const TestPage& page = job.pages[static_cast<size_t>(p)];
             for (int r = 0; r < 3; ++r) {
                 std::vector<uint8_t> expected(4 * 6);
+                // Channels C, M, Y, K from planes 1, 2, 3, 0.
                 for (int c = 0; c < 4; ++c) {
-                    const char* names[] = {"Cyan", "Magenta", "Yellow", "Black"};
-                    const auto line = job.lines(p, planeIndex(page, names[c]), r, 8, 6);
+                    const auto line = job.lines(p, (c + 1) % 4, r, 8, 6);
                     for (int i = 0; i < 6; ++i) expected[4 * i + c] = static_cast<uint8_t>(invert ? ~line[i] : line[i]);
                 }
                 EXPECT_EQ(image.rows[r], expected) << "page " << p << " row " << r;
             }
         }
-    }
-}
-
-TEST_F(KipSeparations, CombinedPageAnswersFourRoundScreens) {
-    KipTestJob job(base.path(), kModel, kCmyk8);
-    job.options().create32BitFile = 1;
-    job.write({{4, 2, planes({"Cyan", "Magenta", "Yellow", "Black"}, 8)}});
-    installKipModel(base.path(), "KIP870Color.xml", kModel, pagedModel());
-    auto driver = host.newDriver();
-    ScreenTable before{};
-    before.count = 77;
-    EXPECT_EQ(driver->getScreeningTable(&before, nullptr), 1);
-    EXPECT_EQ(before.count, 77) << "outside a combined page the table is left as given";
-
-    ASSERT_TRUE(KipHost::run(*driver, job, output.string(), "plan.pdf").ended);
-    ScreenTable table{};
-    EXPECT_EQ(driver->getScreeningTable(&table, nullptr), 1);
-    ASSERT_EQ(table.count, 4);
-    const struct { const char* color; float angle; } expected[] = {{"Cyan", 15}, {"Magenta", 75}, {"Yellow", 90}, {"Black", 45}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_STREQ(table.entries[i].colorName, expected[i].color);
-        EXPECT_STREQ(table.entries[i].shape, "Round");
-        EXPECT_EQ(table.entries[i].frequency, 60.0f);
-        EXPECT_EQ(table.entries[i].angle, expected[i].angle);
     }
 }
 
@@ -206,21 +176,18 @@ TEST_F(KipSeparations, BmpSeparationsReadBackUprightAndPixelIdentical) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fs::remove_all(output);
-        fs::remove(base.temp() / "KIPUniqIDCounter");
-        KipTestJob job(base.path(), kModel, c.colorMode);
+        startOver();
+        KipTestJob job(base.path(), kKipModel, c.colorMode);
         job.options().fileType = 1;
         job.options().create32BitFile = 1;   // BMP output never combines
         job.options().invertOutput = c.invert;
         job.write({c.page});
-        if (c.sampleModel) {
-            auto driver = host.newDriver();
-            ASSERT_EQ(KipHost::run(*driver, job, output.string(), "plan.pdf").failedSteps, 0);
-        } else {
+        if (!c.sampleModel) {
             auto model = pagedModel();
             if (c.colorMode == kCmyk) model.erase("OutputName");   // the default name takes the BMP extension
-            runJob(job, model);
+            installKipModel(base.path(), model);
         }
+        expectWhole(run(job));
         const fs::path folder = output / (c.sampleModel ? "plan_00001" : "plan_1");
         for (size_t k = 0; k < c.page.planes.size(); ++k) {
             const TestPlane& plane = c.page.planes[k];
@@ -241,10 +208,7 @@ TEST_F(KipSeparations, BmpSeparationsReadBackUprightAndPixelIdentical) {
 TEST_F(KipSeparations, WithoutDescriptionTheBuiltInModesWriteAndCmyOrAModeTheDescriptionLacksIsRefused) {
     KipTestJob job(base.path(), "Plotter 9", kCmyk);
     job.write({{16, 2, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}});
-    auto driver = host.newDriver();
-    const KipHost::Run run = KipHost::run(*driver, job, output.string(), "plan.pdf");
-    EXPECT_EQ(run.failedSteps, 0);
-    EXPECT_TRUE(run.ended);
+    expectWhole(run(job));
     // The engine's own names: folder "filenameuniqID", images "filename_uniqID_colorID.tif".
     EXPECT_EQ(fileNames(output / "plan1"),
               (std::vector<std::string>{"JobTicket.xml", "plan_1_Black.tif", "plan_1_Cyan.tif", "plan_1_Magenta.tif",
@@ -252,18 +216,16 @@ TEST_F(KipSeparations, WithoutDescriptionTheBuiltInModesWriteAndCmyOrAModeTheDes
 
     KipTestJob cmy(base.path(), "Plotter 9", 1);
     cmy.write({{16, 2, planes({"Cyan", "Magenta", "Yellow"}, 1)}});
-    auto second = host.newDriver();
-    const KipHost::Run refused = KipHost::run(*second, cmy, output.string(), "plan.pdf");
+    const KipHost::Run refused = run(cmy);
     EXPECT_EQ(refused.opened, 0);
     EXPECT_TRUE(refused.ended);
 
     // A described model without colour mode 7: refused before anything is written.
-    installKipModel(base.path(), "KIP870Color.xml", kModel, pagedModel());
-    KipTestJob gray(base.path(), kModel, 7);
+    installKipModel(base.path(), pagedModel());
+    KipTestJob gray(base.path(), kKipModel, 7);
     gray.write({{16, 2, planes({"Black"}, 8)}});
     const fs::path other = base.path() / "other";
-    auto third = host.newDriver();
-    const KipHost::Run lacking = KipHost::run(*third, gray, other.string(), "plan.pdf");
+    const KipHost::Run lacking = run(gray, "plan.pdf", other);
     EXPECT_EQ(lacking.opened, 0);
     EXPECT_TRUE(lacking.ended);
     EXPECT_FALSE(fs::exists(other));

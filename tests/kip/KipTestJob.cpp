@@ -23,13 +23,12 @@ void KipTestJob::requestTiles(int tilingKind, std::vector<int32_t> tiles, std::v
     request.tilePageNumbers = pageNumbers.data();
 }
 
-void installKipModel(const fs::path& base, const std::string& modelFile, const std::string& modelName,
-                     const std::map<std::string, std::string>& attributes,
+void installKipModel(const fs::path& base, const std::map<std::string, std::string>& attributes,
                      const std::map<std::string, std::string>& colorIds) {
-    const fs::path path = base / "OutputDrivers" / modelFile;
+    const fs::path path = base / "OutputDrivers" / "KIP870Color.xml";
     std::string text = readFile(path);
     ASSERT_NE(text.find("<Root>"), std::string::npos) << path;
-    std::string model = "<Root>\n  <Model Name=\"" + modelName + "\"";
+    std::string model = "<Root>\n  <Model Name=\"" + kKipModel + "\"";
     for (const auto& [name, value] : attributes) model += " " + name + "=\"" + value + "\"";
     model += ">";
     if (!colorIds.empty()) {

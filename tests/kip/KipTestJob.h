@@ -11,6 +11,9 @@
 
 namespace fs = std::filesystem;
 
+// The model the tests describe; its description file is "OutputDrivers/KIP870Color.xml".
+inline const std::string kKipModel = "KIP 870 Color";
+
 // A job for model in colorMode, with the shared test job's other values, in folder/J42.job.
 struct KipTestJob : TestJob {
     KipTestJob(const fs::path& folder, const std::string& model, int colorMode);
@@ -23,9 +26,8 @@ struct KipTestJob : TestJob {
     std::vector<int32_t> tileIds, stripIds, pageNumbers;   // the lists the request points at
 };
 
-// Installs "OutputDrivers/KIP870Color.xml" as the sample description with a
-// "Model" element whose attributes are given (Name is set to the model), and
-// an optional colorID list; the samples must have been copied first.
-void installKipModel(const fs::path& base, const std::string& modelFile, const std::string& modelName,
-                     const std::map<std::string, std::string>& attributes,
+// Puts a "Model" element for kKipModel with these attributes, and an optional
+// colorID list, in front of the sample description's models (the first one
+// counts); the samples must have been copied first.
+void installKipModel(const fs::path& base, const std::map<std::string, std::string>& attributes,
                      const std::map<std::string, std::string>& colorIds = {});

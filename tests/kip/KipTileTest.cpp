@@ -14,7 +14,6 @@
 #include <algorithm>
 
 namespace {
-const std::string kModel = "KIP 870 Color";
 constexpr int kCmyk = 0;
 constexpr int kPosterTiling = 3;
 
@@ -45,7 +44,7 @@ protected:
     // Runs job with the model through a driver over engine into folder; the driver is destroyed after.
     KipHost::Run run(RTL* engine, KipTestJob& job, const std::map<std::string, std::string>& model,
                      const fs::path& folder) {
-        installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+        installKipModel(base.path(), model);
         CDriver driver(engine);
         return KipHost::run(driver, job, folder.string(), "plan.pdf");
     }
@@ -79,7 +78,7 @@ protected:
 }  // namespace
 
 TEST_F(KipTiles, EachTileAndColourGetsItsImageAndTicketAndMissingColoursBlankTiles) {
-    KipTestJob job(base.path(), kModel, kCmyk);
+    KipTestJob job(base.path(), kKipModel, kCmyk);
     job.requestTiles(kPosterTiling, {7, 8}, {1, 2});
     job.write({{16, 5, {{"Cyan", 1}, {"Black", 1}}, {{10, 3}, {6, 2}}}});
     const fs::path out = base.path() / "out";
@@ -109,13 +108,13 @@ TEST_F(KipTiles, EachTileAndColourGetsItsImageAndTicketAndMissingColoursBlankTil
 
 TEST_F(KipTiles, LaterTiledPagesAreCompletedByTheFirstPagesRecords) {
     // Tile ids are looked up at page index + tile position; page numbers count from 0.
-    KipTestJob job(base.path(), kModel, kCmyk);
+    KipTestJob job(base.path(), kKipModel, kCmyk);
     job.requestTiles(kPosterTiling, {7, 8, 9}, {1, 1, 2}, {4, 0, 0});
     job.write({{12, 4, {{"Cyan", 1}}, {{8, 2}, {4, 2}}}, {6, 3, {{"Black", 1}}, {{6, 3}}}});
     const fs::path out = base.path() / "out";
     RTL* engine = new RTL;
     const auto model = tileModel({{"TileName", "filename_pageID_tileID_colorID.tif"}, {"PageFolder", "yes"}});
-    installKipModel(base.path(), "KIP870Color.xml", kModel, model);
+    installKipModel(base.path(), model);
     CDriver driver(engine);
     const KipHost::Run done = KipHost::run(driver, job, out.string(), "plan.pdf");
     ASSERT_TRUE(done.ended);
@@ -155,7 +154,7 @@ TEST_F(KipTiles, RequestsTheEngineDoesNotTileKeepEveryLineOrFailTheJob) {
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        KipTestJob job(base.path(), kModel, kCmyk);
+        KipTestJob job(base.path(), kKipModel, kCmyk);
         job.requestTiles(c.tilingKind, {7, 8}, {1, 2});
         job.write({{16, 3, {{"Cyan", 1}}, c.tiledPage ? std::vector<TestTile>{{8, 3}, {8, 3}} : std::vector<TestTile>{}}});
         const fs::path out = base.path() / ("out" + std::to_string(n++));
@@ -176,11 +175,11 @@ TEST_F(KipTiles, RequestsTheEngineDoesNotTileKeepEveryLineOrFailTheJob) {
 }
 
 TEST_F(KipTiles, AbortedMidPageKeepsTheFinishedTilesAndWritesNoJobTicket) {
-    KipTestJob job(base.path(), kModel, kCmyk);
+    KipTestJob job(base.path(), kKipModel, kCmyk);
     job.requestTiles(kPosterTiling, {7, 8}, {1, 2});
     job.write({{16, 2, {{"Cyan", 1}, {"Black", 1}}, {{8, 2}, {8, 2}}}});
     const fs::path out = base.path() / "out";
-    installKipModel(base.path(), "KIP870Color.xml", kModel, tileModel());
+    installKipModel(base.path(), tileModel());
     {
         CDriver driver(new SlicedRTL);
         NullPort port;

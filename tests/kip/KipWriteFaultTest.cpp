@@ -18,8 +18,6 @@
 #include <sys/resource.h>
 
 namespace {
-const std::string kModel = "KIP 870 Color";
-
 // While it exists, writing the file named `target` (after `skipped` earlier
 // writes of it, and everything after it) runs into a file size limit of
 // kLimitBytes; SIGXFSZ is ignored so that the write itself reports the failure.
@@ -63,32 +61,31 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
         files[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? readFile(entry.path()) : "";
     return files;
 }
+
+// Runs job again, from a fresh request, on a new engine into output.
+KipHost::Run rerun(KipTestJob& job, const fs::path& output) {
+    job.request.portCode = RTL::kFilePort;
+    job.request.statusText[0] = '\0';
+    CDriver driver(new RTL());
+    return KipHost::run(driver, job, output.string(), "plan.pdf");
+}
 }  // namespace
 
 TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     TempBaseFolder base;
     base.copySamples();
-    installKipModel(base.path(), "KIP870Color.xml", kModel,
-                    {{"FolderName", "filename_uniqID"}, {"OutputName", "filename_pageID_colorID.tif"},
-                     {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"},
-                     {"AccountingTemplate", "Accounting.txt"}, {"AccountingFileName", "Accounting.txt"},
-                     {"FinishFile", "Finish.txt"}, {"TileSeparate", "No"}});
+    installKipModel(base.path(), {{"FolderName", "filename_uniqID"}, {"OutputName", "filename_pageID_colorID.tif"},
+                                  {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"},
+                                  {"AccountingTemplate", "Accounting.txt"}, {"AccountingFileName", "Accounting.txt"},
+                                  {"FinishFile", "Finish.txt"}, {"TileSeparate", "No"}});
     const fs::path thumbnail = base.write("spool/J42.bmp", "BM thumbnail");
     const fs::path output = base.path() / "out";
     MessageBoxCapture boxes;
     // Yellow gets no lines: its separation is the blank image finished at the end of the job.
-    KipTestJob job(base.path(), kModel, 0);
+    KipTestJob job(base.path(), kKipModel, 0);
     job.write({{64, 16, {{"Cyan", 1}, {"Magenta", 1}, {"Black", 1}}}});
     std::strcpy(job.request.thumbnailPath, thumbnail.c_str());
-
-    auto runJob = [&] {
-        job.request.portCode = RTL::kFilePort;
-        job.request.statusText[0] = '\0';
-        RTL* engine = new RTL();
-        CDriver driver(engine);
-        return KipHost::run(driver, job, output.string(), "plan.pdf");
-    };
-    ASSERT_EQ(runJob().failedSteps, 0);
+    ASSERT_EQ(rerun(job, output).failedSteps, 0);
     const std::map<std::string, std::string> finished = snapshot(output);
     ASSERT_EQ(finished.count("plan_1/Finish.txt"), 1u);
 
@@ -112,7 +109,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
         KipHost::Run run;
         {
             DiskFullAt full(c.target, c.skipped);
-            run = runJob();
+            run = rerun(job, output);
         }
         EXPECT_TRUE(run.ended);
         EXPECT_LE(run.failedSteps, 1);
@@ -129,12 +126,11 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
 TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
     TempBaseFolder base;
     base.copySamples();
-    installKipModel(base.path(), "KIP870Color.xml", kModel,
-                    {{"CreateFolder", "No"}, {"TileSeparate", "YES"}, {"TileName", "filename_tileID_colorID.tif"},
-                     {"JobTicketForTile", "YES"}, {"JobTicketTileName", "T_tileID.xml"},
-                     {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"}});
+    installKipModel(base.path(), {{"CreateFolder", "No"}, {"TileSeparate", "YES"}, {"TileName", "filename_tileID_colorID.tif"},
+                                  {"JobTicketForTile", "YES"}, {"JobTicketTileName", "T_tileID.xml"},
+                                  {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"}});
     MessageBoxCapture boxes;
-    KipTestJob job(base.path(), kModel, 0);
+    KipTestJob job(base.path(), kKipModel, 0);
     job.requestTiles(3, {7, 8}, {1, 2});
     job.write({{64, 16, {{"Cyan", 1}, {"Black", 1}}, {{32, 16}, {32, 16}}}});
 
@@ -145,10 +141,7 @@ TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
         KipHost::Run run;
         {
             DiskFullAt full(target);
-            job.request.portCode = RTL::kFilePort;
-            job.request.statusText[0] = '\0';
-            CDriver driver(new RTL());
-            run = KipHost::run(driver, job, output.string(), "plan.pdf");
+            run = rerun(job, output);
         }
         EXPECT_TRUE(run.ended);
         EXPECT_EQ(run.failedSteps, 1);
