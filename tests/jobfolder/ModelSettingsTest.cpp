@@ -8,10 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-
-namespace fs = std::filesystem;
 
 namespace {
 // A base folder whose index maps every "KIP" model to KIPTest.xml.
@@ -110,22 +107,4 @@ TEST(ModelSettings, UnterminatedModelNameFieldIsReadWithinItsSize) {
     EXPECT_EQ(f.settings.LoadModelSettings(&f.setup), 0);
     EXPECT_EQ(f.settings.LoadModelSettings(nullptr), 0);
     EXPECT_EQ(boxes.count("Cannot get XML "), 2);
-}
-
-TEST(ModelSettings, SampleDescriptionsCarryTheirModels) {
-    TempBaseFolder base;
-    base.copySamples();
-    PrinterSetup setup;
-    KIPModelSettings settings;
-    MessageBoxCapture boxes;
-    std::strncpy(setup.modelName, "KIP 870 Color", sizeof setup.modelName);
-    ASSERT_EQ(settings.LoadModelSettings(&setup), 1);
-    EXPECT_EQ(settings.TileSeparate, 1);
-    EXPECT_EQ(settings.colorNames.size(), 4u);
-    std::strncpy(setup.modelName, "KIP 700m", sizeof setup.modelName);
-    ASSERT_EQ(settings.LoadModelSettings(&setup), 1);
-    EXPECT_EQ(settings.TileSeparate, 0);
-    EXPECT_EQ(settings.uniqID, "%05d");
-    EXPECT_TRUE(fs::exists(base.outputDrivers() / "JobTicketTemplates" / settings.AccountingTemplate.str()));
-    EXPECT_TRUE(boxes.texts().empty());
 }

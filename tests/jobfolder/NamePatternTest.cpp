@@ -13,16 +13,6 @@ std::string expand(const KIPModelSettings& s, const char* pattern, const char* c
 std::string base(const char* document) { return KIPNamePattern::MakeBaseName(document).str(); }
 }  // namespace
 
-TEST(NamePattern, ReplacesTheFirstOccurrenceOfEachToken) {
-    KIPModelSettings s;
-    EXPECT_EQ(expand(s, "filename_uniqID_colorID.tif"), "plan_uniqID_Cyan.tif");
-    EXPECT_EQ(expand(s, "F_tileID_stripID", "", -1, -1, -1), "F_-1_-1");
-    EXPECT_EQ(expand(s, "no tokens here"), "no tokens here");
-    // Tokens are looked for in the pattern only: a file name that holds one keeps it.
-    EXPECT_EQ(KIPNamePattern::ExpandNamePattern(s, "filename_pageID_colorID", "p_pageID colorID", "C", 5, 0, 0).Text().str(),
-              "p_pageID colorID_5_C");
-}
-
 TEST(NamePattern, ListedTileStripAndColourNamesReplaceTheirIds) {
     KIPModelSettings s;
     s.tileNames.Add("A");

@@ -45,21 +45,6 @@ TEST(UniqueId, DrawsStoresAndPadsTheNextFreeNumberOnlyForTheToken) {
     EXPECT_EQ(f.stored(), bytes(43));
 }
 
-TEST(UniqueId, LaterNamesReuseTheNumberWithoutTheFile) {
-    CounterFixture f;
-    EXPECT_EQ(f.substitute("job_uniqID"), "job_1");
-    f.store(500);
-    fs::create_directory(f.base.path() / "job_1");   // no existence check either
-    EXPECT_EQ(f.substitute("100%_%s_uniqID_%n.tif", "%03d"), "100%_%s_001_%n.tif");
-    // Only the template's own "uniqID" takes the number; text put into it stays as it is.
-    KIPTemplateText name("filename_uniqID");
-    name.ReplaceFirst("filename", "%05d uniqID");
-    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, name, "").str(), "%05d uniqID_1");
-    EXPECT_EQ(f.substitute("job_uniqID"), "job_1");
-    EXPECT_EQ(f.stored(), bytes(500));
-    // That another object draws its own number is checked through the module (KipJobFolderTest).
-}
-
 TEST(UniqueId, ShortOrOddCounterFilesStillGiveAPositiveNumber) {
     CounterFixture f;
     writeBytes(f.counter, {7, 0});

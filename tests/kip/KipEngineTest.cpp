@@ -1,14 +1,9 @@
-// The KIP engine in process: the built-in colour modes, the ink counter, and
-// ink counted over a real job.
-#include "CDriver.h"
+// The KIP engine's parts in process: the built-in colour modes and the ink
+// counter. (The ink of real jobs is read from their tickets: KipJobFolderTest,
+// tests/hostprog/EndToEndTest.cpp.)
 #include "KIPBuiltinColors.h"
 #include "KIPColorSuffixes.h"
 #include "KIPInkCounter.h"
-#include "KipHost.h"
-#include "RTL.h"
-#include "TempBaseFolder.h"
-
-#include "Platform/PlatformMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +78,6 @@ TEST(KipInkCounter, WideCountsEqualThePerByteRules) {
     }
 }
 
-// Depths 1 and 2 are counted over a real job below, depth 8 by the rules above.
 TEST(KipInkCounter, IgnoresUnknownDepthsAndInks) {
     KIPInkCounter counter;
     const uint8_t bytes[] = {255, 1, 128};
@@ -95,35 +89,3 @@ TEST(KipInkCounter, IgnoresUnknownDepthsAndInks) {
     EXPECT_EQ(KIPInkCounter::InkOf("Orange"), -1);
     EXPECT_EQ(KIPInkCounter::InkOf(nullptr), -1);
 }
-
-TEST(KipEngine, CountsTheInkOfEveryLineWritten) {
-    TempBaseFolder base;
-    base.copySamples();
-    MessageBoxCapture boxes;
-    installKipModel(base.path(), {{"FolderName", "filename_uniqID"}, {"JobTicketTemplate", "JobTicket.xml"},
-                                  {"JobTicketFileName", "JobTicket.xml"}, {"TileSeparate", "No"}});
-    // Colour mode 2 prints black first, so the Cyan lines are read into a
-    // buffer that still holds the longer Black lines (2 bits, four 0xE4 bytes).
-    KipTestJob job(base.path(), kKipModel, 2);
-    job.lines = [](int, int plane, int, int, int) {
-        return plane == 1 ? std::vector<uint8_t>{0xFF, 0x0F} : std::vector<uint8_t>{0xE4, 0xE4, 0xE4, 0xE4};
-    };
-    job.write({{16, 3, {{"Black", 2}, {"Cyan", 1}}}});
-
-    RTL* engine = new RTL();   // owned by the driver; looked into after the job
-    CDriver driver(engine);
-    const KipHost::Run run = KipHost::run(driver, job, (base.path() / "out").string(), "plan.pdf");
-    ASSERT_TRUE(run.ended);
-    EXPECT_EQ(run.failedSteps, 0);
-    const auto ink = engine->InkCounter().Counters();
-    EXPECT_EQ(ink[KIPInkCounter::Cyan], 3 * 12.0);
-    EXPECT_EQ(ink[KIPInkCounter::Black], 3 * 4 * 2.0);
-    EXPECT_EQ(ink[KIPInkCounter::Magenta], 0.0);
-    EXPECT_TRUE(boxes.texts().empty()) << boxes.texts().front();
-
-    // The Cyan separation holds its own two bytes per row, not the Black plane's.
-    const ReadImage cyan = readTiff(base.path() / "out" / "plan_1" / "plan_1_Cyan.tif");
-    ASSERT_EQ(cyan.rows.size(), 3u);
-    EXPECT_EQ(cyan.rows[2], (std::vector<uint8_t>{0xFF, 0x0F}));
-}
-

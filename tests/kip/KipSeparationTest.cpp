@@ -171,6 +171,7 @@ TEST_F(KipSeparations, BmpSeparationsReadBackUprightAndPixelIdentical) {
         // First, while the samples are as shipped (the other cases install a model in front of theirs).
         {"sample model", kCmyk, {13, 3, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}, false, true},
         {"1 bit", kCmyk, {13, 3, planes({"Cyan", "Magenta", "Yellow", "Black"}, 1)}, false, false},
+        // Colour mode 2 prints Black first: the shorter Cyan lines come into a buffer that held Black's.
         {"2 and 1 bits", 2, {13, 3, {{"Black", 2}, {"Cyan", 1}}}, false, false},
         {"8 bits inverted", kGray8, {10, 3, planes({"Black"}, 8)}, true, false},
     };
