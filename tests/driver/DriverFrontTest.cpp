@@ -1,18 +1,84 @@
 // The driver front over a scripted engine: host record copies, special media
-// ids, the job calls and the options operations.
+// ids, the job header read by openJob, the job calls and the options operations.
+#include "AString.h"
 #include "CDriver.h"
+#include "DriverError.h"
 #include "OptionsDialogHook.h"
 #include "Platform/PlatformMessageBox.h"
 #include "RVLog.h"
 #include "TempBaseFolder.h"
-#include "TestEngine.h"
+#include "TestJob.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
+MediaEntry mediaWithId(int32_t id) {
+    MediaEntry entry{};
+    entry.id = id;
+    return entry;
+}
+
+// An engine with scripted answers that records what the driver handed over.
+class TestEngine : public ABaseRTL {
+public:
+    std::vector<int32_t> mediaIds{5, 7, 9};   // the media list GetMediaList answers
+    int stepResult = 1;
+    bool throwInStep = false;
+    bool throwInAbort = false;
+    int outputNameResult = 1;
+    int abortCalls = 0;
+    int setupCalls = 0;
+    int32_t receivedMediaId = 0;   // of the last setup or entry the engine received
+    DriverOptions* startedOptions = nullptr;
+
+    int StartJob(DriverJob*, int, OutputPort*, DriverOptions* options) override {
+        startedOptions = options;
+        return 1;
+    }
+    int AbortJob() override {
+        ++abortCalls;
+        if (throwInAbort) throw std::runtime_error("abort failed");
+        return 1;
+    }
+    int ProcessJobStep() override {
+        if (throwInStep) throw DriverError{-5};
+        return stepResult;
+    }
+    int GetDeviceResolution(int*, int*) override { return 1; }
+    int GetEngineCode() override { return 12; }
+    int GetColorModeName(int, int*, char*, PrinterSetup* given) override { return record(given->mediaId); }
+    int GetColorantList(int, ColorantList*) override { return 1; }
+    int FindColorMode(const char*) override { return 2; }
+    int GetDefaultColorMode(char*, PrinterSetup* given) override { return record(given->mediaId); }
+    int GetMediaList(const PrinterSetup*, MediaList* list, int*) override {
+        for (int32_t id : mediaIds) list->push_back(mediaWithId(id));
+        return 1;
+    }
+    int CheckMedia(const PrinterSetup*, MediaEntry* media, intptr_t, int, int*) override { return record(media->id); }
+    int SetOutputName(const char*, intptr_t) override { return outputNameResult; }
+    int SetPrinterSetup(const PrinterSetup* given) override {
+        ++setupCalls;
+        return ABaseRTL::SetPrinterSetup(given);
+    }
+
+private:
+    int record(int32_t mediaId) {
+        receivedMediaId = mediaId;
+        return 1;
+    }
+};
+
+// An output port that accepts every write.
+class NullPort : public OutputPort {
+public:
+    int32_t write(const void*, int32_t count, uint64_t) override { return count; }
+};
+
 DriverOptions filled(uint8_t value) {
     DriverOptions block;
     std::memset(&block, value, sizeof block);
@@ -28,72 +94,48 @@ DriverOptions validBlock(uint8_t value) {
 
 bool same(const DriverOptions& a, const DriverOptions& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// A driver over a fresh test engine, with a host job (not yet written) in a temporary base folder.
 class DriverFront : public ::testing::Test {
 protected:
-    DriverFront() : engine(new TestEngine), driver(engine) { engine->mediaIds = {5, 7, 9}; }
+    DriverFront() : engine(new TestEngine), driver(engine), hostJob(base.path()), request(hostJob.request) {}
 
-    // Media id the engine sees for a setup with the given id.
-    int32_t seenForSetup(int32_t id) {
-        PrinterSetup setup;
-        setup.mediaId = id;
-        driver.getColorModeName(0, nullptr, nullptr, &setup);
-        EXPECT_EQ(setup.mediaId, id);   // the caller's record stays as it was
-        return engine->receivedMediaId;
-    }
-
-    // Media id the engine sees for a media entry with the given id.
-    int32_t seenForMedia(int32_t id) {
-        PrinterSetup setup;
-        MediaEntry media{};
-        media.id = id;
-        driver.checkMedia(&setup, &media, 0, 0, nullptr);
-        EXPECT_EQ(media.id, id);
-        return engine->receivedMediaId;
+    // Opens the job over a job file holding bytes; the job record afterwards.
+    const DriverJob* open(const std::vector<unsigned char>& bytes, int expected = 1) {
+        writeBytes(hostJob.jobFile(), bytes);
+        EXPECT_EQ(driver.openJob(&request, &port), expected);
+        return driver.currentJob();
     }
 
     TempBaseFolder base;
     TestEngine* engine;
     CDriver driver;
+    NullPort port;
+    TestJob hostJob;
+    JobRequest& request;
 };
 
-// Opens a job without a job file: the engine is never started, the record stays.
-class DriverJobCalls : public DriverFront {
-protected:
-    DriverJobCalls() {
-        NullPort port;
-        driver.openJob(&request, &port);
-        request.portCode = 256;
-    }
-    JobRequest request{};
-};
+// The shared test job's header with every field the driver reads set to a value of its own.
+std::vector<unsigned char> sampleHeaderBytes(JobHeaderLayout header) {
+    SetJobHeaderText(header.jobText1, "first");
+    SetJobHeaderText(header.jobText2, "second");
+    SetJobHeaderText(header.jobText4, "fourth");
+    header.yResolution = 150.0f;
+    header.pageHeight = 48.5;
+    header.widthDpi = 600;
+    header.heightWord = 0xBEEF;
+    header.colorMode = 3;
+    for (int i = 0; i < 256; ++i) header.options[i] = static_cast<uint8_t>(i);
+    const auto* p = reinterpret_cast<const unsigned char*>(&header);
+    return std::vector<unsigned char>(p, p + sizeof header);
+}
 
-// Dialog presenters a GUI layer could install.
-int g_presenterCalls = 0;
-uint8_t g_versionSeen = 0;
-int presentAndConfirm(DriverOptions* block, PrinterSetup*, void*) {
-    ++g_presenterCalls;
-    g_versionSeen = block->optionsVersion;
-    block->copies = 9;
-    return kIdOk;
-}
-int presentAndCancel(DriverOptions* block, PrinterSetup*, void*) {
-    ++g_presenterCalls;
-    g_versionSeen = block->optionsVersion;
-    block->copies = 9;
-    block->invertOutput = 1;
-    block->reserved[100] = 0x42;
-    return kIdCancel;
-}
+// A dialog that fails after writing into the block; it notes the version it was shown.
+uint8_t g_versionShown = 0;
 int presentAndFail(DriverOptions* block, PrinterSetup*, void*) {
+    g_versionShown = block->optionsVersion;
     block->copies = 9;
     throw std::runtime_error("dialog failed");
 }
-
-class EditOptions : public DriverFront {
-protected:
-    EditOptions() { g_presenterCalls = 0; }
-    ~EditOptions() override { OptionsDialogHook::SetPresenter(nullptr); }
-};
 }  // namespace
 
 TEST(PrinterSetupRecord, CopyOwnsItsStringAndAssignmentReplacesIt) {
@@ -110,6 +152,7 @@ TEST(PrinterSetupRecord, CopyOwnsItsStringAndAssignmentReplacesIt) {
     EXPECT_TRUE(target.ownedString == nullptr);
 }
 
+// Queries resolve the ids on a copy; editOptions writes the resolved id back to the host's setup.
 TEST_F(DriverFront, SpecialMediaIdsResolveAgainstTheEngineListWhenItHasEnoughEntries) {
     struct Case { std::vector<int32_t> list; int32_t id, seen; };
     const Case cases[] = {
@@ -117,46 +160,51 @@ TEST_F(DriverFront, SpecialMediaIdsResolveAgainstTheEngineListWhenItHasEnoughEnt
         {{5, 7, 9}, -99, -99}, {{5, 7, 9}, 4, 4},   {{}, -100, -100},     {{3}, -101, -101}, {{3}, -100, 3},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << " of " << c.list.size());
         engine->mediaIds = c.list;
-        EXPECT_EQ(seenForSetup(c.id), c.seen) << c.id << " of " << c.list.size();
-        EXPECT_EQ(seenForMedia(c.id), c.seen) << c.id << " of " << c.list.size();
+        PrinterSetup setup;
+        setup.mediaId = c.id;
+        driver.getColorModeName(0, nullptr, nullptr, &setup);
+        EXPECT_EQ(engine->receivedMediaId, c.seen);
+        EXPECT_EQ(setup.mediaId, c.id);   // the caller's record stays as it was
+        MediaEntry media = mediaWithId(c.id);
+        driver.checkMedia(&setup, &media, 0, 0, nullptr);
+        EXPECT_EQ(engine->receivedMediaId, c.seen);
+        EXPECT_EQ(media.id, c.id);
     }
-}
-
-TEST_F(DriverFront, NullRecordsBecomeNeutralCopies) {
-    engine->receivedMediaId = 99;
+    // Null records become neutral copies.
     driver.getDefaultColorMode(nullptr, nullptr);
     EXPECT_EQ(engine->receivedMediaId, 0);
     driver.checkMedia(nullptr, nullptr, 0, 0, nullptr);
     EXPECT_EQ(engine->receivedMediaId, -1);
+
+    engine->mediaIds = {5, 7, 9};
+    PrinterSetup setup;
+    setup.mediaId = -101;
+    DriverOptions block = filled(0);
+    EXPECT_EQ(driver.editOptions(&block, 2, &setup, nullptr), 1);
+    EXPECT_EQ(setup.mediaId, 7);
+    EXPECT_EQ(engine->setupCalls, 1);
+    EXPECT_EQ(engine->printerSetup().mediaId, 7);
 }
 
-// A driver whose engine could not be made answers the calls that take host records
-// without touching an engine; the fixed answers of the reserved slots are not repeated here.
+// A driver whose engine could not be made answers the calls that take host
+// records without touching an engine, and compares options blocks itself.
 TEST(DriverWithoutEngine, AnswersRecordCallsWithoutAnEngine) {
     CDriver d(nullptr);
     PrinterSetup setup;
     MediaEntry media{};
-    int number = 0;
-    EXPECT_EQ(d.getColorModeName(0, &number, nullptr, &setup), 0);
+    EXPECT_EQ(d.getColorModeName(0, nullptr, nullptr, &setup), 0);
     EXPECT_EQ(d.findColorMode("CMYK"), -1);
-    EXPECT_EQ(d.getColorantList(0, nullptr), 0);
-    EXPECT_EQ(d.getScreeningTable(nullptr, &setup), 0);
     EXPECT_EQ(d.getDefaultColorMode(nullptr, &setup), -1);
-    EXPECT_EQ(d.readOptions("", nullptr, &setup), 0);
-    EXPECT_EQ(d.setOutputName("x", 0), 0);
-    EXPECT_EQ(d.getMediaList(&setup, nullptr, nullptr), 0);
-    EXPECT_EQ(d.reserved24(&setup, &media, 0, 0), 0);
-    EXPECT_EQ(d.getMediaControl(&setup, &media, nullptr, nullptr, nullptr), 0);
-    EXPECT_EQ(d.reserved26(&setup, &media, 0, 0, 0, 0), 0);
     EXPECT_EQ(d.checkMedia(&setup, &media, 0, 0, nullptr), 0);
-    EXPECT_EQ(d.validateOptions(nullptr), 0);
-    EXPECT_EQ(d.getDitherTable(&setup, "", &setup, nullptr), 0);
     EXPECT_EQ(d.reserved50(&setup, &media, 0, 0, 0, 0, 0), 0);
-    EXPECT_EQ(d.setPrinterSetup(&setup), 0);
+    EXPECT_EQ(d.editOptions(nullptr, 2, &setup, nullptr), 0);
 
     DriverOptions a = filled(0x5A);
     DriverOptions b = a;
+    EXPECT_EQ(d.optionsDiffer(&a, &a), 0);
+    EXPECT_EQ(d.optionsDiffer(&a, nullptr), 1);
     EXPECT_EQ(d.optionsDiffer(&a, &b), 0);
     b.reserved[246] ^= 1;   // byte 255
     EXPECT_EQ(d.optionsDiffer(&a, &b), 1);
@@ -166,22 +214,75 @@ TEST(DriverWithoutEngine, AnswersRecordCallsWithoutAnEngine) {
     EXPECT_TRUE(list.empty());
 }
 
-TEST_F(DriverFront, OpenJobWithoutPortFailsAndKeepsTheRecordUntilReplaced) {
-    JobRequest request{};
-    EXPECT_EQ(driver.openJob(&request, nullptr), 0);
-    EXPECT_EQ(request.portCode, -1);
-    ASSERT_NE(driver.currentJob(), nullptr);
-    EXPECT_EQ(driver.currentJob()->request, &request);
+TEST_F(DriverFront, JobHeaderFieldsSitAtTheirFileOffsets) {
+    // Written byte by byte, independently of the layout struct.
+    std::vector<unsigned char> bytes(kJobHeaderSize, 0);
+    const std::string model = "KIP 850";
+    std::copy(model.begin(), model.end(), bytes.begin() + 584);
+    const float x = 400.0f;
+    std::memcpy(&bytes[712], &x, 4);
+    const double height = 12.25;
+    std::memcpy(&bytes[816], &height, 8);
+    bytes[856] = 0x58;   // 600
+    bytes[857] = 0x02;
+    bytes[2552 + 4] = 7;   // copies
+    bytes[3704] = 'J';
+    bytes[3834] = 2;
+    const DriverJob* job = open(bytes);
+    EXPECT_STREQ(job->modelName, "KIP 850");
+    EXPECT_EQ(job->xResolution, 400.0);
+    EXPECT_EQ(job->pageHeight, 12.25);
+    EXPECT_EQ(job->widthDpi, 600);
+    EXPECT_EQ(job->options.copies, 7);
+    EXPECT_STREQ(job->jobText1, "J");
+    EXPECT_EQ(job->colorMode, 2);
 
+    // Full-length texts arrive cut, the colour mode sign-extended.
+    JobHeaderLayout& header = hostJob.header;
+    std::memset(header.modelName, 'M', sizeof header.modelName);
+    std::memset(header.jobName, 'N', sizeof header.jobName);
+    std::memset(header.jobText4, 'T', sizeof header.jobText4);
+    header.colorMode = static_cast<int16_t>(0xFFFF);
+    const auto* p = reinterpret_cast<const unsigned char*>(&header);
+    job = open(std::vector<unsigned char>(p, p + sizeof header));
+    EXPECT_EQ(std::string(job->modelName), std::string(63, 'M'));
+    EXPECT_EQ(std::string(job->jobName), std::string(255, 'N'));
+    EXPECT_EQ(std::string(job->jobText4), std::string(127, 'T'));
+    EXPECT_EQ(job->colorMode, -1);
+}
+
+TEST_F(DriverFront, MissingPortOrJobFileOrAnyShortHeaderRefusesTheJob) {
+    const std::vector<unsigned char> bytes = sampleHeaderBytes(hostJob.header);
+    const DriverJob* whole = open(bytes, 1);
+    EXPECT_NE(request.portCode, -1);
+    EXPECT_EQ(engine->startedOptions, &whole->options);   // the engine works on the job's own copy
+    for (size_t length : {size_t{0}, size_t{1}, size_t{600}, size_t{3833}, kJobHeaderSize - 1}) {
+        request.portCode = 256;
+        const DriverJob* job = open(std::vector<unsigned char>(bytes.begin(), bytes.begin() + static_cast<long>(length)), 0);
+        EXPECT_EQ(request.portCode, -1) << length;
+        EXPECT_STREQ(job->modelName, "") << length;   // nothing of a short header is copied
+    }
+    request.portCode = 256;
+    ZuCopyField(request.jobFilePath, sizeof request.jobFilePath, (base.path() / "none" / "job.zuj").c_str());
+    EXPECT_EQ(driver.openJob(&request, &port), 0);
+    EXPECT_EQ(request.portCode, -1);
+
+    // Without a port the record is kept until the next job replaces it.
     JobRequest second{};
     EXPECT_EQ(driver.openJob(&second, nullptr), 0);
+    EXPECT_EQ(second.portCode, -1);
     EXPECT_EQ(driver.currentJob()->request, &second);
     EXPECT_EQ(driver.openJob(nullptr, nullptr), 0);
     ASSERT_NE(driver.currentJob(), nullptr);
     EXPECT_EQ(driver.currentJob()->request, nullptr);
 }
 
-TEST_F(DriverJobCalls, RefusedOrFailingStepsAreLoggedUnlessTheJobWasAborted) {
+TEST_F(DriverFront, RefusedOrFailingStepsAreLoggedUnlessTheJobWasAborted) {
+    EXPECT_EQ(driver.processJobStep(), 0);   // no job yet
+    EXPECT_EQ(driver.abortJob(), 0);
+    EXPECT_EQ(engine->abortCalls, 0);
+    driver.openJob(&request, &port);   // no job file: the engine is never started, the record stays
+    request.portCode = 256;
     RVLogCapture log;
     EXPECT_EQ(driver.processJobStep(), 1);
     EXPECT_TRUE(log.messages().empty());
@@ -201,91 +302,46 @@ TEST_F(DriverJobCalls, RefusedOrFailingStepsAreLoggedUnlessTheJobWasAborted) {
     EXPECT_EQ(driver.currentJob()->aborted, 1);
     EXPECT_EQ(driver.processJobStep(), 0);
     EXPECT_EQ(log.messages().size(), 2u);
-}
 
-TEST_F(DriverJobCalls, FailingAbortOrRefusedOutputNameEndsTheJob) {
+    // A refused output name or a failing abort ends the job.
+    request.portCode = 256;
     EXPECT_EQ(driver.setOutputName("job", 0), 1);
     EXPECT_EQ(request.portCode, 256);
     engine->outputNameResult = 0;
     EXPECT_EQ(driver.setOutputName("job", 0), 1);
     EXPECT_EQ(request.portCode, -1);
     request.portCode = 256;
-    RVLogCapture log;
     engine->throwInAbort = true;
     EXPECT_EQ(driver.abortJob(), 0);
     EXPECT_EQ(request.portCode, -1);
 }
 
-TEST_F(DriverFront, JobCallsWithoutJobAnswerZeroAndOptionsDifferIsTheEngines) {
-    EXPECT_EQ(driver.processJobStep(), 0);
-    EXPECT_EQ(driver.abortJob(), 0);
-    EXPECT_EQ(engine->abortCalls, 0);
-    DriverOptions a = filled(0), b = filled(0xFF);
-    EXPECT_EQ(driver.optionsDiffer(&a, &b), 0);
-}
-
-TEST_F(EditOptions, ModeTwoResetsWithoutDialogAndUnknownModesChangeNothing) {
-    OptionsDialogHook::SetPresenter(presentAndConfirm);
-    DriverOptions block = validBlock(0x10);
-    EXPECT_EQ(driver.editOptions(&block, 2, nullptr, nullptr), 1);
-    DriverOptions expected = filled(0x10);
-    setDefaultOptions(&expected);
-    EXPECT_TRUE(same(block, expected));
-    for (int mode : {0, 4, -1}) {
-        block = filled(0x10);
-        EXPECT_EQ(driver.editOptions(&block, mode, nullptr, nullptr), 0);
-        EXPECT_TRUE(same(block, filled(0x10)));
-    }
-    EXPECT_EQ(g_presenterCalls, 0);
-}
-
-// Mode 3 resets a block of an older version before the dialog; a cancelled or
-// headless dialog (no presenter: it cannot be shown) then restores every byte
-// the block had at that point.
-TEST_F(EditOptions, CancelledOrHeadlessModeThreeKeepsAValidBlockAndResetsAnOldOne) {
+// Without a presenter (a headless host) the dialog counts as cancelled: mode 3
+// keeps a valid block and resets one of an older version. Mode 2 resets
+// without a dialog, other modes change nothing: the failing presenter
+// installed for those cases would show in the result and the block.
+TEST_F(DriverFront, EditOptionsResetsOldBlocksAndSurvivesAFailingDialog) {
     DriverOptions old = filled(0x10);
     old.optionsVersion = 19;
     DriverOptions defaults = filled(0x10);
     setDefaultOptions(&defaults);
-    struct Case { OptionsDialogHook::Presenter presenter; DriverOptions block, expected; int calls; };
+    DriverOptions failed = defaults;
+    failed.copies = 9;   // a failing dialog leaves what it wrote into the reset block
+    struct Case { OptionsDialogHook::Presenter presenter; int mode; DriverOptions block; int result; DriverOptions expected; };
     const Case cases[] = {
-        {presentAndCancel, validBlock(0x01), validBlock(0x01), 1},
-        {nullptr, validBlock(0x01), validBlock(0x01), 0},
-        {presentAndCancel, old, defaults, 1},
+        {nullptr, 3, validBlock(0x10), 1, validBlock(0x10)},  {nullptr, 3, old, 1, defaults},
+        {presentAndFail, 2, validBlock(0x10), 1, defaults},   {presentAndFail, 0, filled(0x10), 0, filled(0x10)},
+        {presentAndFail, 4, filled(0x10), 0, filled(0x10)},   {presentAndFail, -1, filled(0x10), 0, filled(0x10)},
+        {presentAndFail, 3, old, 0, failed},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " version " << int(c.block.optionsVersion));
         OptionsDialogHook::SetPresenter(c.presenter);
-        g_presenterCalls = 0;
-        g_versionSeen = 0;
+        g_versionShown = 0;
         DriverOptions block = c.block;
-        EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 1);
-        EXPECT_TRUE(same(block, c.expected)) << (c.presenter ? "cancelled" : "headless") << int(c.block.optionsVersion);
-        EXPECT_EQ(g_presenterCalls, c.calls);
-        if (c.calls) {
-            EXPECT_EQ(g_versionSeen, 20);
-        }
+        EXPECT_EQ(driver.editOptions(&block, c.mode, nullptr, nullptr), c.result);
+        EXPECT_TRUE(same(block, c.expected));
+        EXPECT_EQ(g_versionShown, c.result == 0 && c.mode == 3 ? 20 : 0);
     }
-}
-
-TEST_F(EditOptions, ConfirmKeepsWhatTheDialogWroteAndAFailingDialogAnswersZero) {
-    OptionsDialogHook::SetPresenter(presentAndConfirm);
-    DriverOptions block = filled(0x01);
-    EXPECT_EQ(driver.editOptions(&block, 1, nullptr, nullptr), 1);
-    EXPECT_EQ(block.optionsVersion, 20);
-    EXPECT_EQ(block.invertOutput, 0);   // mode 1 reset the block first
-    EXPECT_EQ(block.copies, 9);
-    OptionsDialogHook::SetPresenter(presentAndFail);
-    block = validBlock(0x01);
-    EXPECT_EQ(driver.editOptions(&block, 3, nullptr, nullptr), 0);
-    EXPECT_EQ(block.copies, 9);
-}
-
-TEST_F(EditOptions, ResolvesTheCallersMediaIdInPlaceAndHandsTheSetupOver) {
-    PrinterSetup setup;
-    setup.mediaId = -101;
-    DriverOptions block = filled(0);
-    EXPECT_EQ(driver.editOptions(&block, 2, &setup, nullptr), 1);
-    EXPECT_EQ(setup.mediaId, 7);
-    EXPECT_EQ(engine->setupCalls, 1);
-    EXPECT_EQ(engine->printerSetup().mediaId, 7);
+    OptionsDialogHook::SetPresenter(nullptr);
 }

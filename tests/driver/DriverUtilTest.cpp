@@ -1,9 +1,11 @@
 // Driver utilities and the options block where their edges reach the user:
 // string-table texts and lists cut to the caller's buffer, replace-all that
-// never loops, job-ticket text converted to UTF-8, and the
-// "DriverOptionBinary" text read without reading past its end.
+// never loops, job-ticket text converted to UTF-8, the "DriverOptionBinary"
+// text read without reading past its end, and the file class.
+#include "AFM_File.h"
 #include "DriverOptions.h"
 #include "Platform/PlatformMessageBox.h"
+#include "TempBaseFolder.h"
 #include "ZuDrvUtl.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -165,4 +168,47 @@ TEST(OptionsText, PairsFillAtMost200BytesAndEveryPrefixReadsSafely) {
     EXPECT_EQ(bytes(block)[kOptionsTextBytes - 1], 0x77);
     EXPECT_EQ(bytes(block)[kOptionsTextBytes], 0xEE);
     for (size_t length = 0; length <= full.size(); ++length) readExact(full.substr(0, length), &block);
+}
+
+TEST(AFMFile, SplitsPathsAndReadsWritesSeeksTruncatesAndDeletes) {
+    TempBaseFolder base;
+    const std::string folder = (base.path() / "sub").string();
+    std::filesystem::create_directories(folder);
+    AFM_File file;
+    char text[AFM_File::kPathSize];
+    EXPECT_EQ(file.GetFolder(text, sizeof text), 0);   // closed
+    EXPECT_EQ(file.GetFileName(text, sizeof text), 0);
+    EXPECT_EQ(file.Tell(), -1);
+    EXPECT_FALSE(file.Open((folder + "/x").c_str(), 3));
+    EXPECT_FALSE(file.IsOpen());
+    // Folder and name split at the last separator of either kind.
+    const std::string path = folder + "/a\\b.job";
+    ASSERT_TRUE(file.Open(path.c_str(), AFM_File::kReadWrite));
+    EXPECT_EQ(file.GetFolder(text, sizeof text), 1);
+    EXPECT_EQ(std::string(text), folder + "/a");
+    EXPECT_EQ(file.GetFileName(text, sizeof text), 1);
+    EXPECT_STREQ(text, "b.job");
+
+    EXPECT_EQ(file.Write("abcdef", 6, 0, AFM_File::kBegin), 6u);
+    EXPECT_EQ(file.Write("XY", 2, -3, AFM_File::kEnd), 2u);
+    char buffer[8] = {};
+    EXPECT_EQ(file.Read(buffer, 8, 1, AFM_File::kBegin), 5u);   // stops at the end
+    EXPECT_STREQ(buffer, "bcXYf");
+    EXPECT_EQ(file.Read(buffer, 1, 0, 7), 0u);                  // unknown origin
+    EXPECT_EQ(file.Seek(2, AFM_File::kBegin), 1);
+    EXPECT_EQ(file.Tell(), 2);
+    EXPECT_EQ(file.Truncate(), 1);
+    EXPECT_EQ(std::filesystem::file_size(path), 2u);
+    EXPECT_EQ(file.Delete(), 1);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(file.Delete(), 0);
+
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(base.path());
+    AFM_File plain;
+    ASSERT_TRUE(plain.Open("plain.job", AFM_File::kWrite));
+    EXPECT_EQ(plain.GetFolder(text, sizeof text), 1);
+    EXPECT_STREQ(text, "");
+    plain.Close();
+    std::filesystem::current_path(previous);
 }

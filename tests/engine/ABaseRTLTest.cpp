@@ -1,8 +1,7 @@
 // The output engine base: buffered port writes, options text, status and
 // progress, pixel replication, paper info and the default halftone tables.
-#include "ABaseRTL.h"
 #include "DriverError.h"
-#include "RecordingPort.h"
+#include "RecordingEngine.h"
 #include "TempBaseFolder.h"
 
 #include "Platform/PlatformMessageBox.h"
@@ -18,45 +17,6 @@ namespace {
 
 constexpr int kLimit = static_cast<int>(ABaseRTL::kWriteBufferLimit);
 
-// The smallest concrete engine: the base services plus a fixed colorant list.
-class BaseEngine : public ABaseRTL {
-public:
-    BaseEngine(DriverJob* job, OutputPort* port) {
-        driverJob = job;
-        outputPort = port;
-    }
-    int StartJob(DriverJob*, int, OutputPort*, DriverOptions*) override { return 1; }
-    int AbortJob() override { return 1; }
-    int ProcessJobStep() override { return 1; }
-    int GetDeviceResolution(int* x, int* y) override { *x = *y = 1; return 1; }
-    int GetEngineCode() override { return 0; }
-    int GetColorModeName(int, int*, char*, PrinterSetup*) override { return 0; }
-    int FindColorMode(const char*) override { return -1; }
-    int GetDefaultColorMode(char*, PrinterSetup*) override { return 0; }
-    int GetColorantList(int colorMode, ColorantList* list) override {
-        requestedMode = colorMode;
-        if (inks == 0) return 0;
-        list->count = inks;
-        for (int i = 0; i < inks; ++i) list->entries[i].bitsPerPixel = bits;
-        return 1;
-    }
-    int ReadOtherOptions(const char*, DriverOptions*, PrinterSetup*) override {
-        ++otherOptionsCalls;
-        return 7;
-    }
-    int Reserved25(const PrinterSetup*, MediaEntry*, intptr_t a, intptr_t b, intptr_t c, intptr_t d) override {
-        forwarded = {a, b, c, d};
-        return 5;
-    }
-    uint32_t buffered() const { return bufferedBytes; }
-
-    int inks = 4;
-    uint32_t bits = 1;
-    int requestedMode = -1;
-    int otherOptionsCalls = 0;
-    std::vector<intptr_t> forwarded;
-};
-
 struct EngineBase : ::testing::Test {
     EngineBase() {
         request.portContext = 0x1122334455667788ULL;
@@ -65,7 +25,7 @@ struct EngineBase : ::testing::Test {
     JobRequest request{};
     DriverJob job{};
     RecordingPort port;
-    BaseEngine engine{&job, &port};
+    RecordingEngine engine{&job, &port};
 };
 
 std::vector<uint8_t> bytes(size_t n, uint8_t value = 0xAB) { return std::vector<uint8_t>(n, value); }
@@ -115,7 +75,7 @@ TEST_F(WriteNdata, RefusedOrMissingPortRaisesAndLogs) {
     EXPECT_TRUE(log.contains("ABaseRTL::WriteNdata num=5"));
     EXPECT_NE(log.lines().back().find("PrinterDriver\\Common\\Xsrc\\ABaseRTL"), std::string::npos);
     EXPECT_THROW(engine.WriteNdata(data.data(), kLimit + 1, 0), DriverError);
-    BaseEngine portless(&job, nullptr);
+    RecordingEngine portless(&job, nullptr);
     EXPECT_THROW(portless.WriteNdata(five, 1, 1), DriverError);
 }
 
@@ -139,7 +99,7 @@ TEST_F(EngineBase, ProgressIsClampedAndRightAligned) {
 }
 
 TEST(ScaleLine, ReplicatesPixelsOfEveryDepth) {
-    BaseEngine engine(nullptr, nullptr);
+    RecordingEngine engine;
     struct Case {
         int bits, bitCount, factor;
         std::vector<uint8_t> src, expected;
@@ -167,7 +127,7 @@ TEST(ScaleLine, ReplicatesPixelsOfEveryDepth) {
 }
 
 TEST(BaseEngineRecords, PaperInfoJoinsItsTextsAndReserved25DropsTheFifthValue) {
-    BaseEngine engine(nullptr, nullptr);
+    RecordingEngine engine;
     PaperInfo info{};
     EXPECT_EQ(engine.SetPaperInfo(&info, 36.0, 48.5, 3, "914", "1219"), 1);
     EXPECT_DOUBLE_EQ(info.height, 48.5);
@@ -181,7 +141,7 @@ TEST(BaseEngineRecords, PaperInfoJoinsItsTextsAndReserved25DropsTheFifthValue) {
 TEST(ScreeningTable, DefaultsWithoutSetupOrFile) {
     TempBaseFolder base;
     MessageBoxCapture boxes;
-    BaseEngine engine(nullptr, nullptr);
+    RecordingEngine engine;
     auto table = std::make_unique<ScreenTable>();
     const char* colors[] = {"Cyan", "Magenta", "Yellow", "Black", "LCyan", "LMagenta", "Orange", "Green"};
     const float angles[] = {105, 75, 90, 45, 75, 105, 105, 75};

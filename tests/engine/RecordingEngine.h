@@ -1,0 +1,143 @@
+#pragma once
+// The recording ends of the engine tests: an output port that keeps every
+// write and can refuse from a given write on, and a page engine that records
+// what the engine base asks of a concrete engine.
+#include "APageBaseRTL.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+class RecordingPort : public OutputPort {
+public:
+    struct Write {
+        std::vector<uint8_t> bytes;
+        uint64_t context;
+    };
+
+    int32_t write(const void* data, int32_t count, uint64_t context) override {
+        const auto* p = static_cast<const uint8_t*>(data);
+        if (static_cast<int>(writes.size()) >= failFrom) return count - 1;
+        writes.push_back({std::vector<uint8_t>(p, p + count), context});
+        return count;
+    }
+
+    std::vector<Write> writes;
+    int failFrom = 1 << 30;   // index of the first refused write
+};
+
+inline const char* const kInks[] = {"Cyan", "Magenta", "Yellow", "Black"};
+
+// Records what the page engine asks of a concrete engine; its colorants are
+// C, M, Y, K (1 bit, 8 bits from colour mode 5 on); its clock is a counter
+// that only moves when a test says so.
+class RecordingEngine : public APageBaseRTL {
+public:
+    RecordingEngine() = default;
+    // An engine that writes to port for job without a job having been started.
+    RecordingEngine(DriverJob* job, OutputPort* port) {
+        driverJob = job;
+        outputPort = port;
+    }
+
+    struct Line {
+        int plane;
+        int line;
+        std::vector<uint8_t> data;
+    };
+
+    int GetEngineCode() override { return 99; }
+    int GetDeviceResolution(int* x, int* y) override {
+        *x = *y = deviceResolution;
+        return 1;
+    }
+    int GetColorantList(int colorMode, ColorantList* list) override {
+        list->count = 4;
+        for (int i = 0; i < 4; ++i) {
+            ColorantEntry& e = list->entries[i];
+            std::memset(&e, 0, sizeof e);
+            std::strcpy(e.name, kInks[i]);
+            std::strcpy(e.displayName, kInks[i]);
+            e.one = 1;
+            e.bitsPerPixel = colorMode >= 5 ? 8 : 1;
+        }
+        return 1;
+    }
+    int NextPage(int current) override {
+        const int next = APageBaseRTL::NextPage(current);
+        record("NextPage(" + std::to_string(current) + ")=" + std::to_string(next));
+        return next;
+    }
+    int PreparePage() override {
+        record("PreparePage");
+        return APageBaseRTL::PreparePage();
+    }
+    int SetPlaneOrder() override {
+        record("SetPlaneOrder");
+        APageBaseRTL::SetPlaneOrder();
+        if (interleaved) {
+            // Every plane of a line in turn, without plane starts and ends.
+            track->firstLine = track->lastLine = -1;
+            track->lineOrder = 2;
+        }
+        return 1;
+    }
+    int ReadOtherOptions(const char*, DriverOptions*, PrinterSetup*) override {
+        ++otherOptionsCalls;
+        return 7;
+    }
+    int Reserved25(const PrinterSetup*, MediaEntry*, intptr_t a, intptr_t b, intptr_t c, intptr_t d) override {
+        forwarded = {a, b, c, d};
+        return 5;
+    }
+    int SkipPlane(int colorant) override { return colorant == skippedColorant; }
+    int BeginPage() override { return record("BeginPage"); }
+    int EndPage() override { return record("EndPage"); }
+    int EndJob() override {
+        record("EndJob");
+        return APageBaseRTL::EndJob();
+    }
+    int BeginPlane(int plane, int line) override {
+        return record("BeginPlane(" + std::to_string(plane) + "," + std::to_string(line) + ")") && !failBeginPlane;
+    }
+    int EndPlane(int plane, int line) override {
+        return record("EndPlane(" + std::to_string(plane) + "," + std::to_string(line) + ")") && !failEndPlane;
+    }
+    int WriteLine(int plane, int line, const uint8_t* data) override {
+        lines.push_back({plane, line, std::vector<uint8_t>(data, data + track->outputLineBytes)});
+        if (line == slowLine) now += 201;
+        return failWriteLine ? 0 : 1;
+    }
+
+    const JobTrackRecord& trackRecord() const { return *track; }
+    int buffersSize() const { return lineBuffersSize; }
+    // The planes written, in order, one entry per plane run.
+    std::vector<int> planeRuns() const {
+        std::vector<int> runs;
+        for (const Line& l : lines)
+            if (runs.empty() || runs.back() != l.plane) runs.push_back(l.plane);
+        return runs;
+    }
+
+    std::vector<std::string> calls;
+    std::vector<Line> lines;
+    int deviceResolution = 1;
+    int slowLine = -1;   // writing this line takes 201 ms of the fake clock
+    bool failBeginPlane = false, failWriteLine = false, failEndPlane = false;
+    bool interleaved = false;
+    int skippedColorant = -1;
+    int otherOptionsCalls = 0;
+    std::vector<intptr_t> forwarded;   // the values Reserved25 received
+
+protected:
+    uint32_t TickCount() override { return now; }
+
+private:
+    int record(const std::string& call) {
+        calls.push_back(call);
+        return 1;
+    }
+    uint32_t now = 0xFFFFFF00u;   // close to the wrap, as a long-running system's tick count
+};
+
