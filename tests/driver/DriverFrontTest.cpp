@@ -114,17 +114,7 @@ protected:
     JobRequest& request;
 };
 
-// The shared test job's header with every field the driver reads set to a value of its own.
-std::vector<unsigned char> sampleHeaderBytes(JobHeaderLayout header) {
-    SetJobHeaderText(header.jobText1, "first");
-    SetJobHeaderText(header.jobText2, "second");
-    SetJobHeaderText(header.jobText4, "fourth");
-    header.yResolution = 150.0f;
-    header.pageHeight = 48.5;
-    header.widthDpi = 600;
-    header.heightWord = 0xBEEF;
-    header.colorMode = 3;
-    for (int i = 0; i < 256; ++i) header.options[i] = static_cast<uint8_t>(i);
+std::vector<unsigned char> bytesOf(const JobHeaderLayout& header) {
     const auto* p = reinterpret_cast<const unsigned char*>(&header);
     return std::vector<unsigned char>(p, p + sizeof header);
 }
@@ -196,9 +186,20 @@ TEST(DriverWithoutEngine, AnswersRecordCallsWithoutAnEngine) {
     MediaEntry media{};
     EXPECT_EQ(d.getColorModeName(0, nullptr, nullptr, &setup), 0);
     EXPECT_EQ(d.findColorMode("CMYK"), -1);
+    EXPECT_EQ(d.getColorantList(0, nullptr), 0);
+    EXPECT_EQ(d.getScreeningTable(nullptr, &setup), 0);
     EXPECT_EQ(d.getDefaultColorMode(nullptr, &setup), -1);
+    EXPECT_EQ(d.readOptions("", nullptr, &setup), 0);
+    EXPECT_EQ(d.setOutputName("x", 0), 0);
+    EXPECT_EQ(d.getMediaList(&setup, nullptr, nullptr), 0);
+    EXPECT_EQ(d.reserved24(&setup, &media, 0, 0), 0);
+    EXPECT_EQ(d.getMediaControl(&setup, &media, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(d.reserved26(&setup, &media, 0, 0, 0, 0), 0);
     EXPECT_EQ(d.checkMedia(&setup, &media, 0, 0, nullptr), 0);
+    EXPECT_EQ(d.validateOptions(nullptr), 0);
+    EXPECT_EQ(d.getDitherTable(&setup, "", &setup, nullptr), 0);
     EXPECT_EQ(d.reserved50(&setup, &media, 0, 0, 0, 0, 0), 0);
+    EXPECT_EQ(d.setPrinterSetup(&setup), 0);
     EXPECT_EQ(d.editOptions(nullptr, 2, &setup, nullptr), 0);
 
     DriverOptions a = filled(0x5A);
@@ -243,8 +244,7 @@ TEST_F(DriverFront, JobHeaderFieldsSitAtTheirFileOffsets) {
     std::memset(header.jobName, 'N', sizeof header.jobName);
     std::memset(header.jobText4, 'T', sizeof header.jobText4);
     header.colorMode = static_cast<int16_t>(0xFFFF);
-    const auto* p = reinterpret_cast<const unsigned char*>(&header);
-    job = open(std::vector<unsigned char>(p, p + sizeof header));
+    job = open(bytesOf(header));
     EXPECT_EQ(std::string(job->modelName), std::string(63, 'M'));
     EXPECT_EQ(std::string(job->jobName), std::string(255, 'N'));
     EXPECT_EQ(std::string(job->jobText4), std::string(127, 'T'));
@@ -252,7 +252,7 @@ TEST_F(DriverFront, JobHeaderFieldsSitAtTheirFileOffsets) {
 }
 
 TEST_F(DriverFront, MissingPortOrJobFileOrAnyShortHeaderRefusesTheJob) {
-    const std::vector<unsigned char> bytes = sampleHeaderBytes(hostJob.header);
+    const std::vector<unsigned char> bytes = bytesOf(hostJob.header);
     const DriverJob* whole = open(bytes, 1);
     EXPECT_NE(request.portCode, -1);
     EXPECT_EQ(engine->startedOptions, &whole->options);   // the engine works on the job's own copy

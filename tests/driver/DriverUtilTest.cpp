@@ -18,12 +18,6 @@
 #include <string>
 
 namespace {
-std::string loadString(int number) {
-    char buffer[1024] = {};
-    DrvLoadString(number, buffer, sizeof buffer);
-    return buffer;
-}
-
 // Sets LC_ALL in the environment for one scope and restores it afterwards.
 class ScopedLcAll {
 public:
@@ -59,18 +53,16 @@ bool readExact(const std::string& text, DriverOptions* block) {
 }  // namespace
 
 TEST(StringTable, ListsAndTextsAreCutToTheBufferAndMissingOnesLeaveItUntouched) {
-    EXPECT_EQ(DrvCountListItems(loadString(8003).c_str()), 27);
     EXPECT_EQ(DrvCountListItems("a;b;c;"), 3);
     EXPECT_EQ(DrvCountListItems(nullptr), 0);
-    struct Case { int index; std::string list; int size, length; const char* item; };
+    struct Case { int index; const char* list; int size, length; const char* item; };
     const Case cases[] = {
-        {10, loadString(8002), 128, 11, "SpotColors"}, {4, loadString(9003), 128, 10, "B&W image"},
-        {2, "TIFF,BMP,", 64, 0, ""},   {1, "a,,b,", 64, 0, ""},   {2, "a,,b", 64, 2, "b"},
-        {-1, "a,b,", 64, 0, ""},       {1, "x,Magenta,", 4, 4, "Mag"},
+        {2, "TIFF,BMP,", 64, 0, ""}, {1, "a,,b,", 64, 0, ""}, {2, "a,,b", 64, 2, "b"},
+        {-1, "a,b,", 64, 0, ""},     {1, "x,Magenta,", 4, 4, "Mag"},
     };
     for (const Case& c : cases) {
         char out[128] = "junk";
-        EXPECT_EQ(DrvGetListItem(c.index, c.list.c_str(), out, c.size), c.length) << c.list << c.index;
+        EXPECT_EQ(DrvGetListItem(c.index, c.list, out, c.size), c.length) << c.list << c.index;
         EXPECT_STREQ(out, c.item);
     }
     char buffer[6];

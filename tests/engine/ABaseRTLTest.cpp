@@ -1,5 +1,5 @@
-// The output engine base: buffered port writes, options text, status and
-// progress, pixel replication, paper info and the default halftone tables.
+// The output engine base: buffered port writes, options text, pixel
+// replication, paper info and the default halftone tables.
 #include "DriverError.h"
 #include "RecordingEngine.h"
 #include "TempBaseFolder.h"
@@ -87,15 +87,6 @@ TEST_F(EngineBase, OptionsTextWithoutTheKeyGoesToTheOtherReader) {
     EXPECT_EQ(engine.ReadOptions("Other=1\nDriverOptionBinary=14", &block, nullptr), 1);
     EXPECT_EQ(block.optionsVersion, 20);
     EXPECT_EQ(engine.otherOptionsCalls, 1);
-}
-
-TEST_F(EngineBase, ProgressIsClampedAndRightAligned) {
-    const std::pair<int, const char*> cases[] = {{150, "100%"}, {-5, "  0%"}, {7, "  7%"}, {42, " 42%"}};
-    for (const auto& [percent, text] : cases) {
-        engine.ReportProgress(percent);
-        EXPECT_STREQ(request.statusText, text);
-        EXPECT_EQ(request.statusKind, 3);
-    }
 }
 
 TEST(ScaleLine, ReplicatesPixelsOfEveryDepth) {

@@ -148,23 +148,6 @@ TEST_F(PageEngine, DeviceResolutionAboveTheJobsScalesLinesAndPixels) {
     }
 }
 
-TEST_F(PageEngine, MixedDepthsSizeLinesAtTheDeepestPlane) {
-    ASSERT_EQ(open({{10, 2, {{"Cyan", 1}, {"Black", 8}}}}), 1);
-    ASSERT_EQ(driver->processJobStep(), 1);   // prepares the page
-    const JobTrackRecord& t = engine->trackRecord();
-    EXPECT_EQ(t.maxBitsPerPixel, 8);
-    EXPECT_EQ(t.sourceLineBytes, 10);
-    EXPECT_EQ(t.outputLineBytes, 10);
-    EXPECT_EQ(engine->buffersSize(), 2 * 10 + 2048);
-    EXPECT_EQ(t.planeBits[0], 1);
-    EXPECT_EQ(t.planeBits[1], 8);
-    EXPECT_GT(runToEnd(), 0);
-    ASSERT_EQ(engine->lines.size(), 4u);
-    const auto cyan = TestJob::patternLine(0, 0, 0, 1, 10);
-    EXPECT_TRUE(std::equal(cyan.begin(), cyan.end(), engine->lines[0].data.begin()));
-    EXPECT_EQ(engine->lines[2].data, TestJob::patternLine(0, 1, 0, 8, 10));
-}
-
 // A step ends after the line that used up the time slice, with the progress
 // of the plane and of the page; interleaved planes report the page alone.
 TEST_F(PageEngine, TimeSliceEndsAfterTheSlowLineAndReportsProgress) {
@@ -191,27 +174,6 @@ TEST_F(PageEngine, TimeSliceEndsAfterTheSlowLineAndReportsProgress) {
     for (const auto& l : engine->lines) order.emplace_back(l.line, l.plane);
     EXPECT_EQ(order, (std::vector<std::pair<int, int>>{{0, 1}, {0, 0}, {1, 1}, {1, 0}, {2, 1}, {2, 0}}));
     for (const auto& c : engine->calls) EXPECT_EQ(c.find("Plane("), std::string::npos) << c;
-}
-
-// A refused plane start, line or plane end raises its own code and fails the step.
-TEST_F(PageEngine, RefusedCallsRaiseTheirCodeAndFailTheStep) {
-    const std::pair<bool RecordingEngine::*, int> cases[] = {
-        {&RecordingEngine::failBeginPlane, -4}, {&RecordingEngine::failWriteLine, -5}, {&RecordingEngine::failEndPlane, -6}};
-    for (const auto& [flag, code] : cases) {
-        SCOPED_TRACE(code);
-        fresh().*flag = true;
-        ASSERT_EQ(open({cmykPage(8, 1)}), 1);
-        ASSERT_EQ(engine->ProcessJobStep(), 1);
-        try {
-            engine->ProcessJobStep();
-            ADD_FAILURE() << "the refusal must raise";
-        } catch (const DriverError& e) {
-            EXPECT_EQ(e.code, code);
-        }
-        RVLogCapture log;
-        EXPECT_EQ(driver->processJobStep(), 0);
-        EXPECT_TRUE(log.contains("Exception"));
-    }
 }
 
 TEST_F(PageEngine, RasterFileIsFoundWithoutItsPrefix) {

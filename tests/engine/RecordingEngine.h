@@ -99,19 +99,18 @@ public:
         return APageBaseRTL::EndJob();
     }
     int BeginPlane(int plane, int line) override {
-        return record("BeginPlane(" + std::to_string(plane) + "," + std::to_string(line) + ")") && !failBeginPlane;
+        return record("BeginPlane(" + std::to_string(plane) + "," + std::to_string(line) + ")");
     }
     int EndPlane(int plane, int line) override {
-        return record("EndPlane(" + std::to_string(plane) + "," + std::to_string(line) + ")") && !failEndPlane;
+        return record("EndPlane(" + std::to_string(plane) + "," + std::to_string(line) + ")");
     }
     int WriteLine(int plane, int line, const uint8_t* data) override {
         lines.push_back({plane, line, std::vector<uint8_t>(data, data + track->outputLineBytes)});
         if (line == slowLine) now += 201;
-        return failWriteLine ? 0 : 1;
+        return 1;
     }
 
     const JobTrackRecord& trackRecord() const { return *track; }
-    int buffersSize() const { return lineBuffersSize; }
     // The planes written, in order, one entry per plane run.
     std::vector<int> planeRuns() const {
         std::vector<int> runs;
@@ -124,7 +123,6 @@ public:
     std::vector<Line> lines;
     int deviceResolution = 1;
     int slowLine = -1;   // writing this line takes 201 ms of the fake clock
-    bool failBeginPlane = false, failWriteLine = false, failEndPlane = false;
     bool interleaved = false;
     int skippedColorant = -1;
     int otherOptionsCalls = 0;
