@@ -535,8 +535,11 @@ int RTL::WriteLine(int plane, int line, const uint8_t* data) {
     if (driverJob->colorMode == kOrangeMode && plane == kOrangeModeSparePlane) return 1;
     if (combinedMode) return writeCombinedLine(plane, line, data, bytes);
     const auto rowLength = static_cast<uint32_t>(rowLengthOf(static_cast<uint64_t>(bits), width));
+    KIPExportBitmap* image = tiled ? &tileImageFor(plane) : currentImage.get();
+    // A line that fills its row exactly and is not inverted is the row already: it is written as it is.
+    if (bytes == rowLength && rowLength <= rowBytes && !invertsOutput()) return writeRow(image, rowLength, data);
     if (!placeLine(data, bytes, rowLength)) return 0;
-    return writeRow(tiled ? &tileImageFor(plane) : currentImage.get(), rowLength);
+    return writeRow(image, rowLength);
 }
 
 bool RTL::placeLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength) {
@@ -570,8 +573,8 @@ int RTL::writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t by
     return result;
 }
 
-int RTL::writeRow(KIPExportBitmap* image, uint32_t bytes) {
-    if (image && image->WriteBand(1, bytes, rowBuffer.get())) return 1;
+int RTL::writeRow(KIPExportBitmap* image, uint32_t bytes, const uint8_t* row) {
+    if (image && image->WriteBand(1, bytes, row ? row : rowBuffer.get())) return 1;
     RTL_LOG("Cannot write row %d of page %d", track->currentLine, track->currentPage);
     if (image)
         reportWriteFailure(image->filePath);

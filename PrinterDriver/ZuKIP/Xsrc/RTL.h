@@ -177,8 +177,8 @@ private:
     // Places a plane's line of `bytes` bytes in a row of rowLength bytes; false when it does not fit.
     bool placeLine(const uint8_t* data, uint32_t bytes, uint32_t rowLength);
     int writeCombinedLine(int plane, int line, const uint8_t* data, uint32_t bytes);
-    // Writes rowBuffer as one row of image; 0 (status "Write Data Error") on failure.
-    int writeRow(KIPExportBitmap* image, uint32_t bytes);
+    // Writes row (rowBuffer when null) as one row of image; 0 (status "Write Data Error") on failure.
+    int writeRow(KIPExportBitmap* image, uint32_t bytes, const uint8_t* row = nullptr);
     // The colorants of the job's colour mode (none when the list cannot be had).
     std::vector<ColorantEntry> jobColorantList();
     void writeMissingSeparations();
