@@ -74,6 +74,12 @@ TEST(PackBits, RefusesMalformedInput) {
     EXPECT_FALSE(ZUPackBits::Unpack(runWithoutValue, sizeof runWithoutValue, out, 8));
     EXPECT_FALSE(ZUPackBits::Unpack(tooShort, sizeof tooShort, out, 8));
     EXPECT_TRUE(ZUPackBits::Unpack(tooShort, sizeof tooShort, out, 3));
+    // Far from both ends, where tokens are copied in whole chunks: 150 one-byte literals, then a -128 among them.
+    std::vector<uint8_t> literals(300, 0), line(150);
+    for (size_t k = 1; k < literals.size(); k += 2) literals[k] = uint8_t(k);
+    EXPECT_TRUE(ZUPackBits::Unpack(literals.data(), literals.size(), line.data(), line.size()));
+    literals[100] = 0x80;
+    EXPECT_FALSE(ZUPackBits::Unpack(literals.data(), literals.size(), line.data(), line.size()));
 }
 
 // Mixed depths, one row, one column, widths that end inside a byte and a page
