@@ -109,6 +109,13 @@ protected:
     std::string recorder = (toolFolder / "kawpdft").string();
 };
 
+// The recorded words below lose the quotes, which keep a path with blanks one word.
+TEST(WakeUpCommandLine, QuotesTheAddressFileAfterTheEnDashByte) {
+    const uint8_t address[4] = {192, 168, 0, 255};
+    EXPECT_EQ(U::AddressRequest(address, "C:\\Base\\Temp\\MAC address.log").str(),
+              " -M -i 192.168.0.255 \x96u \"C:\\Base\\Temp\\MAC address.log\"");
+}
+
 TEST_F(PrinterUtilities, WakeUpAsksForTheAddressThenWakesWithTheTextReadSilently) {
     struct Case {
         std::string tool;         // empty: the recording stand-in
