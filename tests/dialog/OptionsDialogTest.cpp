@@ -148,7 +148,7 @@ TEST_F(OptionsDialog, CopiesStayANumberInRangeWhenTheFieldIsLeft) {
         {"1 2", "12", "", "12", 12, {}},                    // blanks are not inserted
         {"1.5", "1.5", "", "1.5", 1.5, {}},
         {"+7", "+7", "", "+7", 7, {}},
-        {"1,5", "5", "", "5", 5, {kNotANumber}},            // read without the locale: the comma is refused
+        {"1,5", "5", "", "5", 5, {kNotANumber}},            // no locale: "," is refused, "5" replaces the selected "1"
     };
     const auto page = open();
     auto* copies = item<CNumEdit>(*page, D::kCopies);
