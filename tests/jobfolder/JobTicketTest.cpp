@@ -115,7 +115,7 @@ TEST(FillTemplate, EscapesValuesForXmlTemplatesOnly) {
     EXPECT_EQ(f.fill(text), "<S>" + f.token("RV_SENDER_NAME") + "</S><C>2</C>");
 }
 
-TEST(FillTemplate, ReportsEachFailureAndLeavesNoPartialOutput) {
+TEST(WriteTicket, KeepsExistingTicketsAndNamesEachFailureWithoutPartialOutput) {
     TicketFixture f;
     f.start();
     using R = KIPJobTicket::FillResult;
@@ -126,15 +126,10 @@ TEST(FillTemplate, ReportsEachFailureAndLeavesNoPartialOutput) {
     EXPECT_EQ(f.ticket.FillTemplate(f.path("t.txt"), f.path("nofolder/o.txt")), R::OutputNotCreated);
     EXPECT_EQ(f.ticket.FillTemplate(f.path("t.txt"), AFilePath("/dev/full")), R::OutputNotWritten);
     EXPECT_TRUE(fs::exists("/dev/full"));
-}
 
-TEST(WriteTicket, KeepsExistingTicketsAndNamesEachFailure) {
-    TicketFixture f;
-    f.start();
     f.base.write("OutputDrivers/JobTicketTemplates/T.xml", "<n>RV_PAGE_COUNT</n>");
     f.base.write("job/JobTicket.xml", "old");
     MessageBoxCapture boxes;
-    using R = KIPJobTicket::FillResult;
     EXPECT_EQ(f.ticket.WriteTicket(f.path("job/JobTicket.xml"), "T.xml"), R::Written);
     EXPECT_EQ(readFile(f.base.path() / "job/JobTicket.xml"), "old");
     EXPECT_EQ(f.ticket.WriteTicket(f.path("job/Tile.xml"), "T.xml"), R::Written);

@@ -17,10 +17,10 @@ struct ModelFixture {
     PrinterSetup setup;
     KIPModelSettings settings;
 
-    explicit ModelFixture(const char* model = "KIP 700m") {
+    ModelFixture() {
         base.write("OutputDrivers/ZuKIPDes.xml",
                    R"(<RootElement><Printer Name="KIP" XMLFile="KIPTest.xml"/></RootElement>)");
-        std::strncpy(setup.modelName, model, sizeof setup.modelName);
+        std::strncpy(setup.modelName, "KIP 700m", sizeof setup.modelName);
     }
     void description(const std::string& modelElements) {
         base.write("OutputDrivers/KIPTest.xml", "<Root>" + modelElements + "</Root>");
@@ -39,7 +39,8 @@ std::vector<std::string> items(const AStringArray& a) {
 }
 }  // namespace
 
-TEST(ModelSettings, FlagsAndListsFollowTheirRulesAndReloadReplacesThem) {
+// The texts are read by their names through the module (KipJobFolderTest, KipTileTest).
+TEST(ModelSettings, FlagsListsAndColourIdsFollowTheirRulesAndReloadReplacesThem) {
     ModelFixture f;
     ASSERT_EQ(f.load(R"(ImageEnhancemen="yes" KAWPDFT="true" TileSeparate="no" JobTicketForTile="false" )"
                      R"(tileID="A,,B," stripID=" x , y")"), 1);
@@ -58,11 +59,8 @@ TEST(ModelSettings, FlagsAndListsFollowTheirRulesAndReloadReplacesThem) {
     EXPECT_EQ(f.settings.CreateFolder, 0);
     EXPECT_EQ(items(f.settings.tileNames), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_TRUE(f.settings.stripNames.GetSize() == 0);
-}
 
-// The texts are read by their names through the module (KipJobFolderTest, KipTileTest).
-TEST(ModelSettings, ColorIdChildrenMapNamesSkippingIncompleteOnes) {
-    ModelFixture f;
+    // Colour ids: incomplete children are skipped, a later one for the same name wins.
     ASSERT_EQ(f.load(R"(FolderName="f")", R"(<colorID><a colorName="Cyan" colorID="C"/><b colorName="" colorID="X"/>)"
                          R"(<c colorName="Black" colorID=""/><d colorName="Cyan" colorID="CC"/></colorID>)"),
               1);

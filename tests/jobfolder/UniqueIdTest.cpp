@@ -31,7 +31,7 @@ struct CounterFixture {
 }  // namespace
 
 // A first number, and the same number kept for the job's later names, are checked through the module (KipJobFolderTest).
-TEST(UniqueId, DrawsStoresAndPadsTheNextFreeNumberOnlyForTheToken) {
+TEST(UniqueId, DrawsStoresAndPadsTheNextFreeNumberOnlyForTheTokenOrGivesUp) {
     CounterFixture f;
     f.store(41);
     fs::create_directory(f.base.path() / "plan_00042");
@@ -41,6 +41,11 @@ TEST(UniqueId, DrawsStoresAndPadsTheNextFreeNumberOnlyForTheToken) {
     EXPECT_EQ(other.SubstituteUniqueId(f.out, "plan_%d_uniqid", "").str(), "plan_%d_uniqid");
     EXPECT_EQ(other.uniqueCounter, -1);
     EXPECT_EQ(f.stored(), bytes(43));
+    // A format without a number gives one name whatever is drawn: when it exists, the draw gives up.
+    fs::create_directory(f.base.path() / "fixed");
+    RVLogCapture log;
+    EXPECT_EQ(other.SubstituteUniqueId(f.out, "uniqID", "fixed").str(), "fixed");
+    EXPECT_EQ(log.messages().size(), 1u);
 }
 
 TEST(UniqueId, ShortOrOddCounterFilesStillGiveAPositiveNumber) {
@@ -90,14 +95,6 @@ TEST(UniqueId, AClaimedNameThatIsTakenDrawsTheNextNumber) {
     EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "fixed", "", makeFolder).str(), "fixed");
     EXPECT_TRUE(fs::is_directory(f.base.path() / "fixed"));
     EXPECT_EQ(f.stored(), bytes(44));
-}
-
-TEST(UniqueId, ConstantNameThatExistsGivesUpWithALogLine) {
-    CounterFixture f;
-    fs::create_directory(f.base.path() / "fixed");
-    RVLogCapture log;
-    EXPECT_EQ(f.substitute("uniqID", "fixed"), "fixed");
-    EXPECT_EQ(log.messages().size(), 1u);
 }
 
 TEST(UniqueId, HostileNamesAreFormattedSafely) {
