@@ -172,6 +172,7 @@ TEST_F(KipJobFolder, WithoutAnOutputPathTheJobGoesIntoTheBaseFolder) {
     auto driver = host.newDriver();
     const KipHost::Run result = KipHost::run(*driver, newJob(), "", "plan.pdf");
     EXPECT_EQ(result.failedSteps, 0);
+    EXPECT_TRUE(result.ended);
     EXPECT_EQ(fileNames(base.path() / "temp" / kFolder).size(), 7u);
 
     // Without any output name the files go straight into the base folder.
