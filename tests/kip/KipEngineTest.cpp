@@ -36,6 +36,14 @@ TEST(KipBuiltinColors, ModesListTheirColorantsAndNameOnlyTheSeparationsTheyWrite
     EXPECT_EQ(KIPColorSuffixes::Get(10), "");
     for (const int refused : {1, 6, 10, 11, -1}) EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(refused), 0) << refused;
 
+    // Grey: Black alone, at 8 bits, in one separation.
+    ColorantBuffer gray;
+    ASSERT_EQ(KIPBuiltinColors::GetColorantList(7, &gray.list), 1);
+    ASSERT_EQ(gray.list.count, 1);
+    EXPECT_STREQ(gray.entries[0].name, "Black");
+    EXPECT_EQ(gray.entries[0].bitsPerPixel, 8u);
+    EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(7), 1);
+
     // The spot mode's twenty spots follow the process colours, numbered, each its own grey.
     ColorantBuffer spots;
     ASSERT_EQ(KIPBuiltinColors::GetColorantList(10, &spots.list), 1);
