@@ -1,7 +1,11 @@
 #include "ZURasterFormat.h"
 
-#include <wmmintrin.h>
+#include "CpuFeatures.h"
+
 #include <zlib.h>
+#if ZUKIP_CPU_DISPATCH
+#include <wmmintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -21,6 +25,7 @@ uint32_t zlibCrc32(uint32_t crc, const uint8_t* data, size_t size) {
     return crc;
 }
 
+#if ZUKIP_CPU_DISPATCH
 // Folding with carry-less multiplication: the data, taken 16 bytes (a polynomial of degree below 128,
 // its first bit the highest term) at a time, is replaced by a value of the same remainder modulo the
 // CRC polynomial P: F * x^n + D becomes F's high half times (x^(n+64) mod P) plus its low half times
@@ -39,7 +44,7 @@ constexpr uint64_t foldConstant(int exponent) {
     return reflected;
 }
 
-__attribute__((target("pclmul"))) __m128i fold(__m128i folded, __m128i constants, __m128i data) {
+ZUKIP_TARGET("pclmul") __m128i fold(__m128i folded, __m128i constants, __m128i data) {
     const __m128i high = _mm_clmulepi64_si128(folded, constants, 0x00);
     const __m128i low = _mm_clmulepi64_si128(folded, constants, 0x11);
     return _mm_xor_si128(_mm_xor_si128(high, low), data);
@@ -48,7 +53,7 @@ __attribute__((target("pclmul"))) __m128i fold(__m128i folded, __m128i constants
 __m128i load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
 // The CRC of at least 64 bytes: four lanes folded 64 bytes at a time, then into one, then 16 bytes at a time.
-__attribute__((target("pclmul"))) uint32_t foldedCrc32(const uint8_t* data, size_t size) {
+ZUKIP_TARGET("pclmul") uint32_t foldedCrc32(const uint8_t* data, size_t size) {
     const __m128i by512 = _mm_set_epi64x(int64_t(foldConstant(511)), int64_t(foldConstant(575)));
     const __m128i by128 = _mm_set_epi64x(int64_t(foldConstant(127)), int64_t(foldConstant(191)));
     // The CRC's initial value (all ones) inverts the first 32 bits of the data.
@@ -65,18 +70,16 @@ __attribute__((target("pclmul"))) uint32_t foldedCrc32(const uint8_t* data, size
     return zlibCrc32(zlibCrc32(0xFFFFFFFFu, last, sizeof last), data + i, size - i);
 }
 
-bool hasCarrylessMultiply() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("pclmul");
-}
-
-const bool kFold = hasCarrylessMultiply();
+const bool kFold = CpuFeatures::Has(CpuFeatures::CarrylessMultiply);
+#endif
 
 }  // namespace
 
 uint32_t Crc32(const uint8_t* data, size_t size) {
     // zlib's CRC-32 is the same checksum; lines fold faster where the CPU multiplies carry-less.
+#if ZUKIP_CPU_DISPATCH
     if (kFold && size >= 64) return foldedCrc32(data, size);
+#endif
     return zlibCrc32(0, data, size);
 }
 

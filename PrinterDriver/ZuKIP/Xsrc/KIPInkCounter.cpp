@@ -1,5 +1,7 @@
 #include "KIPInkCounter.h"
 
+#include "CpuFeatures.h"
+
 #include <bit>
 #include <cstring>
 
@@ -41,7 +43,7 @@ uint64_t load64(const uint8_t* p) {
 // Built twice: for the baseline instruction set, whose bit count is a
 // libgcc call, and with the POPCNT instruction, chosen at run time.
 template <int>
-inline __attribute__((always_inline)) uint64_t countBits(const uint8_t* data, size_t bytes) {
+ZUKIP_ALWAYS_INLINE uint64_t countBits(const uint8_t* data, size_t bytes) {
     uint64_t bits = 0;
     size_t i = 0;
     for (; i + 8 <= bytes; i += 8) bits += unsigned(std::popcount(load64(data + i)));
@@ -49,7 +51,7 @@ inline __attribute__((always_inline)) uint64_t countBits(const uint8_t* data, si
     return bits;
 }
 
-__attribute__((target("popcnt"))) uint64_t countBitsPopcnt(const uint8_t* data, size_t bytes) {
+ZUKIP_TARGET("popcnt") uint64_t countBitsPopcnt(const uint8_t* data, size_t bytes) {
     return countBits<1>(data, bytes);
 }
 
@@ -57,15 +59,14 @@ __attribute__((target("popcnt"))) uint64_t countBitsPopcnt(const uint8_t* data, 
 using LineSum = uint64_t (*)(const uint8_t*, size_t);
 
 LineSum chooseBitCounter() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("popcnt") ? countBitsPopcnt : countBits<0>;
+    return CpuFeatures::Has(CpuFeatures::Popcnt) ? countBitsPopcnt : countBits<0>;
 }
 
 const LineSum kCountBits = chooseBitCounter();
 
 // Built twice too: for the baseline instruction set (eight 16-bit lanes) and for AVX2 (sixteen).
 template <int>
-inline __attribute__((always_inline)) uint64_t sumPercents(const uint8_t* data, size_t bytes) {
+ZUKIP_ALWAYS_INLINE uint64_t sumPercents(const uint8_t* data, size_t bytes) {
     uint64_t sum = 0;
     // 32-bit partial sums (at most 100 per byte) let the loop run in vector lanes.
     constexpr size_t kBlock = 1u << 24;
@@ -78,13 +79,12 @@ inline __attribute__((always_inline)) uint64_t sumPercents(const uint8_t* data, 
     return sum;
 }
 
-__attribute__((target("avx2"))) uint64_t sumPercentsAvx2(const uint8_t* data, size_t bytes) {
+ZUKIP_TARGET("avx2") uint64_t sumPercentsAvx2(const uint8_t* data, size_t bytes) {
     return sumPercents<1>(data, bytes);
 }
 
 LineSum choosePercentSummer() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") ? sumPercentsAvx2 : sumPercents<0>;
+    return CpuFeatures::Has(CpuFeatures::Avx2) ? sumPercentsAvx2 : sumPercents<0>;
 }
 
 const LineSum kSumPercents = choosePercentSummer();
