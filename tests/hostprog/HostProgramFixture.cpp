@@ -27,8 +27,17 @@ ProgramRun runZukip(const std::vector<std::string>& args, const fs::path& cwd) {
     return runProgram(ZUKIP_PROGRAM, args, cwd);
 }
 
+// A new empty file for one stream of one run: test programs run side by side, often in the same folder,
+// so fixed names would mix their output.
+static fs::path captureFile(const char* stream) {
+    std::string path = (fs::temp_directory_path() / ("zukip-" + std::string(stream) + "-XXXXXX")).string();
+    const int fd = mkstemp(path.data());
+    if (fd >= 0) close(fd);
+    return path;
+}
+
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd) {
-    const fs::path outPath = cwd / ".zukip-stdout", errPath = cwd / ".zukip-stderr";
+    const fs::path outPath = captureFile("stdout"), errPath = captureFile("stderr");
     std::vector<std::string> words = {program};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
