@@ -44,7 +44,8 @@ TEST(PackBits, RowsOfEveryKindRoundTripWithinTheirBound) {
     const auto empty = [](size_t) { return uint8_t(0); };
     const auto ink = [](size_t) { return uint8_t(0xFF); };
     const auto textLike = [&](size_t i) { return uint8_t(i % 97 < 60 ? 0 : (i % 7 < 3 ? 0xFF : rng() % 4)); };
-    const std::function<uint8_t(size_t)> kinds[] = {halftone, noise, empty, ink, textLike, randomRuns(4), randomRuns(300)};
+    const std::function<uint8_t(size_t)> kinds[] = {halftone, noise, empty, ink, textLike,
+                                                    randomRuns(4), randomRuns(300)};
     // Widths around the word and literal sizes: 1 to 9 bytes, 63 to 65, 127 to 129, and wide rows.
     for (int round = 0; round < 10; ++round)
         for (const size_t size : {1, 2, 3, 7, 8, 9, 63, 64, 65, 127, 128, 129, 257, 700, 2701})

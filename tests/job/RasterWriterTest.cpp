@@ -20,6 +20,8 @@ bool KPage(ZURasterWriter& w, int width, int height, int depth = 1) {
 bool KTiledPage(ZURasterWriter& w, int width, int height) {
     return w.BeginTiledPage(width, height) && w.AddPlane("K", "K", 1);
 }
+// Writes a line of plane 0 from ample data.
+bool KLine(ZURasterWriter& w, int line) { return w.WriteLine(0, line, kLine, sizeof kLine); }
 }  // namespace
 
 // Each misuse fails with a reason; the writer stays failed and leaves neither
@@ -38,16 +40,15 @@ TEST(RasterWriter, RefusesBadSizesAndCallOrder) {
              return ok;
          }},
         {"long name", [](W& w) { return w.BeginPage(10, 10) && w.AddPlane(std::string(256, 'x').c_str(), "K", 1); }},
-        {"no planes", [](W& w) { return w.BeginPage(10, 1) && w.WriteLine(0, 0, kLine, 64); }},
-        {"plane after line", [](W& w) { return KPage(w, 10, 2) && w.WriteLine(0, 0, kLine, 64) && w.AddPlane("C", "C", 1); }},
-        {"line twice", [](W& w) { return KPage(w, 10, 2) && w.WriteLine(0, 1, kLine, 64) && w.WriteLine(0, 1, kLine, 64); }},
-        {"line outside", [](W& w) { return KPage(w, 10, 2) && w.WriteLine(0, 2, kLine, 64); }},
+        {"no planes", [](W& w) { return w.BeginPage(10, 1) && KLine(w, 0); }},
+        {"plane after line", [](W& w) { return KPage(w, 10, 2) && KLine(w, 0) && w.AddPlane("C", "C", 1); }},
+        {"line twice", [](W& w) { return KPage(w, 10, 2) && KLine(w, 1) && KLine(w, 1); }},
+        {"line outside", [](W& w) { return KPage(w, 10, 2) && KLine(w, 2); }},
         {"short data", [](W& w) { return KPage(w, 10, 2, 8) && w.WriteLine(0, 0, kLine, 9); }},
-        {"missing line", [](W& w) { return KPage(w, 10, 2) && w.WriteLine(0, 0, kLine, 64) && w.EndPage(); }},
-        {"missing tile line",
-         [](W& w) { return KTiledPage(w, 10, 2) && w.BeginTile(5, 2) && w.WriteLine(0, 0, kLine, 64) && w.BeginTile(5, 2); }},
+        {"missing line", [](W& w) { return KPage(w, 10, 2) && KLine(w, 0) && w.EndPage(); }},
+        {"missing tile line", [](W& w) { return KTiledPage(w, 10, 2) && w.BeginTile(5, 2) && KLine(w, 0) && w.BeginTile(5, 2); }},
         {"tile on plain page", [](W& w) { return KPage(w, 10, 2) && w.BeginTile(5, 2); }},
-        {"line before tile", [](W& w) { return KTiledPage(w, 10, 2) && w.WriteLine(0, 0, kLine, 64); }},
+        {"line before tile", [](W& w) { return KTiledPage(w, 10, 2) && KLine(w, 0); }},
         {"tiled page without tiles", [](W& w) { return KTiledPage(w, 10, 2) && w.EndPage(); }},
         {"page left open", [](W& w) { return KPage(w, 1, 1) && w.WriteLine(0, 0, kLine, 1) && w.Finish(); }},
     };
