@@ -9,6 +9,23 @@
 
 namespace {
 
+size_t LineBytes(int depth, int width) { return (size_t(depth) * size_t(width) + 7) / 8; }
+
+// The bytes of line `line` of plane `plane` of image `image` (page * 1000 + tile).
+std::vector<uint8_t> PatternLine(int image, int plane, int line, size_t bytes) {
+    std::minstd_rand rng(uint32_t(image) * 7919u + uint32_t(plane) * 104729u + uint32_t(line) * 31u + 1u);
+    std::vector<uint8_t> data(bytes);
+    // Stretches of 16 bytes: noise, a run of one value, or no ink.
+    uint32_t kind = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        if (i % 16 == 0) kind = rng() % 3;
+        data[i] = kind == 0 ? uint8_t(rng()) : kind == 1 ? uint8_t(i / 16 + line) : 0;
+    }
+    // Keeps lines of a small job distinct from each other.
+    data[0] = uint8_t(line * 16 + plane * 4 + image % 4);
+    return data;
+}
+
 std::vector<AImage*> Images(AImage* page) {
     if (!page) return {};
     if (auto* group = dynamic_cast<AGroupImage*>(page)) {
@@ -35,22 +52,6 @@ std::vector<uint8_t> StoredLine(int image, int plane, int line, int depth, int w
 }
 
 }  // namespace
-
-size_t LineBytes(int depth, int width) { return (size_t(depth) * size_t(width) + 7) / 8; }
-
-std::vector<uint8_t> PatternLine(int image, int plane, int line, size_t bytes) {
-    std::minstd_rand rng(uint32_t(image) * 7919u + uint32_t(plane) * 104729u + uint32_t(line) * 31u + 1u);
-    std::vector<uint8_t> data(bytes);
-    // Stretches of 16 bytes: noise, a run of one value, or no ink.
-    uint32_t kind = 0;
-    for (size_t i = 0; i < bytes; ++i) {
-        if (i % 16 == 0) kind = rng() % 3;
-        data[i] = kind == 0 ? uint8_t(rng()) : kind == 1 ? uint8_t(i / 16 + line) : 0;
-    }
-    // Keeps lines of a small job distinct from each other.
-    data[0] = uint8_t(line * 16 + plane * 4 + image % 4);
-    return data;
-}
 
 void WritePatternJob(const std::filesystem::path& path, const std::vector<TestPage>& pages, bool interleaved) {
     ZURasterWriter w;

@@ -28,10 +28,6 @@ struct TestPage {
     std::vector<TestImageSize> tiles;
 };
 
-// The bytes of line `line` of plane `plane` of image `image` (page * 1000 + tile).
-std::vector<uint8_t> PatternLine(int image, int plane, int line, size_t bytes);
-size_t LineBytes(int depth, int width);
-
 // Writes the pages with the pattern, plane after plane (or every plane per line
 // when `interleaved`); fails the test on any writer error.
 void WritePatternJob(const std::filesystem::path& path, const std::vector<TestPage>& pages, bool interleaved = false);
