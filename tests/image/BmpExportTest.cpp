@@ -12,7 +12,7 @@ TEST(BmpExport, EveryDepthReadsBackUprightWithThePixelsGiven) {
         SCOPED_TRACE(std::to_string(bits) + " bits");
         const std::string path = (base.temp() / ("sep" + std::to_string(bits) + ".bmp")).string();
         const std::uint32_t width = 13, height = 5;
-        const std::size_t stride = (std::size_t{width} * bits + 31) / 32 * 4;
+        const std::size_t stride = paddedRowBytes(width, bits);
         const auto rows = patternRows(height, stride, bits);
         ASSERT_TRUE(writeImage(path, width, height, bits, rows, stride, kipTagList(height)));
         const ReadImage bmp = readBmp(path);

@@ -11,7 +11,6 @@
 #include <tiffio.h>
 
 namespace {
-std::size_t paddedRowBytes(std::uint32_t width, int bitsPerPixel) { return (std::size_t{width} * bitsPerPixel + 31) / 32 * 4; }
 std::size_t storedRowBytes(std::uint32_t width, int bitsPerPixel) { return (std::size_t{width} * bitsPerPixel + 7) / 8; }
 
 // Writes one row of 8 bytes, every one value, as name in base's "Temp" without extra tags; its path.

@@ -8,6 +8,10 @@ std::string kipTagList(std::uint32_t pageHeight) {
            " str 285 page__test str 305 Qel str 306 2011";
 }
 
+std::size_t paddedRowBytes(std::uint32_t width, int bitsPerPixel) {
+    return (std::size_t{width} * bitsPerPixel + 31) / 32 * 4;
+}
+
 std::vector<unsigned char> patternRows(std::uint32_t rows, std::size_t rowBytes, unsigned seed) {
     std::vector<unsigned char> bytes(rows * rowBytes);
     for (std::size_t i = 0; i < bytes.size(); ++i)

@@ -12,6 +12,9 @@
 // The driver's tag list for an image of the given page height.
 std::string kipTagList(std::uint32_t pageHeight);
 
+// The bytes of a row as the writer takes it: padded to a multiple of 32 bits.
+std::size_t paddedRowBytes(std::uint32_t width, int bitsPerPixel);
+
 // Rows for a test image, each rowBytes long; bytes differ per row and column.
 std::vector<unsigned char> patternRows(std::uint32_t rows, std::size_t rowBytes, unsigned seed = 1);
 

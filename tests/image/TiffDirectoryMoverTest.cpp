@@ -18,7 +18,7 @@ const char* const kFailure = "Cannot convert TIF file";
 std::string makeSeparation(const TempBaseFolder& base, const std::string& name, std::uint32_t width,
                            std::uint32_t height, int bits, const std::string& tags, bool room = false) {
     const std::string path = (base.temp() / name).string();
-    const std::size_t rowBytes = (std::size_t{width} * bits + 31) / 32 * 4;
+    const std::size_t rowBytes = paddedRowBytes(width, bits);
     EXPECT_TRUE(writeImage(path, width, height, bits, patternRows(height, rowBytes), rowBytes, tags, room));
     return path;
 }
