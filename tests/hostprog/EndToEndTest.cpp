@@ -227,11 +227,13 @@ TEST_F(PrintChoices, MediumPrintModeCopiesAndOptionsReachTheTicketOnlyForThisPri
     EXPECT_NE(refused.err.find("(it offers 1 \"High Quality\""), std::string::npos) << refused.err;
 }
 
-TEST_F(PrintChoices, QueryListsRollsMediaAndPrintModesAlsoAsJson) {
-    const ProgramRun run = zukip("query", {"-m", "KIP 870 Color", "--media", "0", "media", "print-modes"});
+TEST_F(PrintChoices, QueryListsWhatThePrinterOffersAlsoAsJson) {
+    const ProgramRun run = zukip("query", {"-m", "KIP 870 Color", "--media", "0"});
     ASSERT_EQ(run.status, 0) << run.err;
-    for (const char* text : {"Media rolls", "Glossy - Photo", "Media of \"KIP 870 Color\"", "Backlit Film",
-                             "Print modes on medium 0 \"Plain Bond\"", "High Quality", "Default medium: 0"})
+    for (const char* text : {"Colour modes of \"KIP 870 Color\"", "CMYK (8 bits)", "Media rolls", "Glossy - Photo",
+                             "Media of \"KIP 870 Color\"", "Backlit Film", "Default medium: 0",
+                             "Print modes on medium 0 \"Plain Bond\"", "High Quality", "Resolutions for medium 0",
+                             "300 x 300 dpi", "Screening for colour mode", "Dither table for colour mode"})
         EXPECT_NE(run.out.find(text), std::string::npos) << text << "\n" << run.out;
     const ProgramRun json = zukip("query", {"-m", "KIP 870 Color", "--json", "print-modes"});
     ASSERT_EQ(json.status, 0) << json.err;
