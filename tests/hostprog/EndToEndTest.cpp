@@ -2,10 +2,11 @@
 // becomes a job (make-job), the job is printed through the dlopen'ed module
 // (print), and the job folder is read back: every separation with libtiff
 // against its input plane, the job ticket with pugixml against the job's
-// values and the ink that the separations actually hold. The driver's 1-bit
-// separations and blank tiles are read back in tests/kip. Then what users
-// choose at print time: an image printed without a job of one's own, and the
-// medium, print mode, copies and options of one print.
+// values and the ink that the separations actually hold; posters tile by
+// tile, blank tiles for colours without a plane. The driver's 1-bit
+// separations are read back in tests/kip. Then what users choose at print
+// time: an image printed without a job of one's own, and the medium, print
+// mode, copies and options of one print.
 #include "HostProgramFixture.h"
 #include "ImageReadBack.h"
 
@@ -98,6 +99,27 @@ protected:
         return folder;
     }
 
+    // One poster panel as the sample model names its tile: tile id and strip id texts, place and size.
+    struct Panel {
+        std::string id, strip;
+        uint32_t x, y, width, height;
+    };
+
+    // Each panel's tile of each colour in folder is its part of the colour's plane, with a ticket in its
+    // tile folder.
+    static void expectPanels(const fs::path& folder, const std::vector<Plane>& planes, const std::vector<Panel>& panels) {
+        for (const Panel& panel : panels) {
+            const fs::path tiles = folder / ("Tile_" + panel.id);
+            for (int p = 0; p < 4; ++p) {
+                const std::string name = "SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif";
+                expectSeparation(tiles / name, planes[p], panel.x, panel.y, panel.width, panel.height);
+            }
+            pugi::xml_document ticket;
+            EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
+            EXPECT_TRUE(ticket.child("KipJobTicket"));
+        }
+    }
+
     static std::string ticketValue(const pugi::xml_document& ticket, const char* section, const char* name) {
         return ticket.child("KipJobTicket").child(section).child_value(name);
     }
@@ -162,24 +184,24 @@ TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
     const fs::path folder = print({"job.job"});
     // Panels 1 to 4 are tile ids B to E of the model's list, columns 1 and 2 its strip ids 2 and 3;
     // the last column and row take the remainder of 45 x 13.
-    struct Panel {
-        std::string id, strip;
-        uint32_t x, y, width, height;
-    };
-    const Panel panels[] = {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7}, {"E", "3", 22, 6, 23, 7}};
-    for (const Panel& panel : panels) {
-        const fs::path tiles = folder / ("Tile_" + panel.id);
-        for (int p = 0; p < 4; ++p) {
-            const fs::path file = tiles / ("SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif");
-            expectSeparation(file, planes[p], panel.x, panel.y, panel.width, panel.height);
-        }
-        pugi::xml_document ticket;
-        EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
-        EXPECT_TRUE(ticket.child("KipJobTicket"));
-    }
+    expectPanels(folder, planes,
+                 {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7}, {"E", "3", 22, 6, 23, 7}});
     // The page folder the model asks for ends as the output folder of the job's own files.
     EXPECT_EQ(fileNames(folder / "SitePlan_Page_1"),
               (std::vector<std::string>{"Accounting.txt", "Finish.txt", "JobTicket.xml"}));
+}
+
+TEST_F(EndToEnd, PosterColoursWithoutAPlaneGetBlankTilesOfEachPanel) {
+    // Cyan and Black given as separations (grey values as ink); Magenta and Yellow have no plane.
+    std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
+    for (int p : {0, 3}) {
+        std::vector<uint8_t> values;
+        for (const std::vector<uint8_t>& row : planes[p]) values.insert(values.end(), row.begin(), row.end());
+        writeTiff(work() / (std::string(kColourIds[p]) + ".tif"), kWidth, kHeight, 1, 8, PHOTOMETRIC_MINISWHITE, values);
+    }
+    planes[1] = planes[2] = Plane(kHeight, std::vector<uint8_t>(kWidth, 0));
+    makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "3x1", "Cyan=C.tif,Black=K.tif"});
+    expectPanels(print({"job.job"}), planes, {{"B", "2", 0, 0, 15, 13}, {"C", "3", 15, 0, 15, 13}, {"D", "4", 30, 0, 15, 13}});
 }
 
 // The greyscale image prints on the colour printer's black alone: one separation, no empty colour ones.
