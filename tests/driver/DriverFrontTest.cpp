@@ -114,6 +114,7 @@ protected:
     JobRequest& request;
 };
 
+// The raw bytes of header, as a job file starts with them.
 std::vector<unsigned char> bytesOf(const JobHeaderLayout& header) {
     const auto* p = reinterpret_cast<const unsigned char*>(&header);
     return std::vector<unsigned char>(p, p + sizeof header);
