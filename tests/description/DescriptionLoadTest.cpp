@@ -1,3 +1,4 @@
+// Loading a printer description: the faults that fail a load, the value rules and retries.
 #include "DescriptionTestFiles.h"
 #include "FindDescriptionFile.h"
 

@@ -1,3 +1,4 @@
+// What a loaded description answers: media, modes, resolutions, colorants and their order.
 #include "DescriptionTestFiles.h"
 #include "ZuColorNames.h"
 

@@ -1,3 +1,4 @@
+// Job ticket and accounting file: token values, template filling, escaping and write failures.
 #include "DriverOptions.h"
 #include "KIPJobTicket.h"
 #include "KIPMediaList.h"

@@ -1,3 +1,4 @@
+// Reading a model's settings file: flags, lists, colour ids and the failures of each.
 #include "KIPModelSettings.h"
 #include "PlatformMessageBox.h"
 #include "PrinterSetup.h"

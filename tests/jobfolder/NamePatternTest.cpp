@@ -1,3 +1,4 @@
+// Names of the files and folders of a job: pattern ids, document base names, job stems.
 #include "KIPModelSettings.h"
 #include "KIPNamePattern.h"
 

@@ -1,3 +1,4 @@
+// The job counter: drawing, storing and formatting the next free job number.
 #include "KIPUniqueId.h"
 #include "RVLog.h"
 #include "TempBaseFolder.h"
