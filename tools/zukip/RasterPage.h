@@ -1,9 +1,9 @@
 #pragma once
-// A page in printer terms: its size and planes, with the rows of ink that are
-// held of it at the moment (none for a page's shape; a row or a band of rows
-// while it is written; the whole page where an image must be turned, and
-// the demo's small poster),
-// packed most significant bit first (1 bit: set = ink; 8 bits: 255 = full ink).
+// A page in printer terms: its size and planes, with the rows of ink held of
+// it at the moment (none for a page's shape; a row or a band of rows while it
+// is written; the whole page where an image must be turned, and the demo's
+// small poster), packed most significant bit first (1 bit: set = ink;
+// 8 bits: 255 = full ink).
 #include <cstddef>
 #include <cstdint>
 #include <string>
