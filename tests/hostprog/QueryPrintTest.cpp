@@ -10,12 +10,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class DriverCommands : public HostProgramTest {};
-
-}  // namespace
-
 TEST(Help, EveryCommandSaysWhatItDoesWithAnExample) {
     const fs::path cwd = fs::temp_directory_path();
     for (const char* command : {"make-job", "print", "query", "demo"}) {
@@ -36,7 +30,7 @@ TEST(Help, EveryCommandSaysWhatItDoesWithAnExample) {
     EXPECT_EQ(unknown.errLines().size(), 1u);
 }
 
-TEST_F(DriverCommands, QueryAndPrintSayWhatTheyCannotUse) {
+TEST_F(HostProgramTest, QueryAndPrintSayWhatTheyCannotUse) {
     writeTiff(work() / "in.tif", 8, 8, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8 * 8 * 4, 128));
     ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-c", "1", "-o", "ok.job", "in.tif"}).status, 0);
     writeBytes(work() / "short.job", std::vector<unsigned char>(3939, 0));
