@@ -116,15 +116,6 @@ TEST_F(BadInput, SettingsOutputPlacesAndTilesThatCannotBeUsed) {
     }
 }
 
-TEST_F(BadInput, PrintRefusesAJobFileWhoseTileListIsCut) {
-    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "j.job", "--tiles", "2x1", "cmyk.tif"}).status, 0);
-    const std::vector<unsigned char> whole = readBytes(work() / "j.job");
-    writeBytes(work() / "j.job", std::vector<unsigned char>(whole.begin(), whole.end() - 1));
-    const ProgramRun run = zukip("print", {"-o", "out", "j.job"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("not a tile list"), std::string::npos) << run.err;
-}
-
 TEST_F(BadInput, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
     std::ofstream(work() / "j.job.thumb.bmp") << "not a picture\n";
     fs::copy_file(work() / "cmyk.tif", work() / "x.zrs");

@@ -179,7 +179,7 @@ TEST_F(EndToEnd, EightBitCmykTiffComesBackPlaneByPlaneWithItsTicket) {
 }
 
 TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
-    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
+    std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
     makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "2x2", "site.tif"});
     const fs::path folder = print({"job.job"});
     // Panels 1 to 4 are tile ids B to E of the model's list, columns 1 and 2 its strip ids 2 and 3;
@@ -189,11 +189,9 @@ TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
     // The page folder the model asks for ends as the output folder of the job's own files.
     EXPECT_EQ(fileNames(folder / "SitePlan_Page_1"),
               (std::vector<std::string>{"Accounting.txt", "Finish.txt", "JobTicket.xml"}));
-}
 
-TEST_F(EndToEnd, PosterColoursWithoutAPlaneGetBlankTilesOfEachPanel) {
-    // Cyan and Black given as separations (grey values as ink); Magenta and Yellow have no plane.
-    std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
+    // Cyan and Black given as separations (grey values as ink); Magenta and Yellow have no plane, so every
+    // panel gets blank tiles of them.
     for (int p : {0, 3}) {
         std::vector<uint8_t> values;
         for (const std::vector<uint8_t>& row : planes[p]) values.insert(values.end(), row.begin(), row.end());
