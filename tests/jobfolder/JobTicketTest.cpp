@@ -67,10 +67,6 @@ TEST(TicketTokens, StartValuesFollowTheirFormatsEvenForExtremeInputs) {
     EXPECT_EQ(f.token("RV_KIP_MEDIA_ID"), "-2147483649");
     EXPECT_EQ(f.token("RV_KIP_MEDIA_TYPE"), "MediaType:2147483648");
     EXPECT_EQ(f.token("RV_SENDER_NAME"), "/" + f.token("RV_COMPUTER_NAME"));
-    // The medium's name comes from the printer information file.
-    f.base.write("OutputDrivers/KIP/KipUnattend.dat", "CustomMedia4=Bond~Roll\r\nRoll1Media={4}\r\n");
-    f.start(4);
-    EXPECT_EQ(f.token("RV_KIP_MEDIA_NAME"), "Bond - Roll");
 }
 
 // The coverage of an ordinary page is checked in the tickets jobs leave (KipJobFolderTest).

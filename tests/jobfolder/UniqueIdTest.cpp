@@ -50,16 +50,13 @@ TEST(UniqueId, DrawsStoresAndPadsTheNextFreeNumberOnlyForTheTokenOrGivesUp) {
 }
 
 TEST(UniqueId, ShortOrOddCounterFilesStillGiveAPositiveNumber) {
-    CounterFixture f;
-    writeBytes(f.counter, {7, 0});
-    EXPECT_EQ(f.substitute("a_uniqID"), "a_1");
-    KIPUniqueId second;
-    f.store(0x7FFFFFFF);
-    EXPECT_EQ(second.SubstituteUniqueId(f.out, "a_uniqID", "").str(), "a_1");
-    KIPUniqueId third;
-    f.store(0xFFFFFFFE);   // would be -1, the "not drawn" mark
-    EXPECT_EQ(third.SubstituteUniqueId(f.out, "b_uniqID", "").str(), "b_1");
-    EXPECT_EQ(third.uniqueCounter, 1);
+    // Too short to hold a number; the largest number; one that would be -1, the "not drawn" mark.
+    for (const std::vector<unsigned char>& counter : {std::vector<unsigned char>{7, 0}, bytes(0x7FFFFFFF), bytes(0xFFFFFFFE)}) {
+        CounterFixture f;
+        writeBytes(f.counter, counter);
+        EXPECT_EQ(f.substitute("a_uniqID"), "a_1");
+        EXPECT_EQ(f.id.uniqueCounter, 1);
+    }
 }
 
 TEST(UniqueId, MakesTempWhenMissingAndLogsANumberItCannotKeep) {

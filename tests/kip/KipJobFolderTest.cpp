@@ -11,14 +11,6 @@
 namespace {
 const std::string kFolder = "KIP_plan_00001";
 
-std::map<std::string, std::string> fullModel() {
-    return {{"FolderName", "KIP_filename_uniqID"},      {"OutputName", "filename_pageID_colorID.tif"},
-            {"uniqID", "%05d"},                          {"ThumbnailName", "thumb_uniqID.bmp"},
-            {"JobTicketTemplate", "JobTicket.xml"},      {"JobTicketFileName", "JobTicket.xml"},
-            {"AccountingTemplate", "Accounting.txt"},    {"AccountingFileName", "Accounting.txt"},
-            {"FinishFile", "Finish.txt"},                {"TileSeparate", "No"}};
-}
-
 // Known ink per line of 16 pixels: Cyan 8 pixels, Magenta 1, Black 16; Yellow has no plane.
 std::vector<uint8_t> knownLine(int, int plane, int, int, int) {
     static const std::vector<uint8_t> kBytes[] = {{0xFF, 0x00}, {0x01, 0x00}, {0xFF, 0xFF}};
@@ -35,13 +27,21 @@ protected:
         job.write({{16, 4, {{"Cyan", 1}, {"Magenta", 1}, {"Black", 1}}}});
         return job;
     }
+    // newJob sent to the printer over FTP, the job folder removed after the transfer when asked.
+    KipTestJob& ftpJob(bool removeAfterTransfer) {
+        KipTestJob& job = newJob();
+        job.options().useFtpPort = 1;
+        job.options().removeAfterTransfer = removeAfterTransfer;
+        job.write(job.pages);
+        return job;
+    }
 
     std::vector<std::unique_ptr<KipTestJob>> jobs;
 };
 }  // namespace
 
 TEST_F(KipJobFolder, JobLeavesTheFolderTheModelNamesWithItsTicketAndTheInkInTheAccountingFile) {
-    installKipModel(base.path(), fullModel(), {{"Black", "K"}});
+    installKipModel(base.path(), kipJobModel(), {{"Black", "K"}});
     base.write("OutputDrivers/KIP/KipUnattend.dat", "CustomMedia1=Bond~Roll\r\n");
     const fs::path thumbnail = base.write("spool/J42.bmp", "BM thumbnail");
     KipTestJob& job = newJob();
@@ -79,7 +79,7 @@ TEST_F(KipJobFolder, JobLeavesTheFolderTheModelNamesWithItsTicketAndTheInkInTheA
 }
 
 TEST_F(KipJobFolder, HostileJobTextsGiveAWellFormedTicketWithTheTextsAsGiven) {
-    installKipModel(base.path(), fullModel());
+    installKipModel(base.path(), kipJobModel());
     // Bytes that are not UTF-8 (Windows-1252 "\xF6") are read as Windows-1252 even under a UTF-8 locale.
     setenv("LC_ALL", "C.UTF-8", 1);
     const std::string document = "R&D \"<poster>\" RV_KIP_MEDIA_NAME %05d uniqID J\xF6rg.pdf";
@@ -108,7 +108,7 @@ TEST_F(KipJobFolder, HostileJobTextsGiveAWellFormedTicketWithTheTextsAsGiven) {
 }
 
 TEST_F(KipJobFolder, EachEngineDrawsItsOwnNumberAndKeepsIt) {
-    installKipModel(base.path(), fullModel());
+    installKipModel(base.path(), kipJobModel());
     auto first = host.newDriver();
     ASSERT_TRUE(run(*first, newJob(), "plan.pdf").ended);
     ASSERT_TRUE(run(newJob()).ended);
@@ -121,7 +121,7 @@ TEST_F(KipJobFolder, EachEngineDrawsItsOwnNumberAndKeepsIt) {
 }
 
 TEST_F(KipJobFolder, HostileDocumentNamesStayInsideTheOutputFolder) {
-    installKipModel(base.path(), fullModel());
+    installKipModel(base.path(), kipJobModel());
     const std::string longName(5000, 'x');
     const struct {
         std::string document;
@@ -150,10 +150,8 @@ TEST_F(KipJobFolder, HostileDocumentNamesStayInsideTheOutputFolder) {
 }
 
 TEST_F(KipJobFolder, PatternsReplaceOnlyTheFirstTokenAndCountPagesFromOne) {
-    auto model = fullModel();
-    model["FolderName"] = "filename_pageID_uniqID";
-    model["OutputName"] = "colorID_pageID_colorID_pageID.tif";
-    installKipModel(base.path(), model);
+    installKipModel(base.path(), kipJobModel({{"FolderName", "filename_pageID_uniqID"},
+                                              {"OutputName", "colorID_pageID_colorID_pageID.tif"}}));
     KipTestJob job(base.path(), kKipModel, 0);
     job.write({{8, 2, {{"Cyan", 1}}}, {8, 2, {{"Cyan", 1}}}});
     ASSERT_TRUE(run(job).ended);
@@ -167,7 +165,7 @@ TEST_F(KipJobFolder, PatternsReplaceOnlyTheFirstTokenAndCountPagesFromOne) {
 }
 
 TEST_F(KipJobFolder, WithoutAnOutputPathTheJobGoesIntoTheBaseFolder) {
-    installKipModel(base.path(), fullModel());
+    installKipModel(base.path(), kipJobModel());
     // An empty output path puts the job folder under the base folder's temp.
     auto driver = host.newDriver();
     const KipHost::Run result = KipHost::run(*driver, newJob(), "", "plan.pdf");
@@ -205,15 +203,12 @@ TEST_F(KipJobFolder, RefusedOutputsEndTheJob) {
 }
 
 TEST_F(KipJobFolder, FtpJobArrivesAsOneArchiveOfTheJobFolderOrKeepsTheFolderWithoutPackingTool) {
-    installKipModel(base.path(), fullModel());
+    installKipModel(base.path(), kipJobModel());
     installPackingTool(base.path());
     PrinterSimulator printer(base.path() / "printer");
     printer.writeSettings(base.path());
     auto driver = host.newDriver();
-    KipTestJob& job = newJob();
-    job.options().useFtpPort = 1;
-    job.write(job.pages);
-    const KipHost::Run result = run(*driver, job);
+    const KipHost::Run result = run(*driver, ftpJob(false));
     EXPECT_TRUE(result.ended);
     EXPECT_EQ(result.failedSteps, 0);
 
@@ -227,24 +222,16 @@ TEST_F(KipJobFolder, FtpJobArrivesAsOneArchiveOfTheJobFolderOrKeepsTheFolderWith
     EXPECT_EQ(readBytes(output / (kFolder + ".zip")), readBytes(printer.request() / (kFolder + ".zip")));
 
     // Removal after the transfer leaves neither the archive nor the folder.
-    KipTestJob& removed = newJob();
-    removed.options().useFtpPort = 1;
-    removed.options().removeAfterTransfer = 1;
-    removed.write(removed.pages);
     const fs::path other = base.path() / "other";
-    EXPECT_EQ(run(*driver, removed, "plan.pdf", other).failedSteps, 0);
+    EXPECT_EQ(run(*driver, ftpJob(true), "plan.pdf", other).failedSteps, 0);
     const std::vector<std::string> commands = printer.commands();
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "STOR \\request\\" + kFolder + ".zip"), 2);
     EXPECT_TRUE(fs::is_empty(other));
 
     // Without the packing tool the job ends, undelivered, and keeps its folder though removal was asked for.
     fs::remove_all(base.path() / "Program(x64)");
-    KipTestJob& unpacked = newJob();
-    unpacked.options().useFtpPort = 1;
-    unpacked.options().removeAfterTransfer = 1;
-    unpacked.write(unpacked.pages);
     const fs::path kept = base.path() / "kept";
-    const KipHost::Run undelivered = run(*driver, unpacked, "plan.pdf", kept);
+    const KipHost::Run undelivered = run(*driver, ftpJob(true), "plan.pdf", kept);
     EXPECT_TRUE(undelivered.ended);
     EXPECT_EQ(undelivered.failedSteps, 0) << "the job has ended, though undelivered";
     EXPECT_NE(log().find("CreateProcess err=2"), std::string::npos);
@@ -253,9 +240,7 @@ TEST_F(KipJobFolder, FtpJobArrivesAsOneArchiveOfTheJobFolderOrKeepsTheFolderWith
 }
 
 TEST_F(KipJobFolder, ImageThatCannotBeCreatedFailsTheStepWithWriteDataError) {
-    auto model = fullModel();
-    model["CreateFolder"] = "No";
-    installKipModel(base.path(), model);
+    installKipModel(base.path(), kipJobModel({{"CreateFolder", "No"}}));
     // A folder where the Cyan separation should go: the file cannot be created.
     fs::create_directories(output / "plan_1_Cyan.tif");
     KipTestJob& job = newJob();

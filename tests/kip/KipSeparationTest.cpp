@@ -88,14 +88,11 @@ TEST_F(KipSeparations, OneTiffPerSeparationAndPageWithTheTagListAndTheDirectoryF
     EXPECT_EQ(fileNames(folder), (std::vector<std::string>{"JobTicket.xml", "plan_1_Black.tif", "plan_1_Cyan.tif",
                                                            "plan_1_Magenta.tif", "plan_1_Yellow.tif", "plan_2_Black.tif",
                                                            "plan_2_Cyan.tif", "plan_2_Magenta.tif", "plan_2_Yellow.tif"}));
-    EXPECT_EQ(tiffNumber(file, TIFFTAG_COMPRESSION), COMPRESSION_PACKBITS);
-    EXPECT_EQ(tiffNumber(file, TIFFTAG_THRESHHOLDING), 2u);
-    EXPECT_EQ(tiffNumber(file, TIFFTAG_FILLORDER), 1u);
-    EXPECT_EQ(tiffNumber(file, TIFFTAG_ORIENTATION), 1u);
-    EXPECT_EQ(tiffNumber(file, TIFFTAG_ROWSPERSTRIP), 3u);
-    EXPECT_EQ(tiffText(file, TIFFTAG_PAGENAME), "page__test");
-    EXPECT_EQ(tiffText(file, TIFFTAG_SOFTWARE), "Qel");
-    EXPECT_EQ(tiffText(file, TIFFTAG_DATETIME), "2011");
+    const std::pair<uint16_t, uint32_t> numbers[] = {{TIFFTAG_COMPRESSION, COMPRESSION_PACKBITS}, {TIFFTAG_THRESHHOLDING, 2},
+                                                     {TIFFTAG_FILLORDER, 1}, {TIFFTAG_ORIENTATION, 1}, {TIFFTAG_ROWSPERSTRIP, 3}};
+    for (const auto& [tag, value] : numbers) EXPECT_EQ(tiffNumber(file, tag), value) << "tag " << tag;
+    const std::pair<uint16_t, const char*> texts[] = {{TIFFTAG_PAGENAME, "page__test"}, {TIFFTAG_SOFTWARE, "Qel"}, {TIFFTAG_DATETIME, "2011"}};
+    for (const auto& [tag, text] : texts) EXPECT_EQ(tiffText(file, tag), text) << "tag " << tag;
     expectDirectoryAtFront(file);
     // Every separation of every page equals the job's plane, row by row.
     for (int p = 0; p < 2; ++p) {

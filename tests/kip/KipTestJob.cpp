@@ -41,3 +41,28 @@ void installKipModel(const fs::path& base, const std::map<std::string, std::stri
     writeBytes(path, std::vector<unsigned char>(text.begin(), text.end()));
 }
 
+
+namespace {
+KipModel changed(KipModel model, const KipModel& changes) {
+    for (const auto& [key, value] : changes) model[key] = value;
+    return model;
+}
+}  // namespace
+
+KipModel kipJobModel(const KipModel& changes) {
+    return changed({{"FolderName", "KIP_filename_uniqID"},   {"OutputName", "filename_pageID_colorID.tif"},
+                    {"uniqID", "%05d"},                       {"ThumbnailName", "thumb_uniqID.bmp"},
+                    {"JobTicketTemplate", "JobTicket.xml"},   {"JobTicketFileName", "JobTicket.xml"},
+                    {"AccountingTemplate", "Accounting.txt"}, {"AccountingFileName", "Accounting.txt"},
+                    {"FinishFile", "Finish.txt"},             {"TileSeparate", "No"}},
+                   changes);
+}
+
+KipModel kipTileModel(const KipModel& changes) {
+    return changed({{"CreateFolder", "No"},       {"TileSeparate", "YES"},
+                    {"TileName", "filename_tileID_colorID.tif"},
+                    {"JobTicketForTile", "YES"},  {"JobTicketTileName", "T_tileID.xml"},
+                    {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"},
+                    {"OutputName", "filename_pageID_colorID.tif"}},
+                   changes);
+}

@@ -31,3 +31,10 @@ struct KipTestJob : TestJob {
 // counts); the samples must have been copied first.
 void installKipModel(const fs::path& base, const std::map<std::string, std::string>& attributes,
                      const std::map<std::string, std::string>& colorIds = {});
+
+using KipModel = std::map<std::string, std::string>;
+// A model whose job leaves every file: folder "KIP_filename_uniqID", separations, thumbnail,
+// job ticket, accounting and finish file; changes replace or add attributes.
+KipModel kipJobModel(const KipModel& changes = {});
+// A model writing tiles named by tile id and colour straight into the output folder, a ticket per tile.
+KipModel kipTileModel(const KipModel& changes = {});

@@ -26,23 +26,12 @@ private:
     uint32_t now = 0;
 };
 
-// Tiles named by tile id and colour, straight into the output folder, a ticket per tile.
-std::map<std::string, std::string> tileModel(const std::map<std::string, std::string>& changes = {}) {
-    std::map<std::string, std::string> model = {
-        {"CreateFolder", "No"},           {"TileSeparate", "YES"},          {"TileName", "filename_tileID_colorID.tif"},
-        {"JobTicketForTile", "YES"},      {"JobTicketTileName", "T_tileID.xml"},
-        {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"},
-        {"OutputName", "filename_pageID_colorID.tif"}};
-    for (const auto& [key, value] : changes) model[key] = value;
-    return model;
-}
-
 class KipTiles : public ::testing::Test {
 protected:
     void SetUp() override { base.copySamples(); }
 
     // Runs job with the model through a driver over a new engine into folder.
-    KipHost::Run run(KipTestJob& job, const std::map<std::string, std::string>& model, const fs::path& folder) {
+    KipHost::Run run(KipTestJob& job, const KipModel& model, const fs::path& folder) {
         installKipModel(base.path(), model);
         CDriver driver(new RTL);
         return KipHost::run(driver, job, folder.string(), "plan.pdf");
@@ -75,7 +64,7 @@ TEST_F(KipTiles, LaterTiledPagesAreCompletedByTheFirstPagesRecords) {
     job.write({{12, 4, {{"Cyan", 1}}, {{8, 2}, {4, 2}}}, {6, 3, {{"Black", 1}}, {{6, 3}}}});
     const fs::path out = base.path() / "out";
     const KipHost::Run done =
-        run(job, tileModel({{"TileName", "filename_pageID_tileID_colorID.tif"}, {"PageFolder", "yes"}}), out);
+        run(job, kipTileModel({{"TileName", "filename_pageID_tileID_colorID.tif"}, {"PageFolder", "yes"}}), out);
     ASSERT_TRUE(done.ended);
     ASSERT_EQ(done.failedSteps, 0);
 
@@ -117,7 +106,7 @@ TEST_F(KipTiles, RequestsTheEngineDoesNotTileKeepEveryLineOrFailTheJob) {
         job.write({{16, 3, {{"Cyan", 1}}, c.tiledPage ? std::vector<TestTile>{{8, 3}, {8, 3}} : std::vector<TestTile>{}}});
         const fs::path out = base.path() / ("out" + std::to_string(n++));
         const KipHost::Run done = run(job,
-                                      tileModel({{"TileSeparate", c.tileSeparate}, {"PageFolder", "yes"},
+                                      kipTileModel({{"TileSeparate", c.tileSeparate}, {"PageFolder", "yes"},
                                                  {"TileName", "filename_pageID_tileID_colorID.tif"}}),
                                       out);
         EXPECT_TRUE(done.ended);
@@ -137,7 +126,7 @@ TEST_F(KipTiles, AbortedMidPageKeepsTheFinishedTilesAndWritesNoJobTicket) {
     job.requestTiles(kPosterTiling, {7, 8}, {1, 2});
     job.write({{16, 2, {{"Cyan", 1}, {"Black", 1}}, {{8, 2}, {8, 2}}}});
     const fs::path out = base.path() / "out";
-    installKipModel(base.path(), tileModel());
+    installKipModel(base.path(), kipTileModel());
     {
         CDriver driver(new SlicedRTL);
         NullPort port;

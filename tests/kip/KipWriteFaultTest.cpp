@@ -126,9 +126,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
 TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
     TempBaseFolder base;
     base.copySamples();
-    installKipModel(base.path(), {{"CreateFolder", "No"}, {"TileSeparate", "YES"}, {"TileName", "filename_tileID_colorID.tif"},
-                                  {"JobTicketForTile", "YES"}, {"JobTicketTileName", "T_tileID.xml"},
-                                  {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"}});
+    installKipModel(base.path(), kipTileModel());
     MessageBoxCapture boxes;
     KipTestJob job(base.path(), kKipModel, 0);
     job.requestTiles(3, {7, 8}, {1, 2});
