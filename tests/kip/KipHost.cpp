@@ -44,6 +44,12 @@ KipHost::Run KipHost::run(ABasePrinterDriver& driver, KipTestJob& job, const std
     return run;
 }
 
+void expectWhole(const KipHost::Run& run) {
+    EXPECT_EQ(run.opened, 1);
+    EXPECT_EQ(run.failedSteps, 0);
+    EXPECT_TRUE(run.ended);
+}
+
 KipHost::Run KipModuleTest::run(ABasePrinterDriver& driver, KipTestJob& job, const std::string& document,
                                 const fs::path& folder) const {
     return KipHost::run(driver, job, (folder.empty() ? output : folder).string(), document);

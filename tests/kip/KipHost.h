@@ -48,6 +48,9 @@ private:
     ABasePrinterDriver* (*create_)() = nullptr;
 };
 
+// A job that opened and ended without a failed step.
+void expectWhole(const KipHost::Run& run);
+
 // Tests through the module: the sample base folder, the module, and "out" in
 // the base folder for the jobs' output.
 class KipModuleTest : public ::testing::Test {

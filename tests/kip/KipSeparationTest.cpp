@@ -23,13 +23,6 @@ std::vector<TestPlane> planes(std::initializer_list<const char*> names, int dept
     return result;
 }
 
-// A job that opened and ended without a failed step.
-void expectWhole(const KipHost::Run& run) {
-    EXPECT_EQ(run.opened, 1);
-    EXPECT_EQ(run.failedSteps, 0);
-    EXPECT_TRUE(run.ended);
-}
-
 // Each run of a table starts over: no output, no unique number drawn yet.
 class KipSeparations : public KipModuleTest {
 protected:

@@ -74,10 +74,11 @@ KipHost::Run rerun(KipTestJob& job, const fs::path& output) {
 TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     TempBaseFolder base;
     base.copySamples();
-    installKipModel(base.path(), {{"FolderName", "filename_uniqID"}, {"OutputName", "filename_pageID_colorID.tif"},
-                                  {"JobTicketTemplate", "JobTicket.xml"}, {"JobTicketFileName", "JobTicket.xml"},
-                                  {"AccountingTemplate", "Accounting.txt"}, {"AccountingFileName", "Accounting.txt"},
-                                  {"FinishFile", "Finish.txt"}, {"TileSeparate", "No"}});
+    // Job folders "plan_1", "plan_2", ...; the thumbnail keeps its default name.
+    KipModel model = kipJobModel({{"FolderName", "filename_uniqID"}});
+    model.erase("uniqID");
+    model.erase("ThumbnailName");
+    installKipModel(base.path(), model);
     const fs::path thumbnail = base.write("spool/J42.bmp", "BM thumbnail");
     const fs::path output = base.path() / "out";
     MessageBoxCapture boxes;
