@@ -79,15 +79,9 @@ public:
     int32_t write(const void*, int32_t count, uint64_t) override { return count; }
 };
 
-DriverOptions filled(uint8_t value) {
-    DriverOptions block;
-    std::memset(&block, value, sizeof block);
-    return block;
-}
-
 // A block of bytes value that carries the current version, so that mode 3 does not reset it.
 DriverOptions validBlock(uint8_t value) {
-    DriverOptions block = filled(value);
+    DriverOptions block = filledOptions(value);
     block.optionsVersion = kOptionsVersion;
     return block;
 }
@@ -172,7 +166,7 @@ TEST_F(DriverFront, SpecialMediaIdsResolveAgainstTheEngineListWhenItHasEnoughEnt
     engine->mediaIds = {5, 7, 9};
     PrinterSetup setup;
     setup.mediaId = -101;
-    DriverOptions block = filled(0);
+    DriverOptions block = filledOptions(0);
     EXPECT_EQ(driver.editOptions(&block, 2, &setup, nullptr), 1);
     EXPECT_EQ(setup.mediaId, 7);
     EXPECT_EQ(engine->setupCalls, 1);
@@ -203,7 +197,7 @@ TEST(DriverWithoutEngine, AnswersRecordCallsWithoutAnEngine) {
     EXPECT_EQ(d.setPrinterSetup(&setup), 0);
     EXPECT_EQ(d.editOptions(nullptr, 2, &setup, nullptr), 0);
 
-    DriverOptions a = filled(0x5A);
+    DriverOptions a = filledOptions(0x5A);
     DriverOptions b = a;
     EXPECT_EQ(d.optionsDiffer(&a, &a), 0);
     EXPECT_EQ(d.optionsDiffer(&a, nullptr), 1);
@@ -322,17 +316,18 @@ TEST_F(DriverFront, RefusedOrFailingStepsAreLoggedUnlessTheJobWasAborted) {
 // without a dialog, other modes change nothing: the failing presenter
 // installed for those cases would show in the result and the block.
 TEST_F(DriverFront, EditOptionsResetsOldBlocksAndSurvivesAFailingDialog) {
-    DriverOptions old = filled(0x10);
+    const DriverOptions plain = filledOptions(0x10);
+    DriverOptions old = plain;
     old.optionsVersion = 19;
-    DriverOptions defaults = filled(0x10);
+    DriverOptions defaults = plain;
     setDefaultOptions(&defaults);
     DriverOptions failed = defaults;
     failed.copies = 9;   // a failing dialog leaves what it wrote into the reset block
     struct Case { OptionsDialogHook::Presenter presenter; int mode; DriverOptions block; int result; DriverOptions expected; };
     const Case cases[] = {
-        {nullptr, 3, validBlock(0x10), 1, validBlock(0x10)},  {nullptr, 3, old, 1, defaults},
-        {presentAndFail, 2, validBlock(0x10), 1, defaults},   {presentAndFail, 0, filled(0x10), 0, filled(0x10)},
-        {presentAndFail, 4, filled(0x10), 0, filled(0x10)},   {presentAndFail, -1, filled(0x10), 0, filled(0x10)},
+        {nullptr, 3, validBlock(0x10), 1, validBlock(0x10)}, {nullptr, 3, old, 1, defaults},
+        {presentAndFail, 2, validBlock(0x10), 1, defaults},  {presentAndFail, 0, plain, 0, plain},
+        {presentAndFail, 4, plain, 0, plain},                {presentAndFail, -1, plain, 0, plain},
         {presentAndFail, 3, old, 0, failed},
     };
     for (const Case& c : cases) {

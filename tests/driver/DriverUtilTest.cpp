@@ -6,6 +6,7 @@
 #include "DriverOptions.h"
 #include "Platform/PlatformMessageBox.h"
 #include "TempBaseFolder.h"
+#include "TestJob.h"
 #include "ZuDrvUtl.h"
 
 #include <gtest/gtest.h>
@@ -18,29 +19,6 @@
 #include <string>
 
 namespace {
-// Sets LC_ALL in the environment for one scope and restores it afterwards.
-class ScopedLcAll {
-public:
-    explicit ScopedLcAll(const char* value) {
-        if (const char* old = std::getenv("LC_ALL")) previous_ = old, had_ = true;
-        setenv("LC_ALL", value, 1);
-    }
-    ~ScopedLcAll() {
-        if (had_) setenv("LC_ALL", previous_.c_str(), 1);
-        else unsetenv("LC_ALL");
-    }
-
-private:
-    std::string previous_;
-    bool had_ = false;
-};
-
-DriverOptions filled(uint8_t value) {
-    DriverOptions block;
-    std::memset(&block, value, sizeof block);
-    return block;
-}
-
 const uint8_t* bytes(const DriverOptions& block) { return reinterpret_cast<const uint8_t*>(&block); }
 
 // Reads text from a heap copy of exactly its size, so that any read past the
@@ -96,20 +74,19 @@ TEST(TextHelpers, SplitAndReplaceResumePastWhatTheyInserted) {
 }
 
 TEST(AnsiToUtf8, PlainLocaleReadsWindows1252AndFailureLeavesOutputUnchanged) {
-    {
-        ScopedLcAll locale("C");
-        const std::string before = std::setlocale(LC_CTYPE, nullptr);
-        AString out;
-        EXPECT_EQ(DrvAnsiToUtf8("Caf\xE9 \x80", out), 1);
-        EXPECT_EQ(out, "Caf\xC3\xA9 \xE2\x82\xAC");
-        EXPECT_EQ(std::setlocale(LC_CTYPE, nullptr), before);
-    }
-    AString out("kept");
+    // Every test runs in its own process, so the locales set here reach no other test.
+    setenv("LC_ALL", "C", 1);
+    const std::string before = std::setlocale(LC_CTYPE, nullptr);
+    AString out;
+    EXPECT_EQ(DrvAnsiToUtf8("Caf\xE9 \x80", out), 1);
+    EXPECT_EQ(out, "Caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(std::setlocale(LC_CTYPE, nullptr), before);
+    out = "kept";
     EXPECT_EQ(DrvAnsiToUtf8("", out), 0);
     EXPECT_EQ(DrvAnsiToUtf8(nullptr, out), 0);
     // In a UTF-8 locale, text that is not UTF-8 is read as Windows-1252; a
     // byte Windows-1252 leaves undefined converts in neither.
-    ScopedLcAll locale("C.UTF-8");
+    setenv("LC_ALL", "C.UTF-8", 1);
     EXPECT_EQ(DrvAnsiToUtf8("bad \x81", out), 0);
     EXPECT_EQ(out, "kept");
     for (const auto& [text, utf8] : {std::pair{"J\xF6rg \x80", "J\xC3\xB6rg \xE2\x82\xAC"},
@@ -117,15 +94,16 @@ TEST(AnsiToUtf8, PlainLocaleReadsWindows1252AndFailureLeavesOutputUnchanged) {
         EXPECT_EQ(DrvAnsiToUtf8(text, out), 1) << text;
         EXPECT_EQ(out, utf8);
     }
+    unsetenv("LC_ALL");
 }
 
 TEST(OptionsBlock, DefaultsAndValidationTouchOnlyTheirBytes) {
-    DriverOptions block = filled(0xAA);
+    DriverOptions block = filledOptions(0xAA);
     setDefaultOptions(&block);
     const uint8_t expected[9] = {20, 0, 0, 0, 1, 0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(bytes(block), expected, 9), 0);
     for (int i = 9; i < kOptionsSize; ++i) ASSERT_EQ(bytes(block)[i], 0xAA) << i;
-    DriverOptions valid = filled(0x77);
+    DriverOptions valid = filledOptions(0x77);
     valid.optionsVersion = 20;
     const DriverOptions before = valid;
     ValidateOptionsBlock(&valid);
@@ -149,13 +127,13 @@ TEST(OptionsText, PairsFillAtMost200BytesAndEveryPrefixReadsSafely) {
         {"Name=KIP\nDriverOptionBinary  =1401000001", true, std::string("\x14\x01\x00\x00\x01", 5)},
     };
     for (const Case& c : cases) {
-        DriverOptions block = filled(0x5A);
+        DriverOptions block = filledOptions(0x5A);
         EXPECT_EQ(readExact(c.text, &block), c.found) << c.text;
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes(block)), c.expected.size()), c.expected) << c.text;
         for (size_t i = c.expected.size(); i < kOptionsSize; ++i) ASSERT_EQ(bytes(block)[i], 0x5A) << c.text << i;
     }
     const std::string full = "DriverOptionBinary=" + std::string(400, '7');
-    DriverOptions block = filled(0xEE);
+    DriverOptions block = filledOptions(0xEE);
     EXPECT_TRUE(readExact(full + "77", &block));
     EXPECT_EQ(bytes(block)[kOptionsTextBytes - 1], 0x77);
     EXPECT_EQ(bytes(block)[kOptionsTextBytes], 0xEE);

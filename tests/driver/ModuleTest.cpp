@@ -5,9 +5,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -38,17 +38,13 @@ protected:
     CreatePage createPage = nullptr;
 };
 
+// The names the module exports, one per line of nm's plain symbol list.
 std::set<std::string> exportedSymbols(const std::string& path) {
     std::set<std::string> names;
-    const std::string command = "nm -D --defined-only '" + path + "'";
-    std::FILE* pipe = popen(command.c_str(), "r");
+    std::FILE* pipe = popen(("nm -D --defined-only --just-symbols '" + path + "'").c_str(), "r");
     if (!pipe) return names;
     char line[1024];
-    while (std::fgets(line, sizeof line, pipe)) {
-        std::istringstream fields(line);
-        std::string address, type, name;
-        if (fields >> address >> type >> name) names.insert(name);
-    }
+    while (std::fgets(line, sizeof line, pipe)) names.insert(std::string(line, std::strcspn(line, "\n")));
     pclose(pipe);
     return names;
 }

@@ -3,6 +3,7 @@
 #include "DriverError.h"
 #include "RecordingEngine.h"
 #include "TempBaseFolder.h"
+#include "TestJob.h"
 
 #include "Platform/PlatformMessageBox.h"
 #include "RVLog.h"
@@ -80,8 +81,7 @@ TEST_F(WriteNdata, RefusedOrMissingPortRaisesAndLogs) {
 }
 
 TEST_F(EngineBase, OptionsTextWithoutTheKeyGoesToTheOtherReader) {
-    DriverOptions block;
-    std::memset(&block, 0x42, sizeof block);
+    DriverOptions block = filledOptions(0x42);
     EXPECT_EQ(engine.ReadOptions("Something=0102", &block, nullptr), 7);
     EXPECT_EQ(engine.otherOptionsCalls, 1);
     EXPECT_EQ(engine.ReadOptions("Other=1\nDriverOptionBinary=14", &block, nullptr), 1);

@@ -18,6 +18,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -228,12 +229,9 @@ TEST_F(PageEngine, EmptyMissingOrTruncatedRasterFailsTheJob) {
 
 TEST(ColorModeList, NamesAreFoundWholeAndIgnoringCase) {
     RecordingEngine engine;
-    EXPECT_EQ(engine.FindColorMode("grayscale"), 2);
-    EXPECT_EQ(engine.FindColorMode("Gray"), -1);
-    EXPECT_EQ(engine.FindColorMode("cmyk (8 BITS)"), 5);
-    EXPECT_EQ(engine.FindColorMode("SpotColors"), 10);
-    EXPECT_EQ(engine.FindColorMode(""), -1);
-    EXPECT_EQ(engine.FindColorMode(nullptr), -1);
+    const std::pair<const char*, int> names[] = {{"grayscale", 2},  {"Gray", -1}, {"cmyk (8 BITS)", 5},
+                                                 {"SpotColors", 10}, {"", -1},     {nullptr, -1}};
+    for (const auto& [name, mode] : names) EXPECT_EQ(engine.FindColorMode(name), mode) << (name ? name : "null");
 
     char name[64] = "junk";
     int flag = 0;

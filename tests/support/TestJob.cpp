@@ -7,6 +7,12 @@
 
 #include <cstring>
 
+DriverOptions filledOptions(uint8_t value) {
+    DriverOptions block;
+    std::memset(&block, value, sizeof block);
+    return block;
+}
+
 TestJob::TestJob(const std::filesystem::path& folder, const std::string& fileName) : jobFile_(folder / fileName) {
     SetJobHeaderText(header.jobName, "C:\\Docs\\plan.pdf");
     SetJobHeaderText(header.modelName, "Test Model");

@@ -34,6 +34,9 @@ using LineMaker = std::function<std::vector<uint8_t>(int, int, int, int, int)>;
 // The bytes of one line of a tile: (page, tile, plane, line, depth, width).
 using TileLineMaker = std::function<std::vector<uint8_t>(int, int, int, int, int, int)>;
 
+// An options block with every byte set to value, to show which bytes a call touches.
+DriverOptions filledOptions(uint8_t value);
+
 class TestJob {
 public:
     // A job file folder/fileName for "Test Model" in colour mode 0: document "C:\Docs\plan.pdf",
