@@ -4,6 +4,7 @@
 #include "ABasePrinterDriverImp.h"
 #include "APageBaseRTL.h"
 #include "DriverError.h"
+#include "ImageReadBack.h"
 #include "RecordingEngine.h"
 #include "TempBaseFolder.h"
 #include "TestJob.h"
@@ -132,11 +133,9 @@ TEST_F(PageEngine, DeviceResolutionAboveTheJobsScalesLinesAndPixels) {
     EXPECT_EQ(t.outputLineBytes, 2);
     ASSERT_EQ(engine->lines.size(), 4u);
     for (int line = 0; line < 4; ++line) {
-        const uint8_t source = TestJob::patternLine(0, 0, line / 2, 1, 8)[0];
-        std::vector<uint8_t> doubled(2, 0);
-        for (int bit = 0; bit < 8; ++bit)
-            if (source & (0x80 >> bit)) doubled[bit / 4] |= static_cast<uint8_t>(0xC0 >> (2 * (bit % 4)));
-        EXPECT_EQ(engine->lines[line].data, doubled) << line;
+        const auto source = unpackPixels(TestJob::patternLine(0, 0, line / 2, 1, 8), 1, 8);
+        const auto scaled = unpackPixels(engine->lines[line].data, 1, 16);
+        for (uint32_t x = 0; x < 16; ++x) EXPECT_EQ(scaled[x], source[x / 2]) << line << "," << x;
     }
 
     for (float dpi : {1e30f, -1e30f, std::numeric_limits<float>::quiet_NaN(), 1000.0f}) {
