@@ -90,14 +90,8 @@ TEST_F(KipSeparations, OneTiffPerSeparationAndPageWithTheTagListAndTheDirectoryF
     // Every separation of every page equals the job's plane, row by row.
     for (int p = 0; p < 2; ++p) {
         for (int k = 0; k < 4; ++k) {
-            const TestPlane& plane = job.pages[0].planes[static_cast<size_t>(k)];
-            const fs::path separation = folder / ("plan_" + std::to_string(p + 1) + "_" + plane.name + ".tif");
-            const ReadImage image = readTiff(separation);
-            ASSERT_EQ(image.width, 2001u) << separation;
-            ASSERT_EQ(image.height, 3u) << separation;
-            EXPECT_EQ(image.bitsPerSample, 1u) << separation;
-            for (int r = 0; r < 3; ++r)
-                EXPECT_EQ(image.rows[r], job.lines(p, k, r, 1, 2001)) << separation << " row " << r;
+            const std::string& colour = job.pages[0].planes[static_cast<size_t>(k)].name;
+            expectSeparation(folder / ("plan_" + std::to_string(p + 1) + "_" + colour + ".tif"), job, p, 0, k);
         }
     }
 }

@@ -29,6 +29,10 @@ struct KipTestJob : TestJob {
 // Puts a "Model" element for kKipModel with these attributes, and an optional
 // colorID list, in front of the sample description's models (the first one
 // counts); the samples must have been copied first.
+// The TIFF at path holds tile `tile` (the whole page when it is not tiled) of plane `plane`
+// of page `page` of job, row by row at the plane's depth.
+void expectSeparation(const fs::path& path, const KipTestJob& job, int page, int tile, int plane);
+
 void installKipModel(const fs::path& base, const std::map<std::string, std::string>& attributes,
                      const std::map<std::string, std::string>& colorIds = {});
 

@@ -37,21 +37,6 @@ protected:
         return KipHost::run(driver, job, folder.string(), "plan.pdf");
     }
 
-    // The image at path holds tile `tile` of plane `plane` of page `page` of job.
-    static void expectTile(const fs::path& path, const KipTestJob& job, int page, int tile, int plane) {
-        const TestPage& p = job.pages[static_cast<size_t>(page)];
-        const TestTile size = p.tiles.empty() ? TestTile{p.width, p.height} : p.tiles[static_cast<size_t>(tile)];
-        const int depth = p.planes[static_cast<size_t>(plane)].depth;
-        const ReadImage image = readTiff(path);
-        ASSERT_EQ(image.width, static_cast<uint32_t>(size.width)) << path;
-        ASSERT_EQ(image.height, static_cast<uint32_t>(size.height)) << path;
-        for (int r = 0; r < size.height; ++r)
-            EXPECT_EQ(image.rows[static_cast<size_t>(r)],
-                      p.tiles.empty() ? job.lines(page, plane, r, depth, size.width)
-                                      : job.tileLines(page, tile, plane, r, depth, size.width))
-                << path << " row " << r;
-    }
-
     TempBaseFolder base;
     MessageBoxCapture boxes;
 };
@@ -68,9 +53,9 @@ TEST_F(KipTiles, LaterTiledPagesAreCompletedByTheFirstPagesRecords) {
     ASSERT_TRUE(done.ended);
     ASSERT_EQ(done.failedSteps, 0);
 
-    expectTile(out / "plan_0_7_Cyan.tif", job, 0, 0, 0);
-    expectTile(out / "plan_0_8_Cyan.tif", job, 0, 1, 0);
-    expectTile(out / "plan_1_8_Black.tif", job, 1, 0, 0);
+    expectSeparation(out / "plan_0_7_Cyan.tif", job, 0, 0, 0);
+    expectSeparation(out / "plan_0_8_Cyan.tif", job, 0, 1, 0);
+    expectSeparation(out / "plan_1_8_Black.tif", job, 1, 0, 0);
     // The second page's end completes the recorded (first page's) tiles, which are all there.
     std::vector<std::string> names;
     for (const std::string& name : fileNames(out))
@@ -117,7 +102,7 @@ TEST_F(KipTiles, RequestsTheEngineDoesNotTileKeepEveryLineOrFailTheJob) {
             continue;
         }
         EXPECT_EQ(done.failedSteps, 0);
-        expectTile(out / c.cyanFile, job, 0, 0, 0);
+        expectSeparation(out / c.cyanFile, job, 0, 0, 0);
     }
 }
 
@@ -139,6 +124,6 @@ TEST_F(KipTiles, AbortedMidPageKeepsTheFinishedTilesAndWritesNoJobTicket) {
         EXPECT_EQ(job.request.portCode, -1);
     }
     EXPECT_EQ(fileNames(out), (std::vector<std::string>{"T_7.xml", "T_8.xml", "plan_7_Cyan.tif", "plan_8_Cyan.tif"}));
-    expectTile(out / "plan_7_Cyan.tif", job, 0, 0, 0);
-    expectTile(out / "plan_8_Cyan.tif", job, 0, 1, 0);
+    expectSeparation(out / "plan_7_Cyan.tif", job, 0, 0, 0);
+    expectSeparation(out / "plan_8_Cyan.tif", job, 0, 1, 0);
 }
