@@ -67,14 +67,37 @@ struct PlaneKind {
     std::function<void(std::vector<uint8_t>&, uint32_t row, std::mt19937&)> fill;
 };
 
-// 1-bit halftone of a smooth tone, with blocks of solid "text" lines on white.
-void halftoneRow(std::vector<uint8_t>& row, uint32_t y, std::mt19937&) {
-    static const uint8_t kDots[4] = {0x88, 0x22, 0x44, 0x11};
+// Blocks of solid "text" lines on white margins, over whatever the row holds between the margins.
+void addTextAndMargins(std::vector<uint8_t>& row, uint32_t y) {
     for (size_t x = 0; x < row.size(); ++x) {
         const bool text = (x / 200) % 3 == 0 && (y / 16) % 4 == 0;
         const bool margin = x < row.size() / 10 || x > row.size() * 9 / 10;
-        row[x] = margin ? 0 : text ? (x % 7 < 5 ? 0xFF : 0x00) : uint8_t(kDots[y % 4] | kDots[(y + x / 64) % 4]);
+        if (margin) row[x] = 0;
+        else if (text) row[x] = x % 7 < 5 ? 0xFF : 0x00;
     }
+}
+
+// 1-bit halftone as a host screens for this printer: round dots at 60 lines per inch and 45 degrees (the
+// screen the KIP engine gives the host for black) over a smooth tone, with text blocks. The rotated cells
+// do not line up with bytes, so PackBits finds runs only in the lightest and darkest tones.
+void halftoneRow(std::vector<uint8_t>& row, uint32_t y, std::mt19937&) {
+    const double cell = kDpi / 60.0, turn = std::sqrt(0.5);
+    const size_t width = row.size() * 8;
+    std::fill(row.begin(), row.end(), 0);
+    for (size_t x = 0; x < width; ++x) {
+        const double u = (double(x) + y) * turn / cell, v = (double(y) - double(x)) * turn / cell;
+        const double du = u - std::floor(u) - 0.5, dv = v - std::floor(v) - 0.5;
+        const double ink = 0.9 * double(x) / double(width) + 0.1 * double(y % 64) / 64.0;
+        if (2.0 * (du * du + dv * dv) < ink) row[x / 8] |= uint8_t(0x80 >> (x % 8));
+    }
+    addTextAndMargins(row, y);
+}
+
+// 1-bit flat tints, as CAD fills print: dot patterns that stay the same over 64 bytes, with text blocks.
+void flatTintRow(std::vector<uint8_t>& row, uint32_t y, std::mt19937&) {
+    static const uint8_t kDots[4] = {0x88, 0x22, 0x44, 0x11};
+    for (size_t x = 0; x < row.size(); ++x) row[x] = uint8_t(kDots[y % 4] | kDots[(y + x / 64) % 4]);
+    addTextAndMargins(row, y);
 }
 
 void randomRow(std::vector<uint8_t>& row, uint32_t, std::mt19937& rng) {
@@ -299,6 +322,7 @@ int main(int argc, char** argv) try {
     // 36 x 48 inches at 600 dpi; a quarter page is half as wide and half as high.
     const uint32_t width = quick ? 10800 : 21600, height = quick ? 14400 : 28800;
     const PlaneKind kinds[] = {{"1-bit halftone", 1, halftoneRow},
+                               {"1-bit flat tints", 1, flatTintRow},
                                {"1-bit random", 1, randomRow},
                                {"1-bit nearly empty", 1, nearlyEmptyRow},
                                {"8-bit contone", 8, contoneRow}};

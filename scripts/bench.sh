@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds optimised and runs the driver benchmark on the planes of a 36 x 48
-# inch CMYK page at 600 dpi (1-bit halftone, 1-bit random, 1-bit nearly
-# empty, 8-bit contone): the driver from the raster job to the separations
-# against libtiff's PackBits scanline writer, zukip print as a whole against
-# the driver alone, print's peak memory, the ink counter's throughput.
+# inch CMYK page at 600 dpi (1-bit halftone, 1-bit flat tints, 1-bit random,
+# 1-bit nearly empty, 8-bit contone): the driver from the raster job to the
+# separations against libtiff's PackBits scanline writer, zukip print as a
+# whole against the driver alone, print's peak memory, the ink counter's
+# throughput.
 #   scripts/bench.sh            the full page
 #   scripts/bench.sh --quick    a quarter page
 # Files go to /dev/shm when it exists (tmpfs), else to the temporary folder;
