@@ -7,6 +7,7 @@
 #include "CNumSpinCtrl.h"
 #include "DialogUnits.h"
 #include "DrvComboFill.h"
+#include "KIPFtpSettings.h"
 #include "KIPPrinterUtilities.h"
 #include "ZuDrvUtl.h"
 
@@ -215,34 +216,18 @@ void CDriverOptionDialog::LoadControls() {
 }
 
 void CDriverOptionDialog::loadFtpSettings() {
-    const AString path = tempFile(kFtpSettingsFile);
-    if (!AFilePath(path).exists()) {
-        address->SetAddress(127, 0, 0, 1);
-        portEdit->setText(QStringLiteral("21"));
-        userEdit->setText(QStringLiteral("anonymous"));
-        return;
-    }
-    AXMLTree settings("RootElement");
-    AXMLTreeNode root;
+    KIPFtpSettings settings;
     // A file that cannot be read leaves the controls as they are.
-    if (!settings.loadFromFile(path.c_str()) || !settings.getRootNode(root)) return;
-    const AString ip1 = settings.getAttribute(root, "IP1");
-    if (ip1.IsEmpty()) {
-        address->SetAddress(127, 0, 0, 1);
-    } else {
-        const auto number = [&](const char* name) {
-            return static_cast<uint8_t>(std::atoi(settings.getAttribute(root, name).c_str()) & 0xFF);
-        };
-        address->SetAddress(number("IP1"), number("IP2"), number("IP3"), number("IP4"));
-    }
-    const AString port = settings.getAttribute(root, "Port");
-    portEdit->setText(port.IsEmpty() ? QStringLiteral("21") : qText(port));
-    const AString user = settings.getAttribute(root, "User");
-    userEdit->setText(user.IsEmpty() ? QStringLiteral("anonymous") : qText(user));
-    const AString password = settings.getAttribute(root, "Password");
-    if (!password.IsEmpty()) passwordEdit->setText(qText(password));
+    if (settings.Load() == KIPFtpSettings::kUnreadable) return;
+    uint8_t n[KIPFtpSettings::kAddressFields] = {};
+    for (int i = 0; i < KIPFtpSettings::kAddressFields; ++i)   // the low 8 bits of each number
+        n[i] = static_cast<uint8_t>(std::atoi(settings.ip[i].c_str()) & 0xFF);
+    address->SetAddress(n[0], n[1], n[2], n[3]);
+    portEdit->setText(qText(settings.port));
+    userEdit->setText(qText(settings.user));
+    // No stored password (or no file) keeps what the field holds.
+    if (!settings.password.IsEmpty()) passwordEdit->setText(qText(settings.password));
 }
-
 
 void CDriverOptionDialog::SaveControls() {
     UpdateData(true);

@@ -6,38 +6,46 @@
 #include <cctype>
 
 namespace {
-const char* const kDefaultAddress = "127.0.0.1";
+const char* const kDefaultAddress[KIPFtpSettings::kAddressFields] = {"127", "0", "0", "1"};
 const char* const kDefaultPort = "21";
 const char* const kDefaultUser = "anonymous";
 constexpr uint16_t kStandardPort = 21;
+const char* const kAddressNames[KIPFtpSettings::kAddressFields] = {"IP1", "IP2", "IP3", "IP4"};
 
 AString valueOr(const AString& value, const char* fallback) { return value.IsEmpty() ? AString(fallback) : value; }
 }  // namespace
 
-int LoadFTPSettings(AString& address, AString& port, AString& user, AString& password) {
+KIPFtpSettings::Source KIPFtpSettings::Load() {
     AFilePath path;
     path += "Temp";
     path += "KIPFTPSettings.xml";
-    if (!path.exists()) {
-        address = kDefaultAddress;
-        port = kDefaultPort;
-        user = kDefaultUser;
-        return 0;
-    }
     AXMLTree tree("RootElement");
     AXMLTreeNode root;
-    if (!tree.loadFromFile(path.c_str()) || !tree.getRootNode(root) || root.isEmpty()) return 0;
+    const bool missing = !path.exists();
+    if (!missing && (!tree.loadFromFile(path.c_str()) || !tree.getRootNode(root))) return kUnreadable;
 
-    const AString first = tree.getAttribute(root, "IP1");
-    if (first.IsEmpty()) {
-        address = kDefaultAddress;
-    } else {
-        address = first + "." + tree.getAttribute(root, "IP2") + "." + tree.getAttribute(root, "IP3") + "." +
-                  tree.getAttribute(root, "IP4");
-    }
+    // An empty "IP1" stands for the default address, whatever the other three hold.
+    const bool defaultAddress = missing || tree.getAttribute(root, kAddressNames[0]).IsEmpty();
+    for (int i = 0; i < kAddressFields; ++i)
+        ip[i] = defaultAddress ? AString(kDefaultAddress[i]) : tree.getAttribute(root, kAddressNames[i]);
+    // Attributes of a missing file read as empty, so they take the defaults too.
     port = valueOr(tree.getAttribute(root, "Port"), kDefaultPort);
     user = valueOr(tree.getAttribute(root, "User"), kDefaultUser);
     password = tree.getAttribute(root, "Password");
+    return missing ? kMissing : kRead;
+}
+
+AString KIPFtpSettings::Address() const { return ip[0] + "." + ip[1] + "." + ip[2] + "." + ip[3]; }
+
+int LoadFTPSettings(AString& address, AString& port, AString& user, AString& password) {
+    KIPFtpSettings settings;
+    const KIPFtpSettings::Source source = settings.Load();
+    if (source == KIPFtpSettings::kUnreadable) return 0;
+    address = settings.Address();
+    port = settings.port;
+    user = settings.user;
+    if (source == KIPFtpSettings::kMissing) return 0;   // the password stays as it was
+    password = settings.password;
     return 1;
 }
 
