@@ -8,6 +8,7 @@
 #include "CIPAddressCtrl.h"
 #include "CNumEdit.h"
 #include "DialogLayer.h"
+#include "LoadedModule.h"
 #include "Platform/PlatformMessageBox.h"
 #include "TempBaseFolder.h"
 
@@ -29,7 +30,6 @@
 #include <pugixml.hpp>
 
 #include <cstring>
-#include <dlfcn.h>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -359,12 +359,9 @@ TEST_F(OptionsDialog, RendersTheDialogAsItOpens) {
 }
 
 TEST_F(OptionsDialog, ModuleHandsOutAPageThatEditsTheHostsBlock) {
-    void* module = dlopen(std::getenv("ZUKIP_MODULE"), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(module, nullptr) << dlerror();
-    using CreatePage = ADriverPage* (*)(DriverOptions*, PrinterSetup*);
-    auto createPage = reinterpret_cast<CreatePage>(dlsym(module, "createDriverPage"));
-    ASSERT_NE(createPage, nullptr);
-    ADriverPage* page = createPage(&block, &setup);
+    const LoadedModule module;
+    ASSERT_TRUE(module.loaded());
+    ADriverPage* page = module.createPage(&block, &setup);
     ASSERT_NE(page, nullptr);
     auto* window = static_cast<QWidget*>(page->GetWindow());
     EXPECT_FALSE(window->findChild<QPushButton*>("ok")->isVisibleTo(window));   // the host has its own OK
@@ -377,7 +374,6 @@ TEST_F(OptionsDialog, ModuleHandsOutAPageThatEditsTheHostsBlock) {
     EXPECT_TRUE(page->OnSetActive());
     EXPECT_FALSE(window->findChild<QCheckBox*>("invert")->isChecked());
     delete page;
-    dlclose(module);
 }
 
 TEST(DialogMessages, AreRealBoxesWhileQtRunsAndAnswerTheButtonPressed) {

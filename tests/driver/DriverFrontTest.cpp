@@ -3,6 +3,7 @@
 #include "AString.h"
 #include "CDriver.h"
 #include "DriverError.h"
+#include "LoadedModule.h"
 #include "OptionsDialogHook.h"
 #include "Platform/PlatformMessageBox.h"
 #include "RVLog.h"
@@ -71,12 +72,6 @@ private:
         receivedMediaId = mediaId;
         return 1;
     }
-};
-
-// An output port that accepts every write.
-class NullPort : public OutputPort {
-public:
-    int32_t write(const void*, int32_t count, uint64_t) override { return count; }
 };
 
 // A block of bytes value that carries the current version, so that mode 3 does not reset it.

@@ -1,41 +1,20 @@
 // The module as a host loads it: dlopen, the two exports, independent drivers.
-#include "ABasePrinterDriver.h"
+#include "LoadedModule.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
 #include <set>
 #include <string>
 
 namespace {
-using CreateDriver = ABasePrinterDriver* (*)();
-using CreatePage = ADriverPage* (*)(DriverOptions*, PrinterSetup*);
-
-const char* modulePath() {
-    const char* path = std::getenv("ZUKIP_MODULE");
-    return path ? path : "";
-}
-
 class Module : public ::testing::Test {
 protected:
-    void SetUp() override {
-        handle = dlopen(modulePath(), RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle, nullptr) << dlerror();
-        createDriver = reinterpret_cast<CreateDriver>(dlsym(handle, "createNewPrinterDriver"));
-        createPage = reinterpret_cast<CreatePage>(dlsym(handle, "createDriverPage"));
-        ASSERT_NE(createDriver, nullptr);
-        ASSERT_NE(createPage, nullptr);
-    }
-    void TearDown() override {
-        if (handle) dlclose(handle);
-    }
+    void SetUp() override { ASSERT_TRUE(module.loaded()); }
 
-    void* handle = nullptr;
-    CreateDriver createDriver = nullptr;
-    CreatePage createPage = nullptr;
+    LoadedModule module;
 };
 
 // The names the module exports, one per line of nm's plain symbol list.
@@ -53,8 +32,8 @@ std::set<std::string> exportedSymbols(const std::string& path) {
 // Two drivers over the KIP engine; the second still answers after the first,
 // which failed a job, is gone.
 TEST_F(Module, TwoDriversAreIndependent) {
-    ABasePrinterDriver* first = createDriver();
-    ABasePrinterDriver* d = createDriver();
+    ABasePrinterDriver* first = module.createDriver();
+    ABasePrinterDriver* d = module.createDriver();
     ASSERT_NE(first, nullptr);
     ASSERT_NE(d, nullptr);
     EXPECT_NE(first, d);
@@ -86,8 +65,8 @@ TEST_F(Module, WithoutADisplayThereIsNoPageAndTheDialogCountsAsCancelled) {
     DriverOptions block{};
     block.optionsVersion = 20;
     block.invertOutput = 1;
-    EXPECT_EQ(createPage(&block, nullptr), nullptr);
-    ABasePrinterDriver* driver = createDriver();
+    EXPECT_EQ(module.createPage(&block, nullptr), nullptr);
+    ABasePrinterDriver* driver = module.createDriver();
     ASSERT_NE(driver, nullptr);
     // Mode 3 leaves the block as it was, mode 1 leaves the defaults it set before the dialog.
     EXPECT_EQ(driver->editOptions(&block, 3, nullptr, nullptr), 1);
@@ -100,5 +79,5 @@ TEST_F(Module, WithoutADisplayThereIsNoPageAndTheDialogCountsAsCancelled) {
 
 TEST(ModuleExports, ExactlyTheTwoEntryPoints) {
     const std::set<std::string> expected = {"createDriverPage", "createNewPrinterDriver"};
-    EXPECT_EQ(exportedSymbols(modulePath()), expected);
+    EXPECT_EQ(exportedSymbols(std::getenv("ZUKIP_MODULE")), expected);
 }

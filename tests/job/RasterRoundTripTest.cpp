@@ -90,11 +90,11 @@ TEST(RasterRoundTrip, EveryShapeReadsBackInBothLineOrders) {
     const fs::path path = base.temp() / "job.zrs";
     std::vector<TestPage> pages = SmallJob();   // page 1 is tiled
     const std::vector<TestPage> shapes = {
-        {{45, 9}, {{"Cyan", "cyan", 1}, {"Light Black", "lk", 2}, {"Black", "black", 8}}, {}},
-        {{1, 1}, {{"K", "K", 1}}, {}},
-        {{1, 300}, {{"K", "K", 2}, {"C", "C", 8}}, {}},
-        {{1000, 1}, {{"K", "K", 8}}, {}},
-        {{1003, 3}, {{"K", "K", 1}}, {}},
+        {45, 9, {{"Cyan", 1, "cyan"}, {"Light Black", 2, "lk"}, {"Black", 8, "black"}}},
+        {1, 1, {{"K", 1}}},
+        {1, 300, {{"K", 2}, {"C", 8}}},
+        {1000, 1, {{"K", 8}}},
+        {1003, 3, {{"K", 1}}},
     };
     pages.insert(pages.end(), shapes.begin(), shapes.end());
     ZUJob job;
@@ -127,15 +127,12 @@ TEST(RasterRoundTrip, EveryShapeReadsBackInBothLineOrders) {
 TEST(RasterRoundTrip, RepeatedLinesAreStoredOnce) {
     TempBaseFolder base;
     const fs::path path = base.temp() / "blank.zrs";
-    ZURasterWriter w;
-    ASSERT_TRUE(w.Create(path.c_str()) && w.BeginPage(4000, 2000) && w.AddPlane("C", "C", 8) && w.AddPlane("K", "K", 8));
+    writeRasterFile(path, {{4000, 2000, {{"C", 8}, {"K", 8}}}}, [](int, int, int plane, int y, int, int width) {
+        std::vector<uint8_t> line(size_t(width), 0);
+        line[0] = uint8_t(y / 1000 + plane);   // two distinct lines per plane
+        return line;
+    });
     std::vector<uint8_t> line(4000);
-    for (int plane = 0; plane < 2; ++plane)
-        for (int y = 0; y < 2000; ++y) {
-            line[0] = uint8_t(y / 1000 + plane);   // two distinct lines per plane
-            ASSERT_TRUE(w.WriteLine(plane, y, line.data(), line.size()));
-        }
-    ASSERT_TRUE(w.EndPage() && w.Finish());
     // Line data of four distinct lines plus the index (16 bytes per line).
     EXPECT_LT(fs::file_size(path), 2u * 2000u * 16u + 1000u);
     ZUJob job;

@@ -36,10 +36,6 @@ std::vector<AImage*> Images(AImage* page) {
     return {page};
 }
 
-std::vector<TestImageSize> ImagesOf(const TestPage& page) {
-    return page.tiles.empty() ? std::vector<TestImageSize>{page.size} : page.tiles;
-}
-
 unsigned PadBits(int depth, int width) {
     return unsigned(LineBytes(depth, width) * 8 - size_t(depth) * size_t(width));
 }
@@ -54,42 +50,21 @@ std::vector<uint8_t> StoredLine(int image, int plane, int line, int depth, int w
 }  // namespace
 
 void WritePatternJob(const std::filesystem::path& path, const std::vector<TestPage>& pages, bool interleaved) {
-    ZURasterWriter w;
-    ASSERT_TRUE(w.Create(path.c_str())) << w.GetError().c_str();
-    for (size_t p = 0; p < pages.size(); ++p) {
-        const TestPage& page = pages[p];
-        const bool tiled = !page.tiles.empty();
-        ASSERT_TRUE(tiled ? w.BeginTiledPage(page.size.width, page.size.height)
-                          : w.BeginPage(page.size.width, page.size.height));
-        for (const TestPlane& plane : page.planes)
-            ASSERT_TRUE(w.AddPlane(plane.name.c_str(), plane.internalName.c_str(), plane.depth));
-        const std::vector<TestImageSize> images = ImagesOf(page);
-        for (size_t t = 0; t < images.size(); ++t) {
-            if (tiled) {
-                ASSERT_TRUE(w.BeginTile(images[t].width, images[t].height));
-            }
-            const int planes = int(page.planes.size());
-            const int lines = images[t].height;
-            for (int k = 0; k < planes * lines; ++k) {
-                const int plane = interleaved ? k % planes : k / lines;
-                const int line = interleaved ? k / planes : k % lines;
-                // Garbage in the padding bits must not reach the file.
-                const int depth = page.planes[size_t(plane)].depth;
-                std::vector<uint8_t> data = PatternLine(int(p) * 1000 + int(t), plane, line,
-                                                        LineBytes(depth, images[t].width));
-                data.back() |= uint8_t(~(0xFF << PadBits(depth, images[t].width)));
-                ASSERT_TRUE(w.WriteLine(plane, line, data.data(), data.size())) << w.GetError().c_str();
-            }
-        }
-        ASSERT_TRUE(w.EndPage()) << w.GetError().c_str();
-    }
-    ASSERT_TRUE(w.Finish()) << w.GetError().c_str();
+    writeRasterFile(
+        path, pages,
+        [](int page, int tile, int plane, int line, int depth, int width) {
+            std::vector<uint8_t> data = PatternLine(page * 1000 + tile, plane, line, LineBytes(depth, width));
+            // Garbage in the padding bits must not reach the file.
+            data.back() |= uint8_t(~(0xFF << PadBits(depth, width)));
+            return data;
+        },
+        interleaved);
 }
 
 std::vector<TestPage> SmallJob() {
     return {
-        {{21, 5}, {{"Cyan", "C", 2}, {"Black", "K", 8}, {"Gloss", "G", 1}}, {}},
-        {{30, 7}, {{"Magenta", "M", 8}, {"Yellow", "Y", 1}}, {{13, 4}, {17, 3}}},
+        {21, 5, {{"Cyan", 2, "C"}, {"Black", 8, "K"}, {"Gloss", 1, "G"}}},
+        {30, 7, {{"Magenta", 8, "M"}, {"Yellow", 1, "Y"}}, {{13, 4}, {17, 3}}},
     };
 }
 
@@ -98,7 +73,7 @@ bool JobMatchesPattern(ZUJob& job, const std::vector<TestPage>& pages, bool line
     std::vector<uint8_t> buffer(1 << 20);
     for (size_t p = 0; p < pages.size(); ++p) {
         const std::vector<AImage*> images = Images(job.GetImage(int(p)));
-        const std::vector<TestImageSize> sizes = ImagesOf(pages[p]);
+        const std::vector<TestTile> sizes = imagesOf(pages[p]);
         if (images.size() != sizes.size()) return false;
         const int planes = int(pages[p].planes.size());
         for (size_t t = 0; t < images.size(); ++t) {

@@ -2,31 +2,12 @@
 // Raster job files for the job library's tests: a deterministic line
 // pattern (runs and noise, different for every page, tile, plane and line),
 // writers of small jobs, and a reader that compares a job with the pattern.
-#include "ZURasterWriter.h"
+#include "TestJob.h"
 #include "ZUJob.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
 #include <vector>
-
-struct TestPlane {
-    std::string name;
-    std::string internalName;
-    int depth;
-};
-
-struct TestImageSize {
-    int width;
-    int height;
-};
-
-// A page: one image, or tiles when `tiles` is not empty (then width and height are the page's).
-struct TestPage {
-    TestImageSize size;
-    std::vector<TestPlane> planes;
-    std::vector<TestImageSize> tiles;
-};
 
 // Writes the pages with the pattern, plane after plane (or every plane per line
 // when `interleaved`); fails the test on any writer error.

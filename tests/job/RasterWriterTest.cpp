@@ -3,6 +3,7 @@
 #include "FileSizeLimit.h"
 #include "RasterTestFiles.h"
 #include "TempBaseFolder.h"
+#include "ZURasterWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -95,7 +96,7 @@ TEST(RasterWriter, ExistingFileIsReplacedOnlyByAFinishedOne) {
     ASSERT_EQ(job.Load(path.c_str()), 1);
     EXPECT_EQ(job.GetPageCount(), 2);
 
-    const std::vector<TestPage> one = {{{9, 2}, {{"K", "K", 1}}, {}}};
+    const std::vector<TestPage> one = {{9, 2, {{"K", 1}}}};
     WritePatternJob(path, one);
     ASSERT_EQ(job.Load(path.c_str()), 1);
     ASSERT_EQ(job.OpenData(), 1);

@@ -2,25 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <dlfcn.h>
-
-KipHost::KipHost() {
-    const char* path = std::getenv("ZUKIP_MODULE");
-    handle_ = dlopen(path ? path : "", RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
-        ADD_FAILURE() << "Cannot load the module: " << dlerror();
-        return;
-    }
-    create_ = reinterpret_cast<ABasePrinterDriver* (*)()>(dlsym(handle_, "createNewPrinterDriver"));
-    if (!create_) ADD_FAILURE() << "The module has no createNewPrinterDriver";
+KipHost::Driver KipHost::newDriver() const {
+    return Driver(module_.createDriver ? module_.createDriver() : nullptr);
 }
-
-KipHost::~KipHost() {
-    if (handle_) dlclose(handle_);
-}
-
-KipHost::Driver KipHost::newDriver() const { return Driver(create_ ? create_() : nullptr); }
 
 KipHost::Run KipHost::run(ABasePrinterDriver& driver, KipTestJob& job, const std::string& outputFolder,
                           const std::string& documentName) {

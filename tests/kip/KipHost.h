@@ -5,18 +5,13 @@
 // the fixture of the tests that go through the module.
 #include "ABasePrinterDriver.h"
 #include "KipTestJob.h"
+#include "LoadedModule.h"
 #include "TempBaseFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-
-// The host's output port; the KIP engine writes files, not port bytes.
-class NullPort : public OutputPort {
-public:
-    int32_t write(const void*, int32_t count, uint64_t) override { return count; }
-};
 
 class KipHost {
 public:
@@ -25,11 +20,7 @@ public:
     };
     using Driver = std::unique_ptr<ABasePrinterDriver, DriverDeleter>;
 
-    KipHost();    // loads the module named by ZUKIP_MODULE; fails the test when it cannot
-    ~KipHost();
-    KipHost(const KipHost&) = delete;
-    KipHost& operator=(const KipHost&) = delete;
-
+    // A driver from the module's export (null when the module did not load).
     Driver newDriver() const;
 
     // The outcome of one job run.
@@ -44,8 +35,7 @@ public:
                    const std::string& documentName);
 
 private:
-    void* handle_ = nullptr;
-    ABasePrinterDriver* (*create_)() = nullptr;
+    LoadedModule module_;
 };
 
 // A job that opened and ended without a failed step.

@@ -25,17 +25,13 @@ void KipTestJob::requestTiles(int tilingKind, std::vector<int32_t> tiles, std::v
 
 void expectSeparation(const fs::path& path, const KipTestJob& job, int page, int tile, int plane) {
     const TestPage& p = job.pages[static_cast<size_t>(page)];
-    const TestTile size = p.tiles.empty() ? TestTile{p.width, p.height} : p.tiles[static_cast<size_t>(tile)];
-    const int depth = p.planes[static_cast<size_t>(plane)].depth;
+    const TestTile size = imagesOf(p)[static_cast<size_t>(tile)];
     const ReadImage image = readTiff(path);
     ASSERT_EQ(image.width, static_cast<uint32_t>(size.width)) << path;
     ASSERT_EQ(image.height, static_cast<uint32_t>(size.height)) << path;
-    EXPECT_EQ(image.bitsPerSample, static_cast<uint32_t>(depth)) << path;
+    EXPECT_EQ(image.bitsPerSample, static_cast<uint32_t>(p.planes[static_cast<size_t>(plane)].depth)) << path;
     for (int r = 0; r < size.height; ++r)
-        EXPECT_EQ(image.rows[static_cast<size_t>(r)],
-                  p.tiles.empty() ? job.lines(page, plane, r, depth, size.width)
-                                  : job.tileLines(page, tile, plane, r, depth, size.width))
-            << path << " row " << r;
+        EXPECT_EQ(image.rows[static_cast<size_t>(r)], job.writtenLine(page, tile, plane, r)) << path << " row " << r;
 }
 
 void installKipModel(const fs::path& base, const std::map<std::string, std::string>& attributes,

@@ -33,7 +33,8 @@ TestJob::TestJob(const std::filesystem::path& folder, const std::string& fileNam
 void TestJob::write(const std::vector<TestPage>& jobPages) {
     pages = jobPages;
     writeHeader();
-    writeRaster();
+    writeRasterFile(ZUJob::GetFileName(2, jobFile_.c_str()).c_str(), pages,
+                    [this](int page, int tile, int plane, int line, int, int) { return writtenLine(page, tile, plane, line); });
 }
 
 void TestJob::writeHeader() const {
@@ -53,28 +54,43 @@ std::vector<uint8_t> TestJob::patternTileLine(int page, int tile, int plane, int
     return patternLine(page * 8 + tile + 1, plane, line, depth, width);
 }
 
-void TestJob::writeRaster() const {
+std::vector<uint8_t> TestJob::writtenLine(int page, int tile, int plane, int line) const {
+    const TestPage& p = pages[static_cast<size_t>(page)];
+    const int depth = p.planes[static_cast<size_t>(plane)].depth;
+    const int width = imagesOf(p)[static_cast<size_t>(tile)].width;
+    return p.tiles.empty() ? lines(page, plane, line, depth, width) : tileLines(page, tile, plane, line, depth, width);
+}
+
+std::vector<TestTile> imagesOf(const TestPage& page) {
+    return page.tiles.empty() ? std::vector<TestTile>{{page.width, page.height}} : page.tiles;
+}
+
+void writeRasterFile(const std::filesystem::path& path, const std::vector<TestPage>& pages, const TileLineMaker& lines,
+                     bool interleaved) {
     ZURasterWriter writer;
-    ASSERT_TRUE(writer.Create(ZUJob::GetFileName(2, jobFile_.c_str()))) << writer.GetError().c_str();
+    ASSERT_TRUE(writer.Create(path.c_str())) << writer.GetError().c_str();
     for (size_t p = 0; p < pages.size(); ++p) {
         const TestPage& page = pages[p];
         const bool tiled = !page.tiles.empty();
         ASSERT_TRUE(tiled ? writer.BeginTiledPage(page.width, page.height) : writer.BeginPage(page.width, page.height))
             << writer.GetError().c_str();
-        for (const TestPlane& plane : page.planes)
-            ASSERT_TRUE(writer.AddPlane(plane.name.c_str(), plane.name.c_str(), plane.depth)) << writer.GetError().c_str();
-        const std::vector<TestTile> images = tiled ? page.tiles : std::vector<TestTile>{{page.width, page.height}};
+        for (const TestPlane& plane : page.planes) {
+            const std::string& internal = plane.internalName.empty() ? plane.name : plane.internalName;
+            ASSERT_TRUE(writer.AddPlane(plane.name.c_str(), internal.c_str(), plane.depth)) << writer.GetError().c_str();
+        }
+        const std::vector<TestTile> images = imagesOf(page);
         for (size_t t = 0; t < images.size(); ++t) {
             if (tiled) {
                 ASSERT_TRUE(writer.BeginTile(images[t].width, images[t].height)) << writer.GetError().c_str();
             }
-            for (size_t k = 0; k < page.planes.size(); ++k)
-                for (int line = 0; line < images[t].height; ++line) {
-                    const int pg = static_cast<int>(p), plane = static_cast<int>(k), depth = page.planes[k].depth;
-                    const auto bytes = tiled ? tileLines(pg, static_cast<int>(t), plane, line, depth, images[t].width)
-                                             : lines(pg, plane, line, depth, images[t].width);
-                    ASSERT_TRUE(writer.WriteLine(plane, line, bytes.data(), bytes.size()));
-                }
+            const int planes = static_cast<int>(page.planes.size()), height = images[t].height;
+            for (int k = 0; k < planes * height; ++k) {
+                const int plane = interleaved ? k % planes : k / height;
+                const int line = interleaved ? k / planes : k % height;
+                const auto bytes = lines(static_cast<int>(p), static_cast<int>(t), plane, line,
+                                         page.planes[static_cast<size_t>(plane)].depth, images[t].width);
+                ASSERT_TRUE(writer.WriteLine(plane, line, bytes.data(), bytes.size())) << writer.GetError().c_str();
+            }
         }
         ASSERT_TRUE(writer.EndPage()) << writer.GetError().c_str();
     }

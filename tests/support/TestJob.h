@@ -13,8 +13,9 @@
 #include <vector>
 
 struct TestPlane {
-    std::string name;   // display and internal name
-    int depth;          // bits per pixel
+    std::string name;                 // display name, and internal name when that is not given
+    int depth;                        // bits per pixel
+    std::string internalName = {};
 };
 
 struct TestTile {
@@ -33,6 +34,13 @@ struct TestPage {
 using LineMaker = std::function<std::vector<uint8_t>(int, int, int, int, int)>;
 // The bytes of one line of a tile: (page, tile, plane, line, depth, width).
 using TileLineMaker = std::function<std::vector<uint8_t>(int, int, int, int, int, int)>;
+
+// The images of a page: its tiles, or the whole page when it has none.
+std::vector<TestTile> imagesOf(const TestPage& page);
+// Writes pages as the raster file at path with the host's raster writer, plane after plane (every plane
+// per line when interleaved); lines gives each line, tile 0 on a plain page. Fails the test on any error.
+void writeRasterFile(const std::filesystem::path& path, const std::vector<TestPage>& pages, const TileLineMaker& lines,
+                     bool interleaved = false);
 
 // An options block with every byte set to value, to show which bytes a call touches.
 DriverOptions filledOptions(uint8_t value);
@@ -54,6 +62,8 @@ public:
     static std::vector<uint8_t> patternLine(int page, int plane, int line, int depth, int width);
     // patternLine, different for each tile.
     static std::vector<uint8_t> patternTileLine(int page, int tile, int plane, int line, int depth, int width);
+    // The bytes written for a line of image `tile` (0 on a plain page) of plane `plane` of page `page`.
+    std::vector<uint8_t> writtenLine(int page, int tile, int plane, int line) const;
 
     DriverOptions& options() { return *reinterpret_cast<DriverOptions*>(header.options); }
     const std::filesystem::path& jobFile() const { return jobFile_; }
@@ -65,7 +75,5 @@ public:
     std::vector<TestPage> pages;   // as written
 
 private:
-    void writeRaster() const;
-
     std::filesystem::path jobFile_;
 };

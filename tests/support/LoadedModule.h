@@ -1,0 +1,32 @@
+#pragma once
+// The driver module as a host loads it: the module this build made (named by
+// ZUKIP_MODULE) opened with dlopen, its two exports, and the host's output
+// port for jobs that write files rather than port bytes.
+#include "ABasePrinterDriver.h"
+
+// An output port that accepts every write.
+class NullPort : public OutputPort {
+public:
+    int32_t write(const void*, int32_t count, uint64_t) override { return count; }
+};
+
+class LoadedModule {
+public:
+    using CreateDriver = ABasePrinterDriver* (*)();
+    using CreatePage = ADriverPage* (*)(DriverOptions*, PrinterSetup*);
+
+    // Loads the module; fails the test (ADD_FAILURE) when it or one of its exports is missing.
+    LoadedModule();
+    ~LoadedModule();
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+
+    // Whether the module loaded with both exports.
+    bool loaded() const { return createDriver && createPage; }
+
+    CreateDriver createDriver = nullptr;
+    CreatePage createPage = nullptr;
+
+private:
+    void* handle_ = nullptr;
+};
