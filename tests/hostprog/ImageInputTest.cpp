@@ -349,7 +349,7 @@ TEST_F(ImageInput, EveryCutImageIsRefusedWithoutCrashing) {
             SCOPED_TRACE(std::string(c.name) + " cut to " + std::to_string(n));
             writeBytes(cut, std::vector<unsigned char>(whole.begin(), whole.begin() + long(n)));
             try {
-                PageReader reader(cut.string());
+                PageReader reader(cut.string(), 1);
                 ASSERT_TRUE(reader.nextPage(c.target, converter, {300, 300}));
                 const RasterPage& page = reader.page();
                 std::vector<std::vector<uint8_t>> rows;

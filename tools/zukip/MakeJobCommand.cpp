@@ -176,8 +176,10 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
     for (const std::string& kv : cl.values("option")) DriverOptionArgs::apply(kv, options);
     const PrinterCatalog catalog = PrinterCatalog::load(BaseFolder::resolve(cl.value("base")), cl.value("model", kDefaultModel));
     std::vector<PageShape> shapes;
+    std::vector<PageArgument> arguments;
     for (const std::string& argument : cl.positionals()) {
         std::vector<PageShape> more = PageInput::shapes(argument);
+        arguments.push_back({argument, more.size()});
         shapes.insert(shapes.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }
     const CatalogResolution& resolution = chooseResolution(catalog, cl.value("resolution"), shapes.front());
@@ -190,7 +192,7 @@ int MakeJobCommand::run(const std::vector<std::string>& args) {
         throw UsageError("--tiles takes one page (got " + std::to_string(shapes.size()) + ")");
 
     ColourConverter converter(cl.value("cmyk-profile"));
-    PageInput pages(cl.positionals(), inkTarget(mode), mode, converter, {resolution.x, resolution.y});
+    PageInput pages(std::move(arguments), inkTarget(mode), mode, converter, {resolution.x, resolution.y});
 
     JobSettings settings;
     settings.model = catalog.model();

@@ -74,18 +74,19 @@ std::vector<PageShape> PageInput::shapes(const std::string& argument) {
     return {std::move(joined)};
 }
 
-PageInput::PageInput(std::vector<std::string> arguments, InkTarget target, const CatalogColorMode& mode,
+PageInput::PageInput(std::vector<PageArgument> arguments, InkTarget target, const CatalogColorMode& mode,
                      ColourConverter& converter, const JobGeometry& job)
     : arguments_(std::move(arguments)), target_(target), mode_(mode), converter_(converter), job_(job) {}
 
 bool PageInput::openArgument() {
     if (nextArgument_ == arguments_.size()) return false;
-    parts_ = parse(arguments_[nextArgument_++]);
+    const PageArgument& argument = arguments_[nextArgument_++];
+    parts_ = parse(argument.text);
     separations_ = !wholeImage(parts_);
     readers_.clear();
+    // A separation list is one page, and shapes() found each of its images to be one page too.
     for (const auto& [name, file] : parts_) {
-        if (separations_) separationShape(name, file);
-        readers_.push_back(std::make_unique<PageReader>(file));
+        readers_.push_back(std::make_unique<PageReader>(file, argument.pages));
         if (!readers_.back()->nextPage(separations_ ? InkTarget::Black : target_, converter_, job_))
             throw ToolError("image " + file + " has no pages");
     }

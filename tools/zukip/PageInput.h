@@ -14,6 +14,12 @@
 #include <utility>
 #include <vector>
 
+// A page argument of the command line and the number of pages PageInput::shapes found in it.
+struct PageArgument {
+    std::string text;
+    size_t pages = 0;
+};
+
 class PageInput : public PageRows {
 public:
     // (plane name, file) pairs of one argument; the name is empty for a whole image. Throws UsageError for
@@ -23,9 +29,10 @@ public:
     // separations that are in colour or do not fit together.
     static std::vector<PageShape> shapes(const std::string& argument);
 
-    // The pages of arguments in turn, read for target at the job's resolution and fitted to mode. The
-    // converter serves every page (the images of one separation list are all greyscale or 1-bit).
-    PageInput(std::vector<std::string> arguments, InkTarget target, const CatalogColorMode& mode,
+    // The pages of arguments in turn, each checked by shapes() before, read for target at the job's
+    // resolution and fitted to mode. The converter serves every page (the images of one separation list
+    // are all greyscale or 1-bit).
+    PageInput(std::vector<PageArgument> arguments, InkTarget target, const CatalogColorMode& mode,
               ColourConverter& converter, const JobGeometry& job);
 
     // Throws ToolError for an unreadable page or one that does not fit the colour mode (PlaneMapper::fit).
@@ -36,7 +43,7 @@ public:
 private:
     bool openArgument();
 
-    std::vector<std::string> arguments_;
+    std::vector<PageArgument> arguments_;
     size_t nextArgument_ = 0;
     InkTarget target_;
     const CatalogColorMode& mode_;

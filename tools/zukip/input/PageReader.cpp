@@ -80,8 +80,8 @@ std::vector<PageShape> PageReader::shapes(const std::string& path) {
     return shapes;
 }
 
-PageReader::PageReader(const std::string& path)
-    : source_(ImageSource::open(path)), path_(path), pageCount_(shapes(path).size()) {}
+PageReader::PageReader(const std::string& path, size_t pageCount)
+    : source_(ImageSource::open(path)), path_(path), pageCount_(pageCount) {}
 
 bool PageReader::nextPage(InkTarget target, ColourConverter& converter, const JobGeometry& job) {
     if (!source_->nextFrame(&frame_)) return false;

@@ -31,8 +31,9 @@ public:
     // Black; or Black alone for greyscale). Throws ToolError for a file zukip cannot read.
     static std::vector<PageShape> shapes(const std::string& path);
 
-    // Opens the image at path, before its first page; throws ToolError.
-    explicit PageReader(const std::string& path);
+    // Opens the image at path, before its first page; pageCount is the number of its pages (as shapes()
+    // found them), which decides how its pages are named in messages. Throws ToolError.
+    PageReader(const std::string& path, size_t pageCount);
     // Moves to the next page and prepares it: planes for target (greyscale pages always Black alone, 1-bit
     // pages as bits), upright, resampled to the job's resolution when the image gives its own. The converter
     // serves this page until the next call. False after the last page; throws ToolError.
