@@ -21,8 +21,8 @@ TEST(BmpExport, EveryDepthReadsBackUprightWithThePixelsGiven) {
         // 2 bits is no BMP depth: stored at 4 bits with the same pixel values.
         EXPECT_EQ(bmp.bitsPerSample, bits == 2 ? 4u : static_cast<uint32_t>(bits));
         const std::vector<unsigned char> bytes = readBytes(path);
-        EXPECT_EQ(le32(bytes, 38), 11811u);   // 300 dpi
-        EXPECT_EQ(le32(bytes, 42), 23622u);   // 600 dpi
+        EXPECT_EQ(littleEndian(bytes, 38, 4), 11811u);   // 300 dpi
+        EXPECT_EQ(littleEndian(bytes, 42, 4), 23622u);   // 600 dpi
         for (std::uint32_t r = 0; r < height; ++r) {
             const std::vector<uint8_t> given(rows.begin() + r * stride, rows.begin() + (r + 1) * stride);
             const std::vector<uint8_t> pixels =

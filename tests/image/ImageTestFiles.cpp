@@ -29,31 +29,3 @@ bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t heig
         ok = image.WriteBand(1, static_cast<std::uint32_t>(rowBytes), rows.data() + at) != 0 && ok;
     return ok;
 }
-
-std::uint32_t le32(const std::vector<unsigned char>& bytes, std::size_t at) {
-    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | std::uint32_t{bytes[at + 3]} << 24;
-}
-
-namespace {
-std::uint16_t le16(const std::vector<unsigned char>& bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
-}  // namespace
-
-RawTiff readRawTiff(const std::string& path) {
-    RawTiff raw;
-    raw.bytes = readBytes(path);
-    raw.ifdOffset = le32(raw.bytes, 4);
-    const std::uint16_t count = le16(raw.bytes, raw.ifdOffset);
-    for (std::uint16_t i = 0; i < count; ++i) {
-        const std::size_t at = raw.ifdOffset + 2 + 12u * i;
-        raw.entries[le16(raw.bytes, at)] = {le16(raw.bytes, at + 2), le32(raw.bytes, at + 4), le32(raw.bytes, at + 8), at + 8};
-    }
-    return raw;
-}
-
-std::string RawTiff::text(std::uint16_t tag) const {
-    const Entry& entry = entries.at(tag);
-    const std::size_t at = entry.count > 4 ? entry.value : entry.fieldAt;
-    return std::string(reinterpret_cast<const char*>(bytes.data() + at), entry.count - 1);
-}

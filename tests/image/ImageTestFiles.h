@@ -1,11 +1,9 @@
 #pragma once
-// Shared helpers of the image tests: images made by the real writer, and a
-// TIFF's directory read straight from its bytes (libtiff's view comes from
-// ImageReadBack.h).
+// Shared helpers of the image tests: images made by the real writer (read
+// back with ImageReadBack.h).
 #include "ImageReadBack.h"
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -24,21 +22,3 @@ std::vector<unsigned char> patternRows(std::uint32_t rows, std::size_t rowBytes,
 bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
                 const std::vector<unsigned char>& rows, std::size_t rowBytes, const std::string& tagList,
                 bool roomForDirectory = false);
-
-// The first directory of a little-endian TIFF, read straight from its bytes.
-struct RawTiff {
-    struct Entry {
-        std::uint16_t type;
-        std::uint32_t count;
-        std::uint32_t value;   // value or offset field
-        std::size_t fieldAt;   // file position of the value or offset field
-    };
-    std::vector<unsigned char> bytes;
-    std::uint32_t ifdOffset = 0;
-    std::map<std::uint16_t, Entry> entries;
-
-    std::uint32_t ifdLength() const { return 12 * static_cast<std::uint32_t>(entries.size()) + 6; }
-    std::string text(std::uint16_t tag) const;   // ASCII value without its terminator, inline or not
-};
-RawTiff readRawTiff(const std::string& path);
-std::uint32_t le32(const std::vector<unsigned char>& bytes, std::size_t at);

@@ -34,33 +34,23 @@ protected:
 
 // The directory and its values lie between the header and the image data.
 void expectDirectoryAtFront(const fs::path& file) {
-    const std::vector<unsigned char> bytes = readBytes(file);
-    ASSERT_GE(bytes.size(), 8u);
-    auto le = [&](size_t at, int size) {
-        uint32_t v = 0;
-        for (int i = size - 1; i >= 0; --i) v = v << 8 | bytes.at(at + static_cast<size_t>(i));
-        return v;
-    };
-    EXPECT_EQ(le(0, 2), 0x4949u);
-    const uint32_t ifd = le(4, 4);
-    const uint32_t count = le(ifd, 2);
-    uint32_t stripOffset = 0, stripBytes = 0, lowestValue = ifd;
-    for (uint32_t i = 0; i < count; ++i) {
-        const size_t at = ifd + 2 + 12 * i;
-        const uint32_t tag = le(at, 2), type = le(at + 2, 2), n = le(at + 4, 4), value = le(at + 8, 4);
+    const RawTiff raw = readRawTiff(file);
+    ASSERT_GE(raw.bytes.size(), 8u);
+    EXPECT_EQ(littleEndian(raw.bytes, 0, 2), 0x4949u);
+    uint32_t lowestValue = raw.ifdOffset;
+    for (const auto& [tag, entry] : raw.entries) {
         static const uint32_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-        const uint32_t size = type < 13 ? kTypeSize[type] * n : 0;
-        if (tag == 273) stripOffset = value;
-        if (tag == 279) stripBytes = value;
+        const uint32_t size = entry.type < 13 ? kTypeSize[entry.type] * entry.count : 0;
         if (size > 4) {
-            EXPECT_GE(value, 8u) << "tag " << tag;
-            EXPECT_LE(value + size, ifd) << "tag " << tag;
-            lowestValue = std::min(lowestValue, value);
+            EXPECT_GE(entry.value, 8u) << "tag " << tag;
+            EXPECT_LE(entry.value + size, raw.ifdOffset) << "tag " << tag;
+            lowestValue = std::min(lowestValue, entry.value);
         }
     }
+    const uint32_t stripOffset = raw.entries.at(273).value, stripBytes = raw.entries.at(279).value;
     EXPECT_EQ(lowestValue, 8u) << "the values follow the header";
-    EXPECT_EQ(stripOffset, ifd + 2 + 12 * count + 4) << "the data follows the directory";
-    EXPECT_EQ((stripOffset + stripBytes + 1) / 2 * 2, bytes.size()) << "the data ends the file (word-aligned)";
+    EXPECT_EQ(stripOffset, raw.ifdOffset + raw.ifdLength()) << "the data follows the directory";
+    EXPECT_EQ((stripOffset + stripBytes + 1) / 2 * 2, raw.bytes.size()) << "the data ends the file (word-aligned)";
 }
 }  // namespace
 

@@ -34,12 +34,13 @@ struct QuietTiff {
     std::vector<std::string> messages;
 };
 
-uint32_t le(const std::vector<unsigned char>& bytes, size_t at, int size) {
+}  // namespace
+
+uint32_t littleEndian(const std::vector<unsigned char>& bytes, size_t at, int size) {
     uint32_t value = 0;
     for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes.at(at + static_cast<size_t>(i));
     return value;
 }
-}  // namespace
 
 ReadImage readTiff(const fs::path& path) {
     ReadImage image;
@@ -108,26 +109,26 @@ std::vector<uint8_t> unpackPixels(const std::vector<uint8_t>& packed, int bits, 
 ReadImage readBmp(const fs::path& path) {
     ReadImage image;
     const std::vector<unsigned char> bytes = readBytes(path);
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || le(bytes, 2, 4) != bytes.size() ||
-        le(bytes, 30, 4) != 0) {
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || littleEndian(bytes, 2, 4) != bytes.size() ||
+        littleEndian(bytes, 30, 4) != 0) {
         ADD_FAILURE() << path << " is not an uncompressed BMP of its stated size";
         return image;
     }
-    const uint32_t dataAt = le(bytes, 10, 4);
-    const uint32_t headerBytes = le(bytes, 14, 4);
-    const auto height = static_cast<int32_t>(le(bytes, 22, 4));
-    image.width = le(bytes, 18, 4);
+    const uint32_t dataAt = littleEndian(bytes, 10, 4);
+    const uint32_t headerBytes = littleEndian(bytes, 14, 4);
+    const auto height = static_cast<int32_t>(littleEndian(bytes, 22, 4));
+    image.width = littleEndian(bytes, 18, 4);
     image.height = static_cast<uint32_t>(height < 0 ? -height : height);
-    image.bitsPerSample = le(bytes, 28, 2);
+    image.bitsPerSample = littleEndian(bytes, 28, 2);
     image.samplesPerPixel = image.bitsPerSample == 32 ? 4 : 1;
     const int bits = static_cast<int>(image.bitsPerSample);
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
         ADD_FAILURE() << path << ": " << bits << " bits per pixel is not a BMP depth";
         return image;
     }
-    uint32_t colours = le(bytes, 46, 4);
+    uint32_t colours = littleEndian(bytes, 46, 4);
     if (colours == 0 && bits <= 8) colours = 1u << bits;
-    for (uint32_t i = 0; i < colours; ++i) image.palette.push_back(le(bytes, 14 + headerBytes + 4 * i, 3));
+    for (uint32_t i = 0; i < colours; ++i) image.palette.push_back(littleEndian(bytes, 14 + headerBytes + 4 * i, 3));
     const size_t stride = (size_t{image.width} * image.bitsPerSample + 31) / 32 * 4;
     if (dataAt < 14 + headerBytes + 4 * colours || dataAt + stride * image.height != bytes.size()) {
         ADD_FAILURE() << path << ": pixel data does not fill the file";
@@ -143,6 +144,26 @@ ReadImage readBmp(const fs::path& path) {
                         : std::vector<uint8_t>(stored.begin(), stored.begin() + image.width * (bits / 8));
     }
     return image;
+}
+
+RawTiff readRawTiff(const fs::path& path) {
+    RawTiff raw;
+    raw.bytes = readBytes(path);
+    raw.ifdOffset = littleEndian(raw.bytes, 4, 4);
+    const uint32_t count = littleEndian(raw.bytes, raw.ifdOffset, 2);
+    for (uint32_t i = 0; i < count; ++i) {
+        const size_t at = raw.ifdOffset + 2 + 12u * i;
+        raw.entries[static_cast<uint16_t>(littleEndian(raw.bytes, at, 2))] = {
+            static_cast<uint16_t>(littleEndian(raw.bytes, at + 2, 2)), littleEndian(raw.bytes, at + 4, 4),
+            littleEndian(raw.bytes, at + 8, 4), at + 8};
+    }
+    return raw;
+}
+
+std::string RawTiff::text(uint16_t tag) const {
+    const Entry& entry = entries.at(tag);
+    const size_t at = entry.count > 4 ? entry.value : entry.fieldAt;
+    return std::string(reinterpret_cast<const char*>(bytes.data() + at), entry.count - 1);
 }
 
 std::vector<std::string> fileNames(const fs::path& folder) {
