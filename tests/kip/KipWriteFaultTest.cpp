@@ -8,6 +8,7 @@
 #include "KipHost.h"
 #include "RTL.h"
 #include "TempBaseFolder.h"
+#include "ZipReadBack.h"
 
 #include "Platform/PlatformMessageBox.h"
 
@@ -54,14 +55,6 @@ private:
     void (*previousHandler_)(int) = SIG_DFL;
 };
 
-// Every file below folder with its content.
-std::map<std::string, std::string> snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        files[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? readFile(entry.path()) : "";
-    return files;
-}
-
 // Runs job again, from a fresh request, on a new engine into output.
 KipHost::Run rerun(KipTestJob& job, const fs::path& output) {
     job.request.portCode = RTL::kFilePort;
@@ -87,7 +80,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     job.write({{64, 16, {{"Cyan", 1}, {"Magenta", 1}, {"Black", 1}}}});
     std::strcpy(job.request.thumbnailPath, thumbnail.c_str());
     ASSERT_EQ(rerun(job, output).failedSteps, 0);
-    const std::map<std::string, std::string> finished = snapshot(output);
+    const std::map<std::string, std::string> finished = folderFiles(output);
     ASSERT_EQ(finished.count("plan_1/Finish.txt"), 1u);
 
     // The status names the file whose write fails.
@@ -118,7 +111,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
         EXPECT_EQ(std::string(job.request.statusText), std::string("Write Data Error: ") + c.target);
         EXPECT_TRUE(fs::exists(folder));
         EXPECT_FALSE(fs::exists(folder / "Finish.txt"));
-        std::map<std::string, std::string> earlier = snapshot(output);
+        std::map<std::string, std::string> earlier = folderFiles(output);
         std::erase_if(earlier, [](const auto& file) { return file.first.rfind("plan_1", 0) != 0; });
         EXPECT_EQ(earlier, finished);
     }
