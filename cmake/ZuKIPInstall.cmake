@@ -1,8 +1,8 @@
 # Install layout and packaging. The build tree mirrors the installed layout
-# (bin/zukip, lib/zukip/ZuKIP.so, share/zukip/base with the packing tool in
-# its Program(x64), share/zukip/printer-sim), so that zukip finds its
-# module and sample base folder relative to itself in both, and never through
-# a path of the tree it was built in.
+# (bin/zukip, lib/zukip/ZuKIP.so and its ZuKIPDialog.so, share/zukip/base with
+# the packing tool in its Program(x64), share/zukip/printer-sim), so that zukip
+# finds its module and sample base folder relative to itself in both, and
+# never through a path of the tree it was built in.
 set(ZUKIP_BIN_DIR bin)
 set(ZUKIP_MODULE_DIR lib/zukip)
 set(ZUKIP_BASE_DIR share/zukip/base)
@@ -11,8 +11,9 @@ file(RELATIVE_PATH ZUKIP_MODULE_FROM_PROGRAM /prefix/${ZUKIP_BIN_DIR} /prefix/${
 file(RELATIVE_PATH ZUKIP_BASE_FROM_PROGRAM /prefix/${ZUKIP_BIN_DIR} /prefix/${ZUKIP_BASE_DIR})
 file(RELATIVE_PATH ZUKIP_SIMULATOR_FROM_PROGRAM /prefix/${ZUKIP_BIN_DIR} /prefix/${ZUKIP_SIMULATOR_DIR}/printer_sim.py)
 
-set_target_properties(ZuKIP PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${ZUKIP_MODULE_DIR})
-install(TARGETS ZuKIP LIBRARY DESTINATION ${ZUKIP_MODULE_DIR})
+# The dialog library lies beside the module, which finds it there.
+set_target_properties(ZuKIP ZuKIPDialog PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${ZUKIP_MODULE_DIR})
+install(TARGETS ZuKIP ZuKIPDialog LIBRARY DESTINATION ${ZUKIP_MODULE_DIR})
 
 # The sample base folder: its description files and templates, copied into the
 # build tree whenever one of them changes.

@@ -22,3 +22,15 @@ function(zukip_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "ZUKIP_MODULE=$<TARGET_FILE:ZuKIP>")
 endfunction()
+
+# zukip_plugin(name exports sources...): a shared library to be loaded with
+# dlopen, named name.so, exporting only the symbols of its version script
+# (everything else is built with hidden visibility, and the script keeps
+# template code from library headers out of the export table too); the
+# static libraries linked into it stay its own.
+function(zukip_plugin name exports)
+  add_library(${name} MODULE ${ARGN})
+  set(script ${CMAKE_SOURCE_DIR}/${exports})
+  target_link_options(${name} PRIVATE -Wl,--no-undefined -Wl,--exclude-libs,ALL -Wl,--version-script=${script})
+  set_target_properties(${name} PROPERTIES PREFIX "" LINK_DEPENDS ${script})
+endfunction()

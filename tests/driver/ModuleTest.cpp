@@ -1,13 +1,19 @@
-// The module as a host loads it: dlopen, the two exports, independent drivers.
+// The module as a host loads it: dlopen, the two exports, independent drivers,
+// and the dialog library it loads (with Qt) only when a window opens.
 #include "LoadedModule.h"
+#include "TempBaseFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
+#include <filesystem>
 #include <set>
 #include <string>
+
+namespace fs = std::filesystem;
 
 namespace {
 class Module : public ::testing::Test {
@@ -26,6 +32,21 @@ std::set<std::string> exportedSymbols(const std::string& path) {
     while (std::fgets(line, sizeof line, pipe)) names.insert(std::string(line, std::strcspn(line, "\n")));
     pclose(pipe);
     return names;
+}
+
+// Whether Qt is in the process; CTest runs every test in a process of its own.
+bool qtLoaded() {
+    void* qt = dlopen("libQt6Core.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (qt) dlclose(qt);
+    return qt != nullptr;
+}
+
+// A setup for the sample "KIP 870 Color" of the base folder, so that the page finds its model.
+PrinterSetup sampleSetup() {
+    PrinterSetup setup;
+    std::strcpy(setup.modelName, "KIP 870 Color");
+    setup.colorModeId = 5;
+    return setup;
 }
 }  // namespace
 
@@ -75,9 +96,67 @@ TEST_F(Module, WithoutADisplayThereIsNoPageAndTheDialogCountsAsCancelled) {
     EXPECT_EQ(block.invertOutput, 0);
     EXPECT_EQ(block.copies, 1);
     delete driver;
+    EXPECT_FALSE(qtLoaded());
 }
 
-TEST(ModuleExports, ExactlyTheTwoEntryPoints) {
-    const std::set<std::string> expected = {"createDriverPage", "createNewPrinterDriver"};
-    EXPECT_EQ(exportedSymbols(std::getenv("ZUKIP_MODULE")), expected);
+TEST_F(Module, LoadsQtOnlyWhenAPageOpens) {
+    EXPECT_FALSE(qtLoaded());
+    TempBaseFolder base;
+    base.copySamples();
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    DriverOptions block{};
+    setDefaultOptions(&block);
+    PrinterSetup setup = sampleSetup();
+    ADriverPage* page = module.createPage(&block, &setup);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(qtLoaded());
+    delete page;
+}
+
+// A copy of the module whose dialog library is missing or broken says why whenever a window is
+// wanted (the box goes to the log, as there is no Qt to show it), opens none and leaves the block alone.
+TEST(ModuleDialogLibrary, MissingOrBrokenIsReportedAndNothingOpens) {
+    TempBaseFolder base;
+    base.copySamples();
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    struct Case {
+        const char* name;
+        const char* library;   // what lies beside the module as its dialog library: null (nothing), or a file to copy
+        const char* reason;
+    };
+    const std::string garbage = base.write("garbage", std::string(4096, 'x')).string();
+    const Case cases[] = {{"missing", nullptr, "No such file"},
+                          {"not-a-library", garbage.c_str(), "invalid ELF header"},
+                          {"no-factory", LoadedModule::builtPath(), "does not export zukipDialogFunctions"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = base.path() / c.name, copy = folder / "ZuKIP.so";
+        fs::create_directories(folder);
+        fs::copy_file(LoadedModule::builtPath(), copy);
+        if (c.library) fs::copy_file(c.library, folder / "ZuKIPDialog.so");
+        fs::remove(base.temp() / "ZuKIP.log");
+        {
+            const LoadedModule module(copy.c_str());
+            ASSERT_TRUE(module.loaded());
+            DriverOptions block{};
+            setDefaultOptions(&block);
+            block.invertOutput = 1;
+            PrinterSetup setup = sampleSetup();
+            EXPECT_EQ(module.createPage(&block, &setup), nullptr);
+            ABasePrinterDriver* driver = module.createDriver();
+            EXPECT_EQ(driver->editOptions(&block, 3, &setup, nullptr), 1);
+            EXPECT_EQ(block.invertOutput, 1);
+            delete driver;
+        }
+        const std::string log = readFile(base.temp() / "ZuKIP.log");
+        const std::string box = "Message box: The \"Driver Options\" dialog cannot be opened";
+        EXPECT_NE(log.find(box), log.rfind(box)) << "one box for the page, one for the dialog:\n" << log;
+        EXPECT_NE(log.find(c.reason), std::string::npos) << log;
+    }
+}
+
+TEST(ModuleExports, ExactlyTheEntryPointsOfTheModuleAndTheFactoryOfItsDialogLibrary) {
+    const std::set<std::string> module = {"createDriverPage", "createNewPrinterDriver"}, dialog = {"zukipDialogFunctions"};
+    EXPECT_EQ(exportedSymbols(LoadedModule::builtPath()), module);
+    EXPECT_EQ(exportedSymbols((fs::path(LoadedModule::builtPath()).parent_path() / "ZuKIPDialog.so").string()), dialog);
 }

@@ -1,7 +1,7 @@
 // The installed program: "cmake --install" into a prefix, the prefix moved
 // elsewhere, and the moved zukip run from an unrelated folder with no module
-// or base folder given: its demo and a query. It must find both beside
-// itself; the stripped program holds no path of the source or build tree to
+// or base folder given: its demo, a query and the dialog rendered offscreen.
+// It must find both beside itself, and the module its dialog library; the stripped program holds no path of the source or build tree to
 // fall back on.
 #include "HostProgramFixture.h"
 
@@ -18,7 +18,7 @@ TEST_F(HostProgramTest, InstalledProgramRunsTheDemoFromAMovedPrefix) {
     const ProgramRun install =
         runProgram(ZUKIP_CMAKE, {"--install", ZUKIP_BUILD_DIR, "--prefix", first.string(), "--strip"}, work());
     ASSERT_EQ(install.status, 0) << install.out << install.err;
-    for (const char* file : {"bin/zukip", "bin/kawpdft", "lib/zukip/ZuKIP.so",
+    for (const char* file : {"bin/zukip", "bin/kawpdft", "lib/zukip/ZuKIP.so", "lib/zukip/ZuKIPDialog.so",
                              "share/zukip/base/OutputDrivers/ZuKIPDes.xml", "share/zukip/base/Program(x64)/ZipCompress.exe",
                              "share/zukip/printer-sim/printer_sim.py"})
         EXPECT_TRUE(fs::is_regular_file(first / file)) << file;
@@ -53,4 +53,8 @@ TEST_F(HostProgramTest, InstalledProgramRunsTheDemoFromAMovedPrefix) {
         << query.out;
     EXPECT_NE(query.out.find("base folder " + (moved / "share" / "zukip" / "base").string()), std::string::npos)
         << query.out;
+    const ProgramRun dialog =
+        runProgram((moved / "bin" / "zukip").string(), {"options", "--screenshot", "dialog.png"}, elsewhere);
+    ASSERT_EQ(dialog.status, 0) << dialog.err;
+    EXPECT_TRUE(fs::is_regular_file(elsewhere / "dialog.png"));
 }

@@ -5,9 +5,13 @@
 #include <cstdlib>
 #include <dlfcn.h>
 
-LoadedModule::LoadedModule() {
+const char* LoadedModule::builtPath() {
     const char* path = std::getenv("ZUKIP_MODULE");
-    handle_ = dlopen(path ? path : "", RTLD_NOW | RTLD_LOCAL);
+    return path ? path : "";
+}
+
+LoadedModule::LoadedModule(const char* path) {
+    handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         ADD_FAILURE() << "Cannot load the module: " << dlerror();
         return;

@@ -1,6 +1,6 @@
 #pragma once
 // The driver module as a host loads it: the module this build made (named by
-// ZUKIP_MODULE) opened with dlopen, its two exports, and the host's output
+// ZUKIP_MODULE), or a copy of it, opened with dlopen, its two exports, and the host's output
 // port for jobs that write files rather than port bytes.
 #include "ABasePrinterDriver.h"
 
@@ -15,12 +15,15 @@ public:
     using CreateDriver = ABasePrinterDriver* (*)();
     using CreatePage = ADriverPage* (*)(DriverOptions*, PrinterSetup*);
 
-    // Loads the module; fails the test (ADD_FAILURE) when it or one of its exports is missing.
-    LoadedModule();
+    // Loads the module at path (by default the built one); fails the test (ADD_FAILURE) when it or
+    // one of its exports is missing.
+    explicit LoadedModule(const char* path = builtPath());
     ~LoadedModule();
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
 
+    // The module this build made; empty when ZUKIP_MODULE is not set.
+    static const char* builtPath();
     // Whether the module loaded with both exports.
     bool loaded() const { return createDriver && createPage; }
 

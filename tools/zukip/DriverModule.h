@@ -1,8 +1,9 @@
 #pragma once
-// The printer-driver module loaded as a third-party host loads it: dlopen,
-// then only the exported createNewPrinterDriver and the ABasePrinterDriver
+// The printer-driver module loaded as a third-party host loads it: dlopen
+// (through the platform layer's SharedLibrary), then only the exported createNewPrinterDriver and the ABasePrinterDriver
 // interface.
 #include "ABasePrinterDriver.h"
+#include "Platform/SharedLibrary.h"
 
 #include <memory>
 #include <string>
@@ -19,9 +20,9 @@ public:
     // with the program (lib/zukip/ZuKIP.so beside its bin folder).
     static std::string locate(const std::string& option);
 
-    // Loads the module; throws ToolError when it is missing or lacks the export.
+    // Loads the module (unloaded again with this object; every driver must be gone by then); throws
+    // ToolError when it is missing, does not load or lacks the export.
     explicit DriverModule(const std::string& path);
-    ~DriverModule();   // unloads; every driver must be gone by then
     DriverModule(const DriverModule&) = delete;
     DriverModule& operator=(const DriverModule&) = delete;
 
@@ -31,6 +32,6 @@ public:
 
 private:
     std::string path_;
-    void* handle_ = nullptr;
+    SharedLibrary library_;
     ABasePrinterDriver* (*create_)() = nullptr;
 };

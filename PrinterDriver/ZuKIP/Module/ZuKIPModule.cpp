@@ -3,21 +3,21 @@
 #include "ABasePrinterDriver.h"
 #include "CDriver.h"
 #include "CDriverDLL.h"
-#include "DialogLayer.h"
+#include "DialogLoader.h"
 #include "Platform/ModuleStateGuard.h"
 
 #define ZUKIP_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 // Runs the module object's start-up when the module is loaded and its
-// shut-down when it is unloaded; the dialog layer is plugged in meanwhile.
+// shut-down when it is unloaded; the dialog loader is plugged in meanwhile.
 struct ModuleLifetime {
     ModuleLifetime() {
         CDriverDLL::Instance().InitInstance();
-        DialogLayer::Install();
+        DialogLoader::Install();
     }
     ~ModuleLifetime() {
-        DialogLayer::Uninstall();
+        DialogLoader::Uninstall();
         CDriverDLL::Instance().ExitInstance();
     }
     ModuleLifetime(const ModuleLifetime&) = delete;
@@ -38,5 +38,5 @@ ZUKIP_EXPORT ABasePrinterDriver* createNewPrinterDriver() {
 
 ZUKIP_EXPORT ADriverPage* createDriverPage(DriverOptions* options, PrinterSetup* setup) {
     [[maybe_unused]] ModuleStateGuard moduleState;
-    return DialogLayer::CreatePage(options, setup);
+    return DialogLoader::CreatePage(options, setup);
 }
