@@ -399,3 +399,28 @@ TEST(DialogMessages, AreRealBoxesWhileQtRunsAndAnswerTheButtonPressed) {
     }
     DialogLayer::Uninstall();
 }
+
+// The module's own boxes are real ones too while the host runs Qt: the module loads its dialog
+// library to show them.
+TEST(DialogMessages, OfTheModuleAreRealBoxesWhileTheHostRunsQt) {
+    TempBaseFolder base;
+    base.copySamples();
+    const LoadedModule module;
+    ABasePrinterDriver* driver = module.createDriver();
+    PrinterSetup setup;
+    std::strcpy(setup.modelName, "No such printer");
+    QStringList shown;
+    QTimer closer;   // answers every box that opens
+    closer.callOnTimeout([&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown << box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    closer.start(10);
+    char name[256] = "";
+    int flag = 0;
+    driver->getColorModeName(0, &flag, name, &setup);
+    EXPECT_EQ(shown.value(0), "Cannot get XML ");
+    delete driver;
+}
