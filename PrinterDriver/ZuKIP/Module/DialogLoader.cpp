@@ -16,21 +16,18 @@ constexpr const char* kLibraryName = "ZuKIPDialog.so";
 constexpr const char* kQtWidgets = "libQt6Widgets.so.6";
 constexpr unsigned kStopIcon = 0x10;
 
-enum class State { NotTried, Loaded, Failed };
-State g_state = State::NotTried;
-const DialogFunctions* g_functions = nullptr;
-std::string g_failure;   // why the library cannot be used
+bool g_tried = false;
+const DialogFunctions* g_functions = nullptr;   // null until loaded, and for good when that failed
+std::string g_failure;                          // why the library cannot be used
 // Kept for the module's lifetime; the library itself stays loaded even after it is closed.
 std::unique_ptr<SharedLibrary> g_library;
 
-// The library beside the file this code was loaded from (the module).
-std::string libraryPath() {
-    const std::filesystem::path module = SharedLibrary::FileOf(&g_state);
-    return (module.parent_path() / kLibraryName).string();
-}
-
-// Why the library at path gives no usable table; empty when it gave one (then in g_functions).
-std::string load(const std::string& path) {
+// Why the library beside the module gives no usable table; empty when it gave one (then in g_functions).
+std::string load() {
+    const std::string module = SharedLibrary::FileOf(&g_tried);
+    // Never a library of the working folder instead.
+    if (module.empty()) return "the system does not tell where the module lies";
+    const std::string path = (std::filesystem::path(module).parent_path() / kLibraryName).string();
     g_library = std::make_unique<SharedLibrary>(path, SharedLibrary::Lifetime::Resident);
     if (!g_library->IsOpen()) return g_library->Error();
     const auto factory = g_library->Function<DialogFunctions::Factory>(DialogFunctions::kFactory);
@@ -39,20 +36,16 @@ std::string load(const std::string& path) {
     return g_functions ? std::string() : path + ": built for another version of the module";
 }
 
-// The library's table, loading the library on the first call; null when it cannot be used.
+// The library's table, loading the library on the first call only; null when it cannot be used.
 const DialogFunctions* functions() {
-    if (g_state == State::NotTried) {
-        // Marked first: the report below may come back here through a message box.
-        g_state = State::Failed;
-        g_failure = load(libraryPath());
-        if (g_failure.empty()) {
-            g_state = State::Loaded;
-        } else {
+    if (!g_tried) {
+        g_tried = true;
+        g_failure = load();
+        if (!g_failure.empty())
             RV_LOG("PrinterDriver\\ZuKIP\\Module\\DialogLoader")("Cannot load the dialog library: %s",
                                                                 g_failure.c_str());
-        }
     }
-    return g_state == State::Loaded ? g_functions : nullptr;
+    return g_functions;
 }
 
 // The library's table for a window about to be shown; null, with the user told why, when the
