@@ -22,6 +22,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <csignal>
@@ -47,6 +48,7 @@ const char* const kModel = "KIP 870 Color";
 const char* const kInks[] = {"Cyan", "Magenta", "Yellow", "Black"};
 constexpr int kPlanes = 4;
 constexpr double kDpi = 600;
+constexpr int kRuns = 3;              // runs of each writer; the fastest counts
 constexpr size_t kDistinctRows = 509;   // rows are drawn from this many, so making them costs nothing in the timing
 
 // Times are CPU seconds (user and system) of the process doing the work: other engineers' load on a shared
@@ -277,14 +279,22 @@ void runKind(const PlaneKind& kind, uint32_t width, uint32_t height, const fs::p
     const std::string job = (folder / "bench.job").string();
     writeJob(job, colorModeOf(catalog, kind.bits), rows);
 
+    // Each writer runs twice, in turns, and keeps its faster run: the first run on a page may also pay for
+    // the kernel's first handing out of the file pages.
     const fs::path driverOut = folder / "driver", printOut = folder / "print";
-    const double driverSeconds = runDriver(module, job, driverOut);
-    const uintmax_t driverBytes = tiffBytes(driverOut);
-    fs::remove_all(driverOut);
-    uintmax_t libtiffBytes = 0;
-    const double libtiffSeconds = writeWithLibtiff(folder, rows, width, kind.bits, libtiffBytes);
-    const ChildRun print = runPrint(job, printOut, base);
-    fs::remove_all(printOut);
+    double driverSeconds = HUGE_VAL, libtiffSeconds = HUGE_VAL;
+    uintmax_t driverBytes = 0, libtiffBytes = 0;
+    ChildRun print{HUGE_VAL, 0};
+    for (int run = 0; run < kRuns; ++run) {
+        driverSeconds = std::min(driverSeconds, runDriver(module, job, driverOut));
+        driverBytes = tiffBytes(driverOut);
+        fs::remove_all(driverOut);
+        libtiffBytes = 0;
+        libtiffSeconds = std::min(libtiffSeconds, writeWithLibtiff(folder, rows, width, kind.bits, libtiffBytes));
+        const ChildRun printRun = runPrint(job, printOut, base);
+        fs::remove_all(printOut);
+        print = ChildRun{std::min(print.seconds, printRun.seconds), std::max(print.peakKiB, printRun.peakKiB)};
+    }
     for (const std::string& file : {job, JobFileWriter::rasterPath(job), JobFileWriter::thumbnailPath(job)})
         fs::remove(file);
 
