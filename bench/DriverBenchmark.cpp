@@ -279,8 +279,8 @@ void runKind(const PlaneKind& kind, uint32_t width, uint32_t height, const fs::p
     const std::string job = (folder / "bench.job").string();
     writeJob(job, colorModeOf(catalog, kind.bits), rows);
 
-    // Each writer runs twice, in turns, and keeps its faster run: the first run on a page may also pay for
-    // the kernel's first handing out of the file pages.
+    // Each writer runs kRuns times, in turns, and keeps its fastest run: a run may also pay for
+    // the kernel's first handing out of file pages, or for reclaiming memory on a busy machine.
     const fs::path driverOut = folder / "driver", printOut = folder / "print";
     double driverSeconds = HUGE_VAL, libtiffSeconds = HUGE_VAL;
     uintmax_t driverBytes = 0, libtiffBytes = 0;
