@@ -2,6 +2,7 @@
 
 #include "BaseFolder.h"
 #include "CommandLine.h"
+#include "DisplayAccess.h"
 #include "DriverModule.h"
 #include "OptionsText.h"
 #include "PrinterCatalog.h"
@@ -47,13 +48,6 @@ void printHelp() {
         kDefaultModel, BaseFolder::samples().c_str());
 }
 
-bool hasEnv(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
-bool displayAvailable() { return hasEnv("DISPLAY") || hasEnv("WAYLAND_DISPLAY") || hasEnv("QT_QPA_PLATFORM"); }
-
 PrinterSetup makeSetup(const PrinterCatalog& catalog, const std::string& colorMode) {
     PrinterSetup setup;
     std::strncpy(setup.modelName, catalog.model().c_str(), sizeof setup.modelName - 1);
@@ -74,7 +68,7 @@ PrinterSetup makeSetup(const PrinterCatalog& catalog, const std::string& colorMo
 int screenshot(ABasePrinterDriver& driver, DriverOptions& block, PrinterSetup& setup, const std::string& file) {
     std::error_code ec;
     std::filesystem::remove(file, ec);
-    if (!displayAvailable()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!DisplayAccess::Available()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("ZUKIP_DIALOG_SCREENSHOT", file.c_str(), 1);
     driver.editOptions(&block, kDialogOnly, &setup, nullptr);
     unsetenv("ZUKIP_DIALOG_SCREENSHOT");
@@ -111,7 +105,7 @@ int OptionsCommand::run(const std::vector<std::string>& args) {
     else driver->editOptions(&block, kDefaultsOnly, &setup, nullptr);
 
     if (cl.has("screenshot")) return screenshot(*driver, block, setup, cl.value("screenshot"));
-    if (!displayAvailable())
+    if (!DisplayAccess::Available())
         throw ToolError("no display to show the dialog on (set DISPLAY, or QT_QPA_PLATFORM for Qt's platforms)");
     // editOptions answers 1 for OK and Cancel alike. The dialog always stores TIFF, Cancel restores
     // the block: marked BMP, it tells them apart. The mark goes onto a valid block, since editOptions
