@@ -1,7 +1,5 @@
 #include "CDriverOptionDialog.h"
 
-#include "AFilePath.h"
-#include "AXMLTree.h"
 #include "CIPAddressCtrl.h"
 #include "CNumEdit.h"
 #include "CNumSpinCtrl.h"
@@ -22,8 +20,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 enum Kind { kLabel, kList, kCheck, kButton, kEdit, kNumEdit, kSpin, kGroup, kAddressField };
@@ -82,15 +80,6 @@ constexpr double kMaxCopies = 1000.0;
 // The options block keeps copies in one byte that readers take as signed.
 constexpr int kMaxStoredCopies = 127;
 constexpr uint32_t kFirst32BitColorMode = 3;
-
-const char* const kFtpSettingsFile = "KIPFTPSettings.xml";
-
-AString tempFile(const char* name) {
-    AFilePath path;
-    path += "Temp";
-    path += name;
-    return path.GetFullPath();
-}
 
 QString qText(const AString& text) { return QString::fromLocal8Bit(text.c_str()); }
 AString aText(const QString& text) { return AString(text.toLocal8Bit().constData()); }
@@ -247,20 +236,14 @@ void CDriverOptionDialog::SaveControls() {
 void CDriverOptionDialog::saveFtpSettings() {
     uint8_t n[CIPAddressCtrl::kFields] = {};
     address->GetAddress(n[0], n[1], n[2], n[3]);
-    AXMLTree settings("RootElement");
-    AXMLTreeNode root;
-    settings.getRootNode(root);
-    const char* const names[CIPAddressCtrl::kFields] = {"IP1", "IP2", "IP3", "IP4"};
-    for (int i = 0; i < CIPAddressCtrl::kFields; ++i) {
-        char number[8];
-        std::snprintf(number, sizeof number, "%d", n[i]);
-        settings.setAttribute(root, names[i], number);
-    }
-    settings.setAttribute(root, "Port", aText(portEdit->text()).c_str());
-    settings.setAttribute(root, "User", aText(userEdit->text()).c_str());
-    settings.setAttribute(root, "Password", aText(passwordEdit->text()).c_str());
+    static_assert(CIPAddressCtrl::kFields == KIPFtpSettings::kAddressFields);
+    KIPFtpSettings settings;
+    for (int i = 0; i < CIPAddressCtrl::kFields; ++i) settings.ip[i] = AString(std::to_string(n[i]).c_str());
+    settings.port = aText(portEdit->text());
+    settings.user = aText(userEdit->text());
+    settings.password = aText(passwordEdit->text());
     // A file that cannot be written is not reported: delivery then reports the missing settings.
-    settings.saveToFile(tempFile(kFtpSettingsFile).c_str());
+    settings.Save();
 }
 
 void CDriverOptionDialog::UpdateFtpControls() {

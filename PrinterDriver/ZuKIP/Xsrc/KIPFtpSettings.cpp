@@ -13,12 +13,17 @@ constexpr uint16_t kStandardPort = 21;
 const char* const kAddressNames[KIPFtpSettings::kAddressFields] = {"IP1", "IP2", "IP3", "IP4"};
 
 AString valueOr(const AString& value, const char* fallback) { return value.IsEmpty() ? AString(fallback) : value; }
-}  // namespace
 
-KIPFtpSettings::Source KIPFtpSettings::Load() {
+AFilePath settingsPath() {
     AFilePath path;
     path += "Temp";
     path += "KIPFTPSettings.xml";
+    return path;
+}
+}  // namespace
+
+KIPFtpSettings::Source KIPFtpSettings::Load() {
+    const AFilePath path = settingsPath();
     AXMLTree tree("RootElement");
     AXMLTreeNode root;
     const bool missing = !path.exists();
@@ -33,6 +38,17 @@ KIPFtpSettings::Source KIPFtpSettings::Load() {
     user = valueOr(tree.getAttribute(root, "User"), kDefaultUser);
     password = tree.getAttribute(root, "Password");
     return missing ? kMissing : kRead;
+}
+
+bool KIPFtpSettings::Save() const {
+    AXMLTree tree("RootElement");
+    AXMLTreeNode root;
+    if (!tree.getRootNode(root)) return false;
+    for (int i = 0; i < kAddressFields; ++i) tree.setAttribute(root, kAddressNames[i], ip[i].c_str());
+    tree.setAttribute(root, "Port", port.c_str());
+    tree.setAttribute(root, "User", user.c_str());
+    tree.setAttribute(root, "Password", password.c_str());
+    return tree.saveToFile(settingsPath().GetFullPath().c_str()) != 0;
 }
 
 AString KIPFtpSettings::Address() const { return ip[0] + "." + ip[1] + "." + ip[2] + "." + ip[3]; }

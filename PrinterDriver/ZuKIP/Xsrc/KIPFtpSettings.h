@@ -18,6 +18,8 @@ struct KIPFtpSettings {
     // empty "IP1", "21" for an empty port and "anonymous" for an empty user. kMissing: those defaults
     // and an empty password. kUnreadable (no root element either): the values are left as they were.
     Source Load();
+    // Writes the values to the settings file, replacing it; false when it cannot be written.
+    bool Save() const;
     // The four numbers joined by dots.
     AString Address() const;
 
