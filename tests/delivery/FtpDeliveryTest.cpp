@@ -45,9 +45,8 @@ protected:
 };
 }  // namespace
 
-// Empty values and a root of another name are read back where the user sees them, in the options
-// dialog; here what delivery is told: whether there is a file, and what it gets when there is none or
-// it cannot be read.
+// Empty values and other root names are seen where the user sees them, in the options dialog; here
+// what delivery is told: whether there is a file, and what it gets when there is none or it is unreadable.
 TEST(FtpSettings, ReadsTheFileWithItsDefaults) {
     struct Case {
         const char* file;   // content of KIPFTPSettings.xml; null: no file

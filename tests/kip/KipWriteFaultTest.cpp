@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <map>
+#include <optional>
 #include <sys/resource.h>
 
 namespace {
@@ -55,10 +56,13 @@ private:
     void (*previousHandler_)(int) = SIG_DFL;
 };
 
-// Runs job again, from a fresh request, on a new engine into output.
-KipHost::Run rerun(KipTestJob& job, const fs::path& output) {
+// Runs job again, from a fresh request, on a new engine into output; with a target, the disk is full
+// at that file (DiskFullAt).
+KipHost::Run rerun(KipTestJob& job, const fs::path& output, const std::string& target = "", int skipped = 0) {
     job.request.portCode = RTL::kFilePort;
     job.request.statusText[0] = '\0';
+    std::optional<DiskFullAt> full;
+    if (!target.empty()) full.emplace(target, skipped);
     CDriver driver(new RTL());
     return KipHost::run(driver, job, output.string(), "plan.pdf");
 }
@@ -100,11 +104,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);
         const fs::path folder = output / ("plan_" + std::to_string(++number));
-        KipHost::Run run;
-        {
-            DiskFullAt full(c.target, c.skipped);
-            run = rerun(job, output);
-        }
+        const KipHost::Run run = rerun(job, output, c.target, c.skipped);
         EXPECT_TRUE(run.ended);
         EXPECT_LE(run.failedSteps, 1);
         EXPECT_EQ(job.request.portCode, -1);
@@ -130,11 +130,7 @@ TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
     for (const std::string target : {"plan_7_Cyan.tif", "T_8.xml", "plan_8_Magenta.tif"}) {
         SCOPED_TRACE(target);
         const fs::path output = base.path() / target;
-        KipHost::Run run;
-        {
-            DiskFullAt full(target);
-            run = rerun(job, output);
-        }
+        const KipHost::Run run = rerun(job, output, target);
         EXPECT_TRUE(run.ended);
         EXPECT_EQ(run.failedSteps, 1);
         EXPECT_EQ(std::string(job.request.statusText), "Write Data Error: " + target);
