@@ -24,3 +24,12 @@ LoadedModule::LoadedModule(const char* path) {
 LoadedModule::~LoadedModule() {
     if (handle_) dlclose(handle_);
 }
+
+int stepJob(ABasePrinterDriver& driver, const JobRequest& request) {
+    int steps = 0;
+    while (steps < 100000 && request.portCode != -1) {
+        ++steps;
+        if (!driver.processJobStep()) return -steps;
+    }
+    return steps;
+}

@@ -1,7 +1,7 @@
 #pragma once
 // The driver module as a host loads it: the module this build made (named by
-// ZUKIP_MODULE), or a copy of it, opened with dlopen, its two exports, and the host's output
-// port for jobs that write files rather than port bytes.
+// ZUKIP_MODULE), or a copy of it, opened with dlopen, its two exports, the host's output
+// port for jobs that write files rather than port bytes, and the host's job loop.
 #include "ABasePrinterDriver.h"
 
 // An output port that accepts every write.
@@ -33,3 +33,7 @@ public:
 private:
     void* handle_ = nullptr;
 };
+
+// Steps an open job as a host does, until the request's port code says it ended (-1) or a step fails;
+// bounded, as a test's job ends in far fewer steps. The steps taken, negated when the last one failed.
+int stepJob(ABasePrinterDriver& driver, const JobRequest& request);
