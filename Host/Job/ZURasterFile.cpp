@@ -77,12 +77,20 @@ bool ZURasterFile::ReadLine(const ZURasterImageInfo& image, int plane, int line,
         e.offset < image.dataOffset || e.offset - image.dataOffset > image.dataSize ||
         e.length > image.dataSize - (e.offset - image.dataOffset))
         return false;
-    const uint8_t* packed = Packed(image, e);
+    // Lines of a plane that lie together are read many at a time, up to a quarter of the buffer each.
+    const bool ahead = e.length <= kShortLine || (e.length <= kReadAhead / 4 && NextFollows(plane, line, e));
+    const uint8_t* packed = Packed(image, e, ahead);
     return packed && Crc32(packed, e.length) == e.crc && ZUPackBits::Unpack(packed, e.length, out, lineBytes);
 }
 
-const uint8_t* ZURasterFile::Packed(const ZURasterImageInfo& image, const LineEntry& e) {
-    if (e.length > kShortLine) return ReadAt(e.offset, packed_.data(), e.length) ? packed_.data() : nullptr;
+bool ZURasterFile::NextFollows(int plane, int line, const LineEntry& e) const {
+    const IndexBlock& block = blocks_[size_t(plane)];
+    const uint32_t next = uint32_t(line) + 1 - block.first;
+    return next < block.count && GetEntry(block.bytes.data() + next * kIndexEntrySize).offset == e.offset + e.length;
+}
+
+const uint8_t* ZURasterFile::Packed(const ZURasterImageInfo& image, const LineEntry& e, bool ahead) {
+    if (!ahead) return ReadAt(e.offset, packed_.data(), e.length) ? packed_.data() : nullptr;
     if (e.offset < aheadOffset_ || e.offset + e.length > aheadOffset_ + aheadSize_) {
         // The image's data from this line on, as far as the buffer goes: the next lines, of this plane
         // or of others, are usually among them.

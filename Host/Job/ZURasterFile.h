@@ -1,9 +1,9 @@
 #pragma once
 // Read access to a raster job file: positioned reads, and the unpacking of
 // single lines through a small per-plane cache of line index blocks. Short
-// lines are read many at a time (a read call would cost more than the line
-// itself). All buffers are allocated by PrepareLines, so reading a line
-// allocates nothing.
+// lines, and lines that the plane's next line follows in the file, are read
+// many at a time (a read call would cost more than the line itself). All
+// buffers are allocated by PrepareLines, so reading a line allocates nothing.
 #include "ZURasterDirectory.h"
 #include "ZURasterFormat.h"
 
@@ -40,11 +40,14 @@ private:
         uint32_t count = 0;
         std::array<uint8_t, kBlockLines * ZURasterFormat::kIndexEntrySize> bytes{};
     };
-    static constexpr size_t kShortLine = 1024;     // stored lines up to this size go through the read-ahead
-    static constexpr size_t kReadAhead = 64 * 1024;
+    static constexpr size_t kShortLine = 1024;     // stored lines up to this size always go through the read-ahead
+    static constexpr size_t kReadAhead = 256 * 1024;
     bool Entry(const ZURasterImageInfo& image, int plane, int line, ZURasterFormat::LineEntry& entry);
-    // The stored bytes of a checked entry of image; null when they cannot be read.
-    const uint8_t* Packed(const ZURasterImageInfo& image, const ZURasterFormat::LineEntry& entry);
+    // Whether the stored bytes of the plane's next line start where those of `entry`, its line `line`, end.
+    bool NextFollows(int plane, int line, const ZURasterFormat::LineEntry& entry) const;
+    // The stored bytes of a checked entry of image; null when they cannot be read. `ahead`: through the
+    // read-ahead buffer.
+    const uint8_t* Packed(const ZURasterImageInfo& image, const ZURasterFormat::LineEntry& entry, bool ahead);
 
     int fd_ = -1;
     std::vector<uint8_t> packed_;

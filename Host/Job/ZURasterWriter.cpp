@@ -28,8 +28,17 @@ struct ZURasterWriter::State {
     size_t linesLeft = 0;
     std::vector<uint8_t> line;                // the line being stored, padding bits cleared
     std::vector<uint8_t> packed;
+    size_t packedSize = 0;                    // bytes of `packed` in use
     std::vector<std::vector<uint8_t>> lastPacked;   // per plane: the last line stored
     std::vector<LineEntry> lastEntry;
+    // Per plane: packed lines not yet written, and the entries whose offsets still count from the
+    // chunk's start (the plane's last entry among them while its bytes wait here).
+    struct Chunk {
+        std::vector<uint8_t> bytes;
+        std::vector<size_t> entries;
+        bool holdsLast = false;
+    };
+    std::vector<Chunk> chunks;
 
     ~State() { Abandon(); }
 
@@ -43,7 +52,13 @@ struct ZURasterWriter::State {
     bool OpenImage(int width, int height);
     bool CloseImage();
     bool WriteIndex();
+    bool Store(int plane, LineEntry& entry);
+    bool FlushChunk(size_t plane);
 };
+
+namespace {
+constexpr size_t kChunkBytes = 1024 * 1024;   // a plane's packed lines gathered before they are written
+}
 
 bool ZURasterWriter::State::Fail(const char* format, ...) {
     if (error.IsEmpty()) {
@@ -107,6 +122,13 @@ bool ZURasterWriter::State::OpenImage(int width, int height) {
         last.reserve(packed.size());
     }
     lastEntry.assign(planeCount, LineEntry{});
+    chunks.resize(planeCount);
+    for (Chunk& chunk : chunks) {
+        chunk.bytes.clear();
+        chunk.bytes.reserve(kChunkBytes + packed.size());
+        chunk.entries.clear();
+        chunk.holdsLast = false;
+    }
     imageOpen = true;
     return true;
 }
@@ -122,6 +144,30 @@ bool ZURasterWriter::State::WriteIndex() {
     return true;
 }
 
+// Takes the packed line in `packed` into the plane's chunk; `entry` (an element of `entries`) gets its
+// length and CRC, and its offset once the chunk is written. A full chunk is written at once.
+bool ZURasterWriter::State::Store(int plane, LineEntry& entry) {
+    Chunk& chunk = chunks[size_t(plane)];
+    const size_t size = packedSize;
+    entry = LineEntry{chunk.bytes.size(), static_cast<uint32_t>(size), Crc32(packed.data(), size)};
+    chunk.bytes.insert(chunk.bytes.end(), packed.begin(), packed.begin() + std::ptrdiff_t(size));
+    chunk.entries.push_back(size_t(&entry - entries.data()));
+    lastEntry[size_t(plane)] = entry;
+    chunk.holdsLast = true;
+    return chunk.bytes.size() < kChunkBytes || FlushChunk(size_t(plane));
+}
+
+bool ZURasterWriter::State::FlushChunk(size_t plane) {
+    Chunk& chunk = chunks[plane];
+    for (size_t index : chunk.entries) entries[index].offset += offset;
+    if (chunk.holdsLast) lastEntry[plane].offset += offset;
+    chunk.entries.clear();
+    chunk.holdsLast = false;
+    const bool written = Write(chunk.bytes.data(), chunk.bytes.size());
+    chunk.bytes.clear();
+    return written;
+}
+
 bool ZURasterWriter::State::CloseImage() {
     if (linesLeft != 0) {
         const size_t missing = size_t(std::find_if(entries.begin(), entries.end(),
@@ -130,6 +176,8 @@ bool ZURasterWriter::State::CloseImage() {
         return Fail("page %zu: line %zu of plane %zu was not written", pages.size() - 1,
                     missing % size_t(image.height), missing / size_t(image.height));
     }
+    for (size_t plane = 0; plane < chunks.size(); ++plane)
+        if (!FlushChunk(plane)) return false;
     image.dataSize = offset - image.dataOffset;
     image.indexOffset = offset;
     if (!WriteIndex()) return false;
@@ -214,20 +262,20 @@ bool ZURasterWriter::WriteLine(int plane, int line, const uint8_t* data, size_t 
     std::memcpy(s.line.data(), data, lineBytes);
     const unsigned padBits = unsigned(lineBytes * 8 - size_t(depth) * size_t(s.image.width));
     s.line[lineBytes - 1] &= uint8_t(0xFF << padBits);
-    const size_t packedSize = ZUPackBits::Pack(s.line.data(), lineBytes, s.packed.data());
+    s.packedSize = ZUPackBits::Pack(s.line.data(), lineBytes, s.packed.data());
 
     // A line equal to the plane's previous one (blank margins, flat areas)
     // points at the bytes already stored.
     std::vector<uint8_t>& last = s.lastPacked[size_t(plane)];
-    if (last.size() == packedSize && std::memcmp(last.data(), s.packed.data(), packedSize) == 0) {
-        entry = s.lastEntry[size_t(plane)];
-    } else {
-        entry = LineEntry{s.offset, static_cast<uint32_t>(packedSize), Crc32(s.packed.data(), packedSize)};
-        if (!s.Write(s.packed.data(), packedSize)) return false;
-        last.assign(s.packed.begin(), s.packed.begin() + std::ptrdiff_t(packedSize));
-        s.lastEntry[size_t(plane)] = entry;
-    }
     --s.linesLeft;
+    if (last.size() == s.packedSize && std::memcmp(last.data(), s.packed.data(), s.packedSize) == 0) {
+        entry = s.lastEntry[size_t(plane)];
+        State::Chunk& chunk = s.chunks[size_t(plane)];
+        if (chunk.holdsLast) chunk.entries.push_back(size_t(&entry - s.entries.data()));
+        return true;
+    }
+    last.assign(s.packed.begin(), s.packed.begin() + std::ptrdiff_t(s.packedSize));
+    return s.Store(plane, entry);
     return true;
 }
 

@@ -12,9 +12,11 @@
 //
 // Lines of one image (the page image or one tile) may come in any order,
 // plane after plane or every plane per line, but each line of each plane
-// exactly once before the image ends. Lines go straight to the file; only
-// the line index of the open image (16 bytes per line and plane) is held in
-// memory.
+// exactly once before the image ends. Each plane's packed lines are gathered
+// in a chunk of up to 1 MiB before they go to the file, so that a plane's
+// lines lie together however they come and a reader taking a plane's lines in
+// turn reads its file in long runs. Besides those chunks, only the line index
+// of the open image (16 bytes per line and plane) is held in memory.
 //
 // The file is written under "<path>.part" and renamed to `path` by Finish.
 // The first failure (bad size, wrong order, disk full) is kept in GetError(),

@@ -142,6 +142,31 @@ TEST(RasterRoundTrip, RepeatedLinesAreStoredOnce) {
     EXPECT_EQ(line[0], 2);
 }
 
+// Noise written every plane per line, more of it than the writer gathers for a plane at a time, in groups
+// of three equal lines that also straddle a written chunk: every line reads back in both orders.
+TEST(RasterRoundTrip, PlanesGatheredInChunksReadBackWithTheirRepeats) {
+    TempBaseFolder base;
+    const fs::path path = base.temp() / "noise.zrs";
+    const auto noise = [](int, int, int plane, int y, int, int width) {
+        std::vector<uint8_t> line(static_cast<size_t>(width));
+        std::mt19937 rng(uint32_t(plane * 1000 + y / 3));
+        for (uint8_t& b : line) b = uint8_t(rng());
+        return line;
+    };
+    constexpr int kWidth = 9000, kHeight = 400;
+    writeRasterFile(path, {{kWidth, kHeight, {{"C", 8}, {"K", 8}}}}, noise, true);
+    ZUJob job;
+    ASSERT_EQ(job.Load(path.c_str()), 1);
+    ASSERT_EQ(job.OpenData(), 1);
+    std::vector<uint8_t> line(kWidth);
+    for (bool lineMajor : {false, true})
+        for (int i = 0; i < 2 * kHeight; ++i) {
+            const int plane = lineMajor ? i % 2 : i / kHeight, y = lineMajor ? i / 2 : i % kHeight;
+            ASSERT_EQ(job.GetImage(0)->ReadLine(plane, y, line.data(), line.size()), 1) << plane << " " << y;
+            ASSERT_EQ(line, noise(0, 0, plane, y, 8, kWidth)) << plane << " " << y;
+        }
+}
+
 // Indexes out of range and short buffers are refused on every replay of the
 // raster fuzz corpus; here, what that cannot reach: a job not loaded or not opened.
 TEST(ZUJob, ReadLineRefusesUnopenedDataAndNoBuffer) {
