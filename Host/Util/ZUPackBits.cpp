@@ -40,17 +40,19 @@ size_t runLength(const uint8_t* in, size_t i, size_t limit) {
     return n;
 }
 
-// The first k in [from, to) where three equal bytes start, or `to`.
-size_t findTriple(const uint8_t* in, size_t from, size_t to, size_t size) {
+// The first k in [from, to) where four equal bytes start, or `to`.
+size_t findQuad(const uint8_t* in, size_t from, size_t to, size_t size) {
     size_t k = from;
-    // Sixteen starting positions a step: bit m marks in[k+m] == in[k+m+1] == in[k+m+2].
-    for (; k < to && k + kChunk + 2 <= size; k += kChunk) {
+    // Sixteen starting positions a step: bit m marks in[k+m] == in[k+m+1] == in[k+m+2] == in[k+m+3].
+    for (; k < to && k + kChunk + 3 <= size; k += kChunk) {
         const __m128i middle = load16(in + k + 1);
-        const unsigned triples = equalMask(load16(in + k), middle) & equalMask(middle, load16(in + k + 2));
-        if (triples) return std::min(k + size_t(std::countr_zero(triples)), to);
+        const __m128i third = load16(in + k + 2);
+        const unsigned quads =
+            equalMask(load16(in + k), middle) & equalMask(middle, third) & equalMask(third, load16(in + k + 3));
+        if (quads) return std::min(k + size_t(std::countr_zero(quads)), to);
     }
-    for (; k < to && k + 2 < size; ++k)
-        if (in[k] == in[k + 1] && in[k + 1] == in[k + 2]) return k;
+    for (; k < to && k + 3 < size; ++k)
+        if (in[k] == in[k + 1] && in[k + 1] == in[k + 2] && in[k + 2] == in[k + 3]) return k;
     return to;
 }
 
@@ -61,16 +63,18 @@ size_t ZUPackBits::Pack(const uint8_t* in, size_t size, uint8_t* out) {
     size_t i = 0;
     size_t o = 0;
     while (i < size) {
-        // No literal pending here: a run of two already pays.
+        // No literal pending here: a run of two already pays, unless a literal byte follows it, which
+        // would take the two bytes for what their run costs.
         const size_t run = runLength(in, i, std::min(kMaxCount, size - i));
-        if (run >= 2) {
+        const bool literalFollows = run == 2 && i + 3 < size && in[i + 2] != in[i + 3];
+        if (run >= 2 && !literalFollows) {
             out[o++] = static_cast<uint8_t>(1 - static_cast<int>(run));
             out[o++] = in[i];
             i += run;
             continue;
         }
-        // A literal up to the next run of three (a run of two inside it would cost a count byte).
-        const size_t end = findTriple(in, i + 1, std::min(i + kMaxCount, size), size);
+        // A literal up to the next run of four (a shorter run inside it would save nothing or cost a byte).
+        const size_t end = findQuad(in, i + 1, std::min(i + kMaxCount, size), size);
         const size_t count = end - i;
         out[o++] = static_cast<uint8_t>(count - 1);
         // Whole chunks while they stay inside both buffers; the next token overwrites what they pass.
