@@ -36,8 +36,13 @@ size_t runLength(const uint8_t* in, size_t i, size_t limit) {
         const unsigned differ = ~equalMask(load16(in + i + n), pattern) & 0xFFFFu;
         if (differ) return n + size_t(std::countr_zero(differ));
     }
-    while (n < limit && in[i + n] == in[i]) ++n;
-    return n;
+    if (limit < kChunk) {
+        while (n < limit && in[i + n] == in[i]) ++n;
+        return n;
+    }
+    // The bytes left before limit: the chunk that ends there, less the bytes already seen equal.
+    const unsigned differ = (~equalMask(load16(in + i + limit - kChunk), pattern) & 0xFFFFu) >> (n + kChunk - limit);
+    return differ ? n + size_t(std::countr_zero(differ)) : limit;
 }
 
 // The first k in [from, to) where four equal bytes start, or `to`.
@@ -107,19 +112,29 @@ bool ZUPackBits::Unpack(const uint8_t* in, size_t inSize, uint8_t* out, size_t o
             o += count;
         }
     }
+    // Near the ends, whole chunks still serve each token they stay inside both buffers for.
     while (i < inSize) {
         const int n = static_cast<int8_t>(in[i++]);
+        const size_t outLeft = outSize - o;
         if (n >= 0) {
             const size_t count = static_cast<size_t>(n) + 1;
-            if (count > inSize - i || count > outSize - o) return false;
-            std::memcpy(out + o, in + i, count);
+            const size_t room = std::min(inSize - i, outLeft);
+            if (count > room) return false;
+            if (room - count >= kChunk - 1)
+                copyChunks(out + o, in + i, count);
+            else
+                std::memcpy(out + o, in + i, count);
             i += count;
             o += count;
         } else {
             if (n == -128 || i == inSize) return false;
             const size_t count = static_cast<size_t>(1 - n);
-            if (count > outSize - o) return false;
-            std::memset(out + o, in[i++], count);
+            if (count > outLeft) return false;
+            if (outLeft - count >= kChunk - 1)
+                fillChunks(out + o, in[i], count);
+            else
+                std::memset(out + o, in[i], count);
+            ++i;
             o += count;
         }
     }
