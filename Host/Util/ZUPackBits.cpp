@@ -45,20 +45,31 @@ size_t runLength(const uint8_t* in, size_t i, size_t limit) {
     return differ ? n + size_t(std::countr_zero(differ)) : limit;
 }
 
+// Bit m set where four equal bytes start at p[m], for m in 0..15 (reads p[0..18]).
+unsigned quadStarts(const uint8_t* p) {
+    const __m128i middle = load16(p + 1);
+    const __m128i third = load16(p + 2);
+    return equalMask(load16(p), middle) & equalMask(middle, third) & equalMask(third, load16(p + 3));
+}
+
 // The first k in [from, to) where four equal bytes start, or `to`.
 size_t findQuad(const uint8_t* in, size_t from, size_t to, size_t size) {
     size_t k = from;
-    // Sixteen starting positions a step: bit m marks in[k+m] == in[k+m+1] == in[k+m+2] == in[k+m+3].
-    for (; k < to && k + kChunk + 3 <= size; k += kChunk) {
-        const __m128i middle = load16(in + k + 1);
-        const __m128i third = load16(in + k + 2);
-        const unsigned quads =
-            equalMask(load16(in + k), middle) & equalMask(middle, third) & equalMask(third, load16(in + k + 3));
-        if (quads) return std::min(k + size_t(std::countr_zero(quads)), to);
-    }
+    for (; k < to && k + kChunk + 3 <= size; k += kChunk)
+        if (const unsigned quads = quadStarts(in + k)) return std::min(k + size_t(std::countr_zero(quads)), to);
     for (; k < to && k + 3 < size; ++k)
         if (in[k] == in[k + 1] && in[k + 1] == in[k + 2] && in[k + 2] == in[k + 3]) return k;
     return to;
+}
+
+// Copies a literal from `in` up to the next run of four, at most 128 bytes, in whole chunks as it
+// finds its end; returns its length. Reads 131 bytes, writes up to 128. in[0] starts no run of four.
+size_t copyLiteral(const uint8_t* in, uint8_t* out) {
+    for (size_t k = 0; k < kMaxCount; k += kChunk) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), load16(in + k));
+        if (const unsigned quads = quadStarts(in + k)) return k + size_t(std::countr_zero(quads));
+    }
+    return kMaxCount;
 }
 
 }  // namespace
@@ -79,16 +90,19 @@ size_t ZUPackBits::Pack(const uint8_t* in, size_t size, uint8_t* out) {
             continue;
         }
         // A literal up to the next run of four (a shorter run inside it would save nothing or cost a byte).
-        const size_t end = findQuad(in, i + 1, std::min(i + kMaxCount, size), size);
-        const size_t count = end - i;
-        out[o++] = static_cast<uint8_t>(count - 1);
-        // Whole chunks while they stay inside both buffers; the next token overwrites what they pass.
-        if (capacity - o >= kMaxCount && size - i >= kMaxCount)
-            copyChunks(out + o, in + i, count);
-        else
+        // Far from both ends it is copied in whole chunks as its end is found; the next token overwrites
+        // what they pass.
+        const size_t at = o++;
+        size_t count;
+        if (capacity - o >= kMaxCount && size - i >= kMaxCount + 3) {
+            count = copyLiteral(in + i, out + o);
+        } else {
+            count = findQuad(in, i + 1, std::min(i + kMaxCount, size), size) - i;
             std::memcpy(out + o, in + i, count);
+        }
+        out[at] = static_cast<uint8_t>(count - 1);
         o += count;
-        i = end;
+        i += count;
     }
     return o;
 }
