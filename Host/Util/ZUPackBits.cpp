@@ -72,6 +72,47 @@ size_t copyLiteral(const uint8_t* in, uint8_t* out) {
     return kMaxCount;
 }
 
+// Bit m set where in[m] == in[m + 1], for m in 0..31 (reads in[0..32]).
+uint64_t equalPairs(const uint8_t* in) {
+    const unsigned low = equalMask(load16(in), load16(in + 1));
+    return low | uint64_t(equalMask(load16(in + kChunk), load16(in + kChunk + 1))) << kChunk;
+}
+
+// Writes the run token for `length` (2..128) bytes of `value`; returns its size.
+size_t putRun(uint8_t* out, size_t length, uint8_t value) {
+    out[0] = static_cast<uint8_t>(1 - static_cast<int>(length));
+    out[1] = value;
+    return 2;
+}
+
+// Writes the runs that start at in[i], one after another, as Pack's token loop would, while a mask of
+// equal neighbours over the next 32 bytes decides them (short runs, as in text and line art: one mask
+// serves several runs); stops at a literal, at a run the mask does not see the end of, and where 32
+// bytes or fewer are left. Advances i past the runs and returns the bytes written.
+size_t packShortRuns(const uint8_t* in, size_t& i, size_t size, uint8_t* out) {
+    constexpr uint64_t kWhole = 0xFFFFFFFFu;
+    size_t o = 0;
+    while (size - i > 2 * kChunk) {
+        uint64_t pairs = equalPairs(in + i);
+        uint64_t known = kWhole;  // the bits of pairs that still lie inside the mask
+        for (;;) {
+            const uint64_t unequal = ~pairs & known;
+            if (!unequal) break;
+            const size_t run = size_t(std::countr_zero(unequal)) + 1;
+            // A run of two is a literal's start when a literal byte follows it: that takes its next pair.
+            if (run == 2 && !(known & 4u)) break;
+            if (run < 2 || (run == 2 && !(pairs & 4u))) return o;
+            o += putRun(out + o, run, in[i]);
+            i += run;
+            pairs >>= run;
+            known >>= run;
+        }
+        // A whole mask of equal bytes: a long run, which the token loop scans.
+        if (known == kWhole) return o;
+    }
+    return o;
+}
+
 }  // namespace
 
 size_t ZUPackBits::Pack(const uint8_t* in, size_t size, uint8_t* out) {
@@ -84,9 +125,10 @@ size_t ZUPackBits::Pack(const uint8_t* in, size_t size, uint8_t* out) {
         const size_t run = runLength(in, i, std::min(kMaxCount, size - i));
         const bool literalFollows = run == 2 && i + 3 < size && in[i + 2] != in[i + 3];
         if (run >= 2 && !literalFollows) {
-            out[o++] = static_cast<uint8_t>(1 - static_cast<int>(run));
-            out[o++] = in[i];
+            o += putRun(out + o, run, in[i]);
             i += run;
+            // Where one run ends, others often follow.
+            o += packShortRuns(in, i, size, out + o);
             continue;
         }
         // A literal up to the next run of four (a shorter run inside it would save nothing or cost a byte).
