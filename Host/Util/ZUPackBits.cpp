@@ -73,9 +73,9 @@ size_t copyLiteral(const uint8_t* in, uint8_t* out) {
 }
 
 // Bit m set where in[m] == in[m + 1], for m in 0..31 (reads in[0..32]).
-uint64_t equalPairs(const uint8_t* in) {
-    const unsigned low = equalMask(load16(in), load16(in + 1));
-    return low | uint64_t(equalMask(load16(in + kChunk), load16(in + kChunk + 1))) << kChunk;
+uint32_t equalPairs(const uint8_t* in) {
+    const uint32_t low = equalMask(load16(in), load16(in + 1));
+    return low | uint32_t(equalMask(load16(in + kChunk), load16(in + kChunk + 1))) << kChunk;
 }
 
 // Writes the run token for `length` (2..128) bytes of `value`; returns its size.
@@ -90,25 +90,30 @@ size_t putRun(uint8_t* out, size_t length, uint8_t value) {
 // serves several runs); stops at a literal, at a run the mask does not see the end of, and where 32
 // bytes or fewer are left. Advances i past the runs and returns the bytes written.
 size_t packShortRuns(const uint8_t* in, size_t& i, size_t size, uint8_t* out) {
-    constexpr uint64_t kWhole = 0xFFFFFFFFu;
+    constexpr size_t kSpan = 2 * kChunk;
     size_t o = 0;
-    while (size - i > 2 * kChunk) {
-        uint64_t pairs = equalPairs(in + i);
-        uint64_t known = kWhole;  // the bits of pairs that still lie inside the mask
-        for (;;) {
-            const uint64_t unequal = ~pairs & known;
-            if (!unequal) break;
-            const size_t run = size_t(std::countr_zero(unequal)) + 1;
+    while (size - i > kSpan) {
+        const uint32_t pairs = equalPairs(in + i);
+        // Bit e set where a run ends at in[i+e]; taking them lowest first keeps each run's end off the
+        // path to the next one's.
+        uint32_t ends = ~pairs;
+        size_t start = 0;
+        while (ends) {
+            const size_t end = size_t(std::countr_zero(ends)) + 1;
+            ends &= ends - 1;
+            const size_t run = end - start;
             // A run of two is a literal's start when a literal byte follows it: that takes its next pair.
-            if (run == 2 && !(known & 4u)) break;
-            if (run < 2 || (run == 2 && !(pairs & 4u))) return o;
-            o += putRun(out + o, run, in[i]);
-            i += run;
-            pairs >>= run;
-            known >>= run;
+            if (run == 2 && start + 2 >= kSpan) break;
+            if (run < 2 || (run == 2 && !(pairs >> (start + 2) & 1u))) {
+                i += start;
+                return o;
+            }
+            o += putRun(out + o, run, in[i + start]);
+            start = end;
         }
         // A whole mask of equal bytes: a long run, which the token loop scans.
-        if (known == kWhole) return o;
+        if (start == 0) return o;
+        i += start;
     }
     return o;
 }
