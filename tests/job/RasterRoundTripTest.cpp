@@ -24,8 +24,37 @@ TEST(Crc32, EqualsZlibForEveryLength) {
         EXPECT_EQ(ZURasterFormat::Crc32(data.data(), size), crc32(0, data.data(), uInt(size))) << size;
 }
 
-// The rows a page has pack within the bound the file format reserves, unpack
-// to the same bytes, and not from one byte less.
+namespace {
+
+// PackBits' token rules a byte at a time: a run of two or more where no literal is pending, unless it is
+// a run of two that a literal byte follows; literals end at a run of four or after 128 bytes.
+std::vector<uint8_t> packByteWise(const std::vector<uint8_t>& in) {
+    const size_t size = in.size();
+    const auto quadAt = [&](size_t k) {
+        return k + 3 < size && in[k] == in[k + 1] && in[k] == in[k + 2] && in[k] == in[k + 3];
+    };
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < size;) {
+        size_t run = 1;
+        while (run < 128 && i + run < size && in[i + run] == in[i]) ++run;
+        if (run >= 2 && !(run == 2 && i + 3 < size && in[i + 2] != in[i + 3])) {
+            out.insert(out.end(), {uint8_t(1 - int(run)), in[i]});
+            i += run;
+            continue;
+        }
+        size_t end = i + 1;
+        while (end < size && end - i < 128 && !quadAt(end)) ++end;
+        out.push_back(uint8_t(end - i - 1));
+        out.insert(out.end(), in.begin() + long(i), in.begin() + long(end));
+        i = end;
+    }
+    return out;
+}
+
+}  // namespace
+
+// The rows a page has pack to the tokens the rules give, within the bound the
+// file format reserves, unpack to the same bytes, and not from one byte less.
 TEST(PackBits, RowsOfEveryKindRoundTripWithinTheirBound) {
     std::mt19937 rng(7);
     // Runs of one value, of random length up to `longest`, alternate with stretches of 0 to 2.
@@ -44,16 +73,20 @@ TEST(PackBits, RowsOfEveryKindRoundTripWithinTheirBound) {
     const auto empty = [](size_t) { return uint8_t(0); };
     const auto ink = [](size_t) { return uint8_t(0xFF); };
     const auto textLike = [&](size_t i) { return uint8_t(i % 97 < 60 ? 0 : (i % 7 < 3 ? 0xFF : rng() % 4)); };
-    const std::function<uint8_t(size_t)> kinds[] = {halftone, noise, empty, ink, textLike,
-                                                    randomRuns(4), randomRuns(300)};
-    // Widths around the word and literal sizes: 1 to 9 bytes, 63 to 65, 127 to 129, and wide rows.
+    // A run of four, ten runs of three, then a run of two that a literal byte follows, just past the
+    // 32 bytes after the first run.
+    const auto scanEdge = [](size_t i) { return uint8_t(i < 4 ? 1 : i < 34 ? 2 + (i - 4) / 3 % 2 : i < 36 ? 4 : i); };
+    const std::function<uint8_t(size_t)> kinds[] = {halftone, noise,         empty,          ink,     textLike,
+                                                    scanEdge, randomRuns(4), randomRuns(300)};
+    // Widths around the word, scan and literal sizes: 1 to 9 bytes, 31 to 35, 63 to 65, 127 to 131, and wide rows.
     for (int round = 0; round < 10; ++round)
-        for (const size_t size : {1, 2, 3, 7, 8, 9, 63, 64, 65, 127, 128, 129, 257, 700, 2701})
+        for (const size_t size : {1, 2, 3, 7, 8, 9, 31, 32, 33, 35, 63, 64, 65, 127, 128, 129, 131, 257, 700, 2701})
             for (const auto& kind : kinds) {
                 std::vector<uint8_t> line(size);
                 for (size_t i = 0; i < size; ++i) line[i] = kind(i);
                 std::vector<uint8_t> packed(ZUPackBits::MaxPackedSize(size));
                 const size_t n = ZUPackBits::Pack(line.data(), size, packed.data());
+                ASSERT_EQ(std::vector<uint8_t>(packed.begin(), packed.begin() + long(n)), packByteWise(line)) << size;
                 ASSERT_LE(n, ZURasterFormat::MaxPackedSize(size)) << size;
                 std::vector<uint8_t> back(size, 0xAA);
                 ASSERT_TRUE(ZUPackBits::Unpack(packed.data(), n, back.data(), size));
