@@ -2,8 +2,10 @@
 // Read access to a raster job file: positioned reads, and the unpacking of
 // single lines through a small per-plane cache of line index blocks. Short
 // lines, and lines that the plane's next line follows in the file, are read
-// many at a time (a read call would cost more than the line itself). All
-// buffers are allocated by PrepareLines, so reading a line allocates nothing.
+// many at a time (a read call would cost more than the line itself), so a
+// file cut short after it was opened fails at the first line not yet read,
+// which may come some lines after the cut. All buffers are allocated by
+// PrepareLines, so reading a line allocates nothing.
 #include "ZURasterDirectory.h"
 #include "ZURasterFormat.h"
 
