@@ -28,7 +28,6 @@ struct ZURasterWriter::State {
     size_t linesLeft = 0;
     std::vector<uint8_t> line;                // the line being stored, padding bits cleared
     std::vector<uint8_t> packed;
-    size_t packedSize = 0;                    // bytes of `packed` in use
     std::vector<std::vector<uint8_t>> lastPacked;   // per plane: the last line stored
     std::vector<LineEntry> lastEntry;
     // Per plane: packed lines not yet written, and the entries whose offsets still count from the
@@ -52,7 +51,7 @@ struct ZURasterWriter::State {
     bool OpenImage(int width, int height);
     bool CloseImage();
     bool WriteIndex();
-    bool Store(int plane, LineEntry& entry);
+    bool Store(int plane, LineEntry& entry, size_t size);
     bool FlushChunk(size_t plane);
 };
 
@@ -144,17 +143,27 @@ bool ZURasterWriter::State::WriteIndex() {
     return true;
 }
 
-// Takes the packed line in `packed` into the plane's chunk; `entry` (an element of `entries`) gets its
-// length and CRC, and its offset once the chunk is written. A full chunk is written at once.
-bool ZURasterWriter::State::Store(int plane, LineEntry& entry) {
-    Chunk& chunk = chunks[size_t(plane)];
-    const size_t size = packedSize;
+// Stores the `size` packed bytes in `packed` as `entry` (an element of `entries`), a line of the plane.
+// A line equal to the plane's previous one (blank margins, flat areas) points at the bytes already
+// stored; another goes into the plane's chunk, and its entry gets its offset once the chunk is written.
+// A full chunk is written at once.
+bool ZURasterWriter::State::Store(int plane, LineEntry& entry, size_t size) {
+    const size_t p = size_t(plane);
+    Chunk& chunk = chunks[p];
+    const size_t index = size_t(&entry - entries.data());
+    std::vector<uint8_t>& last = lastPacked[p];
+    if (last.size() == size && std::memcmp(last.data(), packed.data(), size) == 0) {
+        entry = lastEntry[p];
+        if (chunk.holdsLast) chunk.entries.push_back(index);
+        return true;
+    }
+    last.assign(packed.begin(), packed.begin() + std::ptrdiff_t(size));
     entry = LineEntry{chunk.bytes.size(), static_cast<uint32_t>(size), Crc32(packed.data(), size)};
     chunk.bytes.insert(chunk.bytes.end(), packed.begin(), packed.begin() + std::ptrdiff_t(size));
-    chunk.entries.push_back(size_t(&entry - entries.data()));
-    lastEntry[size_t(plane)] = entry;
+    chunk.entries.push_back(index);
+    lastEntry[p] = entry;
     chunk.holdsLast = true;
-    return chunk.bytes.size() < kChunkBytes || FlushChunk(size_t(plane));
+    return chunk.bytes.size() < kChunkBytes || FlushChunk(p);
 }
 
 bool ZURasterWriter::State::FlushChunk(size_t plane) {
@@ -262,21 +271,8 @@ bool ZURasterWriter::WriteLine(int plane, int line, const uint8_t* data, size_t 
     std::memcpy(s.line.data(), data, lineBytes);
     const unsigned padBits = unsigned(lineBytes * 8 - size_t(depth) * size_t(s.image.width));
     s.line[lineBytes - 1] &= uint8_t(0xFF << padBits);
-    s.packedSize = ZUPackBits::Pack(s.line.data(), lineBytes, s.packed.data());
-
-    // A line equal to the plane's previous one (blank margins, flat areas)
-    // points at the bytes already stored.
-    std::vector<uint8_t>& last = s.lastPacked[size_t(plane)];
     --s.linesLeft;
-    if (last.size() == s.packedSize && std::memcmp(last.data(), s.packed.data(), s.packedSize) == 0) {
-        entry = s.lastEntry[size_t(plane)];
-        State::Chunk& chunk = s.chunks[size_t(plane)];
-        if (chunk.holdsLast) chunk.entries.push_back(size_t(&entry - s.entries.data()));
-        return true;
-    }
-    last.assign(s.packed.begin(), s.packed.begin() + std::ptrdiff_t(s.packedSize));
-    return s.Store(plane, entry);
-    return true;
+    return s.Store(plane, entry, ZUPackBits::Pack(s.line.data(), lineBytes, s.packed.data()));
 }
 
 bool ZURasterWriter::EndPage() {
