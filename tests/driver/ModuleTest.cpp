@@ -1,6 +1,7 @@
 // The module as a host loads it: dlopen, the two exports, independent drivers,
 // and the dialog library it loads (with Qt) only when a window opens.
 #include "LoadedModule.h"
+#include "Platform/SharedLibrary.h"
 #include "TempBaseFolder.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -35,11 +35,7 @@ std::set<std::string> exportedSymbols(const std::string& path) {
 }
 
 // Whether Qt is in the process; CTest runs every test in a process of its own.
-bool qtLoaded() {
-    void* qt = dlopen("libQt6Core.so.6", RTLD_LAZY | RTLD_NOLOAD);
-    if (qt) dlclose(qt);
-    return qt != nullptr;
-}
+bool qtLoaded() { return SharedLibrary::IsLoaded("libQt6Core.so.6"); }
 
 // A setup for the sample "KIP 870 Color" of the base folder, so that the page finds its model.
 PrinterSetup sampleSetup() {
