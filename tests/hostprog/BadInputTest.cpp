@@ -59,14 +59,10 @@ TEST_F(BadInput, ImagesThatCannotBeUsed) {
         {"empty separation", {"-o", "j.job", "Cyan=bits.tif,,Black=bits.tif"}, "separation \"\" in"},
         {"colour given twice", {"-o", "j.job", "Cyan=bits.tif,cyan=bits.tif"}, "cyan is given twice"},
     };
-    for (const BadCase& c : cases) {
-        BadCase withModel = c;
-        withModel.args.insert(withModel.args.begin(), {"-m", "Test Color"});
-        expectOneLineAndNothingLeft(withModel);
-    }
+    for (const BadCase& c : cases) expectOneLineAndNothingLeft(c);
     // A file whose name holds "=" is an image, not a separation.
     fs::copy_file(work() / "cmyk.tif", work() / "a=b.tif");
-    EXPECT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "j.job", "a=b.tif"}).status, 0);
+    EXPECT_EQ(zukip("make-job", {"-o", "j.job", "a=b.tif"}).status, 0);
 }
 
 TEST_F(BadInput, SettingsOutputPlacesAndTilesThatCannotBeUsed) {
@@ -74,44 +70,44 @@ TEST_F(BadInput, SettingsOutputPlacesAndTilesThatCannotBeUsed) {
     const std::vector<BadCase> cases = {
         // What the printer does not have.
         {"unknown model", {"-m", "KIP 9999", "-o", "j.job", "cmyk.tif"}, "KIP 9999"},
-        {"unknown colour mode", {"-m", "Test Color", "-c", "Purple", "-o", "j.job", "cmyk.tif"}, "Purple"},
-        {"mode lacks a plane", {"-m", "Test Color", "-c", "CMYK", "-o", "j.job", "Orange=bits.tif"}, "Orange"},
-        {"1-bit into 8-bit mode", {"-m", "Test Color", "-c", "1", "-o", "j.job", "bits.tif"}, "1-bit"},
-        {"plane no mode has", {"-m", "Test Color", "-o", "j.job", "Orange=bits.tif"}, "--color-mode"},
-        {"unknown resolution", {"-m", "Test Color", "-r", "1234", "-o", "j.job", "cmyk.tif"}, "1234"},
-        {"resolution not a number", {"-m", "Test Color", "-r", "fine", "-o", "j.job", "cmyk.tif"}, "fine"},
-        {"unknown driver option", {"-m", "Test Color", "-O", "colour=red", "-o", "j.job", "cmyk.tif"}, "colour"},
-        {"copies out of range", {"-m", "Test Color", "-O", "copies=500", "-o", "j.job", "cmyk.tif"}, "500"},
-        {"options text cut short", {"-m", "Test Color", "--options-text", shortText, "-o", "j.job", "cmyk.tif"},
+        {"unknown colour mode", {"-c", "Purple", "-o", "j.job", "cmyk.tif"}, "Purple"},
+        {"mode lacks a plane", {"-c", "CMYK", "-o", "j.job", "Orange=bits.tif"}, "Orange"},
+        {"1-bit into 8-bit mode", {"-c", "1", "-o", "j.job", "bits.tif"}, "1-bit"},
+        {"plane no mode has", {"-o", "j.job", "Orange=bits.tif"}, "--color-mode"},
+        {"unknown resolution", {"-r", "1234", "-o", "j.job", "cmyk.tif"}, "1234"},
+        {"resolution not a number", {"-r", "fine", "-o", "j.job", "cmyk.tif"}, "fine"},
+        {"unknown driver option", {"-O", "colour=red", "-o", "j.job", "cmyk.tif"}, "colour"},
+        {"copies out of range", {"-O", "copies=500", "-o", "j.job", "cmyk.tif"}, "500"},
+        {"options text cut short", {"--options-text", shortText, "-o", "j.job", "cmyk.tif"},
          "400 hex digits after \"DriverOptionBinary=\", not 2"},
-        {"options text of another kind", {"-m", "Test Color", "--options-text", "copies=2", "-o", "j.job", "cmyk.tif"},
+        {"options text of another kind", {"--options-text", "copies=2", "-o", "j.job", "cmyk.tif"},
          "must begin with \"DriverOptionBinary=\""},
-        {"options text with a non-digit", {"-m", "Test Color", "--options-text", badDigit, "-o", "j.job", "cmyk.tif"},
+        {"options text with a non-digit", {"--options-text", badDigit, "-o", "j.job", "cmyk.tif"},
          "not a hex digit at position 21"},
         // Mistakes in the command line itself.
         {"unknown option", {"--colour", "-o", "j.job", "cmyk.tif"}, "--colour"},
-        {"option without value", {"-m", "Test Color", "cmyk.tif", "-o"}, "-o needs a value"},
-        {"option given twice", {"-m", "Test Color", "-o", "j.job", "--output=k.job", "cmyk.tif"}, "--output given twice"},
-        {"flag with a value", {"-m", "Test Color", "--halftone=1", "-o", "j.job", "cmyk.tif"}, "--halftone takes no value"},
-        {"no job file", {"-m", "Test Color", "cmyk.tif"}, "-o JOB"},
-        {"no image", {"-m", "Test Color", "-o", "j.job"}, "image"},
+        {"option without value", {"cmyk.tif", "-o"}, "-o needs a value"},
+        {"option given twice", {"-o", "j.job", "--output=k.job", "cmyk.tif"}, "--output given twice"},
+        {"flag with a value", {"--halftone=1", "-o", "j.job", "cmyk.tif"}, "--halftone takes no value"},
+        {"no job file", {"cmyk.tif"}, "-o JOB"},
+        {"no image", {"-o", "j.job"}, "image"},
         // Places that cannot take the job.
-        {"missing folder", {"-m", "Test Color", "-o", "nowhere/j.job", "cmyk.tif"}, "nowhere"},
-        {"file as folder", {"-m", "Test Color", "-o", "notes.txt/j.job", "cmyk.tif"}, "notes.txt"},
-        {"job named like its raster", {"-m", "Test Color", "-o", "j.zrs", "cmyk.tif"}, "j.zrs"},
-        {"job path is a folder", {"-m", "Test Color", "-o", ".", "cmyk.tif"}, "folder"},
+        {"missing folder", {"-o", "nowhere/j.job", "cmyk.tif"}, "nowhere"},
+        {"file as folder", {"-o", "notes.txt/j.job", "cmyk.tif"}, "notes.txt"},
+        {"job named like its raster", {"-o", "j.zrs", "cmyk.tif"}, "j.zrs"},
+        {"job path is a folder", {"-o", ".", "cmyk.tif"}, "folder"},
         // Posters that cannot be cut.
-        {"grid without rows", {"-m", "Test Color", "-o", "j.job", "--tiles", "4", "cmyk.tif"}, "COLSxROWS"},
-        {"one panel", {"-m", "Test Color", "-o", "j.job", "--tiles", "1x1", "cmyk.tif"}, "1x1"},
-        {"more panels than a page holds", {"-m", "Test Color", "-o", "j.job", "--tiles", "64x32", "cmyk.tif"}, "64x32"},
-        {"page narrower than the grid", {"-m", "Test Color", "-o", "j.job", "--tiles", "9x1", "cmyk.tif"}, "9 x 1"},
-        {"two pages", {"-m", "Test Color", "-o", "j.job", "--tiles", "2x1", "cmyk.tif", "cmyk.tif"}, "one page"},
+        {"grid without rows", {"-o", "j.job", "--tiles", "4", "cmyk.tif"}, "COLSxROWS"},
+        {"one panel", {"-o", "j.job", "--tiles", "1x1", "cmyk.tif"}, "1x1"},
+        {"more panels than a page holds", {"-o", "j.job", "--tiles", "64x32", "cmyk.tif"}, "64x32"},
+        {"page narrower than the grid", {"-o", "j.job", "--tiles", "9x1", "cmyk.tif"}, "9 x 1"},
+        {"two pages", {"-o", "j.job", "--tiles", "2x1", "cmyk.tif", "cmyk.tif"}, "one page"},
     };
     for (const BadCase& c : cases) expectOneLineAndNothingLeft(c);
     if (geteuid() != 0) {   // root writes anywhere
         fs::create_directory(work() / "locked");
         fs::permissions(work() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-        expectOneLineAndNothingLeft({"read-only folder", {"-m", "Test Color", "-o", "locked/j.job", "cmyk.tif"}, "locked"});
+        expectOneLineAndNothingLeft({"read-only folder", {"-o", "locked/j.job", "cmyk.tif"}, "locked"});
         fs::permissions(work() / "locked", fs::perms::owner_all);
     }
 }
@@ -135,7 +131,6 @@ TEST_F(BadInput, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[1]);
         std::vector<std::string> args = c.args;
-        args.insert(args.begin(), {"-m", "Test Color"});
         const ProgramRun refused = zukip("make-job", args);
         EXPECT_EQ(refused.status, 1);
         EXPECT_NE(refused.err.find(c.named), std::string::npos) << refused.err;
@@ -144,7 +139,7 @@ TEST_F(BadInput, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
         EXPECT_EQ(forced.status == 0, c.forceHelps) << forced.err;
     }
     EXPECT_EQ(readFile(work() / "cmyk.tif"), image);
-    EXPECT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "again.job", "cmyk.tif"}).status, 0);
-    EXPECT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "again.job", "cmyk.tif"}).status, 0)
+    EXPECT_EQ(zukip("make-job", {"-o", "again.job", "cmyk.tif"}).status, 0);
+    EXPECT_EQ(zukip("make-job", {"-o", "again.job", "cmyk.tif"}).status, 0)
         << "its own job is replaced without asking";
 }

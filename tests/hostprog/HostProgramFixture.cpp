@@ -123,57 +123,8 @@ std::vector<std::string> listTree(const fs::path& root) {
     return names;
 }
 
-namespace {
-
-const char* const kIndex = R"(<?xml version="1.0"?>
-<Index><Printer Name="Other Model" XMLFile="Other.xml"/><Printer Name="Test Color" XMLFile="TestColor.xml"/></Index>
-)";
-
-// The entries of a list may carry any element name; short ones keep the description readable.
-const char* const kDescription = R"(<?xml version="1.0"?>
-<Root>
-  <BaseResourceNumber><BaseMedia>-1</BaseMedia><BasePrintMode>-1</BasePrintMode><BaseResolution>-1</BaseResolution>
-    <BaseColor>-1</BaseColor><BaseColorMode>-1</BaseColorMode></BaseResourceNumber>
-  <Definition>
-    <MediaList DefaultMedia="3"><M><ID>3</ID><InternalName>Bond</InternalName><DisplayName>Bond</DisplayName></M></MediaList>
-    <PrintModeList><P><ID>0</ID><InternalName>Normal</InternalName><DisplayName>Normal</DisplayName></P></PrintModeList>
-    <ResolutionList>
-      <R><ID>0</ID><XResValue>600</XResValue><YResValue>600</YResValue><DisplayName>600 dpi</DisplayName></R>
-      <R><ID>1</ID><XResValue>300</XResValue><YResValue>150</YResValue><DisplayName>300x150 dpi</DisplayName></R>
-    </ResolutionList>
-    <ColorList>
-      <C><ID>0</ID><InternalName>Cyan</InternalName><DisplayName>Cyan ink</DisplayName></C>
-      <C><ID>1</ID><InternalName>Magenta</InternalName><DisplayName>Magenta ink</DisplayName></C>
-      <C><ID>2</ID><InternalName>Yellow</InternalName><DisplayName>Yellow ink</DisplayName></C>
-      <C><ID>3</ID><InternalName>Black</InternalName><DisplayName>Black ink</DisplayName></C>
-    </ColorList>
-    <ColorModeList>
-      <CM Order="0,1,2,3"><ID>0</ID><InternalName>CMYK</InternalName><DisplayName>CMYK</DisplayName><ColorantList>
-        <K ID="0" IsSpotColor="0"><ColorDepth>1</ColorDepth></K><K ID="1" IsSpotColor="0"><ColorDepth>1</ColorDepth></K>
-        <K ID="2" IsSpotColor="0"><ColorDepth>1</ColorDepth></K><K ID="3" IsSpotColor="0"><ColorDepth>1</ColorDepth></K>
-      </ColorantList></CM>
-      <CM Order="0,1,2,3"><ID>1</ID><InternalName>CMYK8</InternalName><DisplayName>CMYK (8 bits)</DisplayName><ColorantList>
-        <K ID="0" IsSpotColor="0"><ColorDepth>8</ColorDepth></K><K ID="1" IsSpotColor="0"><ColorDepth>8</ColorDepth></K>
-        <K ID="2" IsSpotColor="0"><ColorDepth>8</ColorDepth></K><K ID="3" IsSpotColor="0"><ColorDepth>8</ColorDepth></K>
-      </ColorantList></CM>
-      <CM Order="0"><ID>2</ID><InternalName>Gray</InternalName><DisplayName>Grayscale</DisplayName>
-        <ColorantList><K ID="3" IsSpotColor="0"><ColorDepth>1</ColorDepth></K></ColorantList></CM>
-    </ColorModeList>
-  </Definition>
-  <Control_Definition>
-    <Media ID="3" DefaultPrintMode="0"><PrintMode ID="0">
-      <Resolution ID="0" DefaultColorMode="1"><ColorMode ID="0"/><ColorMode ID="1"/><ColorMode ID="2"/></Resolution>
-      <Resolution ID="1" DefaultColorMode="0"><ColorMode ID="0"/></Resolution>
-    </PrintMode></Media>
-  </Control_Definition>
-</Root>
-)";
-
-}  // namespace
-
 HostProgramTest::HostProgramTest() {
-    base_.write("OutputDrivers/ZuKIPDes.xml", kIndex);
-    base_.write("OutputDrivers/TestColor.xml", kDescription);
+    base_.copySamples();
     work_ = base_.path() / "work";
     fs::create_directories(work_);
 }

@@ -17,7 +17,7 @@ class PrintLoop : public HostProgramTest {
 protected:
     PrintLoop() {
         writeTiff(work() / "in.tif", 8, 2, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(64, 255));
-        EXPECT_EQ(zukip("make-job", {"-m", "Test Color", "-d", "plan.pdf", "-o", "job.job", "in.tif"}).status, 0);
+        EXPECT_EQ(zukip("make-job", {"-d", "plan.pdf", "-o", "job.job", "in.tif"}).status, 0);
     }
     ~PrintLoop() override { unsetenv("ZUKIP_FAKE_MODE"); }
 

