@@ -25,20 +25,23 @@ protected:
         return job.Load(path_.c_str()) == 1 && job.OpenData() == 1 && JobMatchesPattern(job, SmallJob());
     }
     // Whether Load accepts the bytes after the page table was edited and resealed.
-    bool LoadsEdited(std::vector<unsigned char> bytes) {
+    bool LoadsEdited(std::vector<unsigned char> bytes) const {
         Reseal(bytes);
         writeBytes(path_, bytes);
         ZUJob job;
         return job.Load(path_.c_str()) == 1;
     }
-    size_t Dir() const { return size_t(DirectoryOffset(bytes_)); }
-    // The page table record of the first page's image: after the page record and its plane records.
-    size_t FirstImageRecord() const {
-        size_t at = Dir() + 16;
-        const std::vector<TestPage> job = SmallJob();
-        for (const TestPlane& plane : job[0].planes) at += 4 + plane.name.size() + plane.internalName.size();
-        return at;
+    // Where the page table starts, from the header.
+    size_t Dir() const { return size_t(Get64(bytes_.data() + 16)); }
+    // Recomputes the page table and header CRCs after a test edited the bytes.
+    void Reseal(std::vector<unsigned char>& bytes) const {
+        const size_t dir = std::min(Dir(), bytes.size());
+        Put32(bytes.data() + 32, Crc32(bytes.data() + dir, bytes.size() - dir));
+        Put32(bytes.data() + 36, Crc32(bytes.data(), 36));
     }
+    // The page table record of the first page's image: after the page record (16 bytes) and its
+    // plane records (4 bytes and the two names each: "Cyan" "C", "Black" "K", "Gloss" "G").
+    size_t FirstImageRecord() const { return Dir() + 16 + 9 + 10 + 10; }
 
     TempBaseFolder base_;
     fs::path good_ = base_.temp() / "good.zrs";
@@ -81,41 +84,26 @@ TEST_F(DamagedJob, FileCutAfterLoadFailsAtOpenDataOrLineRead) {
     EXPECT_EQ(ReadEveryLine(job), 0);
 }
 
-// Fields of the header (offsets from the start) and of the page table (from
-// its start, or from the first image record) that Load must refuse once the
-// checksum is made to fit again.
+// A field of each check in the header (offsets from the start) and in the page
+// table (from its start, or from the first image record) that Load must refuse
+// once the checksum is made to fit again.
 TEST_F(DamagedJob, HostileHeaderAndPageTableFieldsAreRefused) {
     enum From { kFile, kTable, kImage };
-    struct Case { From from; size_t at; uint64_t value; int width; bool loads; const char* what; };
+    struct Case { From from; size_t at; uint64_t value; int width; const char* what; };
     const Case cases[] = {
-        {kTable, 4, 21, 4, true, "the same width again"},
-        {kFile, 3, 0, 1, false, "magic"},
-        {kFile, 4, 2, 2, false, "version 2"},
-        {kFile, 6, 48, 2, false, "header size"},
-        {kFile, 8, 3, 4, false, "more pages than the table holds"},
-        {kFile, 8, 0xFFFFFFFF, 4, false, "page count"},
-        {kFile, 12, 1, 4, false, "flags"},
-        {kFile, 16, 8, 8, false, "table inside the header"},
-        {kFile, 16, ~0ull, 8, false, "table past the end"},
-        {kFile, 24, ~0ull, 8, false, "table size"},
-        {kTable, 0, 3, 1, false, "page kind"},
-        {kTable, 1, 0, 1, false, "no planes"},
-        {kTable, 1, 17, 1, false, "17 planes"},
-        {kTable, 2, 1, 1, false, "reserved byte"},
-        {kTable, 4, 0xFFFFFFFF, 4, false, "page width"},
-        {kTable, 8, 0, 4, false, "page height"},
-        {kTable, 12, 2, 4, false, "two images on a plain page"},
-        {kTable, 16, 3, 1, false, "depth 3"},
-        {kTable, 17, 200, 1, false, "name past the table"},
-        {kTable, 20, 0, 1, false, "NUL in a name"},
-        {kImage, 0, 22, 4, false, "image wider than its page"},
-        {kImage, 4, 262145, 4, false, "image height"},
-        {kImage, 8, 0, 8, false, "data inside the header"},
-        {kImage, 16, ~0ull - 100, 8, false, "data size wraps around"},
-        {kImage, 16, Dir(), 8, false, "data runs into the page table"},
-        {kImage, 24, Dir() - 16, 8, false, "index runs into the page table"},
-        {kImage, 24, 40, 8, false, "index overlaps the data"},
-        {kImage, 32 + 12, 1025, 4, false, "1025 tiles"},
+        {kFile, 4, 2, 2, "version 2"},
+        {kFile, 8, 3, 4, "more pages than the table holds"},
+        {kFile, 8, 0xFFFFFFFF, 4, "page count"},
+        {kFile, 16, ~0ull, 8, "table past the end"},
+        {kTable, 0, 3, 1, "page kind"},
+        {kTable, 12, 2, 4, "two images on a plain page"},
+        {kTable, 16, 3, 1, "depth 3"},
+        {kTable, 20, 0, 1, "NUL in a name"},
+        {kImage, 0, 22, 4, "image wider than its page"},
+        {kImage, 4, 262145, 4, "image height"},
+        {kImage, 16, ~0ull - 100, 8, "data size wraps around"},
+        {kImage, 24, 40, 8, "index overlaps the data"},
+        {kImage, 32 + 12, 1025, 4, "1025 tiles"},
     };
     EXPECT_TRUE(LoadsEdited(bytes_));
     for (const Case& c : cases) {
@@ -125,7 +113,7 @@ TEST_F(DamagedJob, HostileHeaderAndPageTableFieldsAreRefused) {
         else if (c.width == 2) Put16(bad.data() + at, uint16_t(c.value));
         else if (c.width == 4) Put32(bad.data() + at, uint32_t(c.value));
         else Put64(bad.data() + at, c.value);
-        EXPECT_EQ(LoadsEdited(bad), c.loads) << c.what;
+        EXPECT_FALSE(LoadsEdited(bad)) << c.what;
     }
 }
 

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -13,21 +12,17 @@ namespace fs = std::filesystem;
 #endif
 
 TempBaseFolder::TempBaseFolder() {
-    const char* old = std::getenv("ZUKIP_BASE_DIR");
-    hadPrevious_ = old != nullptr;
-    if (old) previous_ = old;
-    std::random_device rd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        root_ = fs::temp_directory_path() / ("zukip-test-" + std::to_string(rd()));
-        if (fs::create_directory(root_)) break;
-    }
+    if (const char* old = std::getenv("ZUKIP_BASE_DIR")) previous_ = old;
+    std::string pattern = (fs::temp_directory_path() / "zukip-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a folder like " + pattern);
+    root_ = pattern;
     fs::create_directories(outputDrivers());
     fs::create_directories(temp());
     setenv("ZUKIP_BASE_DIR", root_.c_str(), 1);
 }
 
 TempBaseFolder::~TempBaseFolder() {
-    if (hadPrevious_) setenv("ZUKIP_BASE_DIR", previous_.c_str(), 1);
+    if (previous_) setenv("ZUKIP_BASE_DIR", previous_->c_str(), 1);
     else unsetenv("ZUKIP_BASE_DIR");
     std::error_code ec;
     fs::remove_all(root_, ec);
@@ -51,8 +46,8 @@ std::string readFile(const fs::path& path) {
 }
 
 std::vector<unsigned char> readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+    const std::string bytes = readFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 void writeBytes(const fs::path& path, const std::vector<unsigned char>& bytes) {

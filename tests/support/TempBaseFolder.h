@@ -3,6 +3,7 @@
 // "OutputDrivers" and "Temp", made the base folder through ZUKIP_BASE_DIR
 // for the test's lifetime and removed afterwards.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,7 @@ public:
 
 private:
     std::filesystem::path root_;
-    std::string previous_;
-    bool hadPrevious_;
+    std::optional<std::string> previous_;   // ZUKIP_BASE_DIR before, restored afterwards
 };
 
 // Whole-file helpers for tests.
