@@ -125,7 +125,6 @@ TEST_F(PrinterUtilities, WakeUpAsksForTheAddressThenWakesWithTheTextReadSilently
         std::string wakeText;     // empty: no wake-up call
     };
     const std::string longText(250, 'A');
-    const std::string text = base.write("KIP tools/readme.txt", "not a program").string();
     const std::string garbage = base.write("KIP tools/garbage", "executable, but no program").string();
     fs::permissions(garbage, fs::perms::owner_all);
     const Case cases[] = {
@@ -135,9 +134,7 @@ TEST_F(PrinterUtilities, WakeUpAsksForTheAddressThenWakesWithTheTextReadSilently
         {"", nullptr, nullptr, U::wakeNoAddress, ""},
         {"", nullptr, "", U::wakeNoAddress, ""},
         {(toolFolder / "missing").string(), nullptr, kMac, U::wakeToolNotStarted, ""},
-        {text, nullptr, kMac, U::wakeToolNotStarted, ""},
         {garbage, nullptr, kMac, U::wakeToolNotStarted, ""},
-        {toolFolder.string(), nullptr, kMac, U::wakeToolNotStarted, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.tool << " / " << (c.toolWrites ? c.toolWrites : "-") << " / "
@@ -193,13 +190,10 @@ TEST_F(PrinterUtilities, StandInWakesThePrinterOverUdpAndChecksItsCommandLine) {
         int exitCode;
         size_t packet;      // bytes sent to the listener
     } cases[] = {
-        {" -M -i 10.0.0.7 \xE2\x80\x93u FILE", 0, 0},   // the driver's own form is seen above
-        {" -M -u FILE -i 10.0.0.7", 0, 0},
+        {" -M -u FILE -i 10.0.0.7", 0, 0},   // the driver's own form is seen above
         {" -W 00-11-22-33-44-55\r\n", 0, 102},
-        {" -M -i 10.0.0.8 -u FILE", 1, 0},   // not in the table
-        {" -M -i 10.0.0.9 -u FILE", 1, 0},   // not resolved
+        {" -M -i 10.0.0.9 -u FILE", 1, 0},   // in the table, not resolved
         {" -M -i 10.0.0.300 -u FILE", 2, 0},
-        {" -M -i 10.0.0.7 -u", 2, 0},
         {" -W 0g:11:22:33:44:55", 2, 0},
         {" -W 00:11:22:33:44:55 -M", 2, 0},
     };
@@ -225,8 +219,7 @@ TEST_F(PrinterUtilities, ZukipPrinterRunsTheSameUtilities) {
     ASSERT_EQ(run(ZUKIP_PROGRAM, " printer wake --ip 10.0.0.7" + baseOption), 0);
     EXPECT_EQ(calls(), (std::vector<std::string>{addressRequest(), call({"-W", kMac})}));
 
-    for (const char* args : {" printer wake --ip 10.0.0", " printer wake --ip 10.0.0.256", " printer wake",
-                             " printer set-tool", " printer frobnicate"})
+    for (const char* args : {" printer wake --ip 10.0.0.256", " printer set-tool", " printer frobnicate"})
         EXPECT_EQ(run(ZUKIP_PROGRAM, args + baseOption), 2) << args;
     EXPECT_EQ(run(ZUKIP_PROGRAM, " printer set-tool \"" + (toolFolder / "missing").string() + "\"" + baseOption), 1);
 
