@@ -1,8 +1,10 @@
 // The KIP printer utilities through real processes: a recording stand-in for
 // kawpdft shows the command lines the wake-up sends, the real stand-in sends
 // its magic packet to a UDP listener on loopback, the tool path file is read
-// back with pugixml, and zukip printer runs the same code.
+// back with pugixml, "Read Media from Printer" fetches from the printer
+// simulator, and zukip printer runs the same code.
 #include "KIPPrinterUtilities.h"
+#include "Platform/PlatformMessageBox.h"
 #include "Platform/PlatformProcess.h"
 #include "PrinterSimulator.h"
 #include "RVLog.h"
@@ -16,6 +18,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -56,18 +59,17 @@ int run(const std::string& program, const std::string& args) {
 // A UDP socket on 127.0.0.1, port of the system's choosing, that the stand-in's wake-up calls go to.
 struct UdpListener {
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in at{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    UdpListener() {
-        socklen_t size = sizeof at;
-        bind(fd, reinterpret_cast<sockaddr*>(&at), size);
-        getsockname(fd, reinterpret_cast<sockaddr*>(&at), &size);
-        setenv("KAWPDFT_WAKE_ADDRESS", "127.0.0.1", 1);
-        setenv("KAWPDFT_WAKE_PORT", std::to_string(ntohs(at.sin_port)).c_str(), 1);
-    }
-    ~UdpListener() {
-        close(fd);
-        unsetenv("KAWPDFT_WAKE_ADDRESS");
-        unsetenv("KAWPDFT_WAKE_PORT");
+    sockaddr_in at = bound(fd);
+    ScopedEnv address{"KAWPDFT_WAKE_ADDRESS", "127.0.0.1"};
+    ScopedEnv port{"KAWPDFT_WAKE_PORT", std::to_string(ntohs(at.sin_port))};
+    ~UdpListener() { close(fd); }
+    // Binds socket to a loopback port of the system's choosing; the address it got.
+    static sockaddr_in bound(int socket) {
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t size = sizeof address;
+        bind(socket, reinterpret_cast<sockaddr*>(&address), size);
+        getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size);
+        return address;
     }
     // The datagram waiting, if any (loopback delivers it before the sender returns).
     std::vector<uint8_t> waiting() const {
@@ -208,6 +210,59 @@ TEST_F(PrinterUtilities, StandInWakesThePrinterOverUdpAndChecksItsCommandLine) {
     }
     const ScopedEnv badPort("KAWPDFT_WAKE_PORT", "70000");
     EXPECT_EQ(run(KAWPDFT, " -W 00:11:22:33:44:55"), 1);
+}
+
+// "Read Media from Printer": what arrives, the second attempt in passive mode, the messages and
+// log entries, and the old copy kept when nothing new came.
+TEST_F(PrinterUtilities, ReadMediaFetchesTheInformationFileActiveThenPassive) {
+    const char* const success = "Media table from printer read successfully.";
+    const char* const report = "<the FTP report>";
+    struct Case {
+        const char* name;
+        bool settings;                    // the FTP settings name the printer
+        std::vector<std::string> printerOptions;
+        int remoteBytes;                  // size of the printer's file; -1: the printer has none
+        std::vector<std::string> boxes;   // report stands for the FTP failure's own report
+        const char* logEntry;             // the start of a log entry expected; null: nothing logged
+        bool replaced;                    // the local copy is the printer's file afterwards
+    };
+    const Case cases[] = {
+        {"active", true, {}, 5000, {success}, nullptr, true},
+        {"passive", true, {"--refuse-active"}, 5000, {report, success}, "Last error ", true},
+        {"refused", true, {"--refuse-login"}, 5000, {report, report, "Exception open ftp"}, "Last error ", false},
+        {"empty", true, {}, 0, {success}, "resSize 0 length 0", false},
+        {"missing", true, {}, -1, {}, "CInternetFile *file=NULL", false},
+        {"no settings", false, {}, 5000, {}, nullptr, false},   // nothing is asked of any printer
+    };
+    const fs::path local = U::InformationFilePath().str();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string remote(std::max(c.remoteBytes, 0), '\0');
+        for (size_t i = 0; i < remote.size(); ++i) remote[i] = "Roll1Media=\r\n\x80"[i % 14];
+        std::vector<std::string> options = c.printerOptions;
+        if (c.remoteBytes >= 0) {
+            const fs::path file = base.write(std::string("remote-") + c.name, remote);
+            options.insert(options.end(), {"--statinfo", file.string()});
+        }
+        PrinterSimulator printer(base.path() / c.name, options);
+        fs::remove(base.temp() / "KIPFTPSettings.xml");
+        if (c.settings) printer.writeSettings(base.path());
+        base.write("OutputDrivers/KIP/KipUnattend.dat", "old copy");
+
+        RVLogCapture log;
+        MessageBoxCapture boxes;
+        EXPECT_EQ(U::ReadMediaFromPrinter(), !c.boxes.empty() && c.boxes.back() == success);
+        std::vector<std::string> shown = boxes.texts();
+        for (std::string& text : shown)
+            if (text.starts_with("FTP ")) text = report;
+        EXPECT_EQ(shown, c.boxes);
+        const std::vector<std::string>& logged = log.messages();
+        const auto startsEntry = [&](const std::string& m) { return m.starts_with(c.logEntry); };
+        if (c.logEntry) EXPECT_TRUE(std::any_of(logged.begin(), logged.end(), startsEntry)) << c.logEntry;
+        else EXPECT_TRUE(logged.empty());
+        EXPECT_EQ(printer.commands().empty(), !c.settings);
+        EXPECT_EQ(readFile(local), c.replaced ? remote : "old copy");
+    }
 }
 
 TEST_F(PrinterUtilities, ZukipPrinterRunsTheSameUtilities) {
