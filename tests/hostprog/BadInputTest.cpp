@@ -22,7 +22,6 @@ protected:
         writeTiff(work() / "bits.tif", 8, 4, 1, 1, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(4, 0x55));
         writeTiff(work() / "small.tif", 4, 4, 1, 1, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(4, 0x50));
         writeTiff(work() / "ycc.tif", 4, 2, 3, 8, PHOTOMETRIC_YCBCR, std::vector<uint8_t>(4 * 2 * 3, 9));
-        writeTiff(work() / "two.tif", 2, 2, 2, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(8, 1));
         std::ofstream(work() / "notes.txt") << "not an image\n";
         const std::vector<unsigned char> whole = readBytes(work() / "cmyk.tif");
         writeBytes(work() / "cut.tif", std::vector<unsigned char>(whole.begin(), whole.begin() + whole.size() / 2));
@@ -48,15 +47,11 @@ TEST_F(BadInput, ImagesThatCannotBeUsed) {
         {"missing image", {"-o", "j.job", "absent.tif"}, "absent.tif"},
         {"not a TIFF", {"-o", "j.job", "notes.txt"}, "notes.txt"},
         {"YCbCr image", {"-o", "j.job", "ycc.tif"}, "cannot print (YCbCr"},
-        {"two inks of four", {"-o", "j.job", "two.tif"}, "cannot print (separated, 2 sample(s)"},
         {"truncated TIFF", {"-o", "j.job", "cut.tif"}, "cut.tif"},
         {"folder as image", {"-o", "j.job", "."}, "folder"},
-        {"second page missing", {"-o", "j.job", "cmyk.tif", "gone.tif"}, "gone.tif"},
         {"separations of two sizes", {"-o", "j.job", "Cyan=bits.tif,Black=small.tif"}, "small.tif"},
         {"separation of several planes", {"-o", "j.job", "Cyan=cmyk.tif"}, "cmyk.tif"},
-        {"separation without file", {"-o", "j.job", "Cyan=bits.tif,Black="}, "Black="},
         {"separation without colour", {"-o", "j.job", "=bits.tif"}, "\"=bits.tif\" in \"=bits.tif\" is not NAME=FILE"},
-        {"empty separation", {"-o", "j.job", "Cyan=bits.tif,,Black=bits.tif"}, "separation \"\" in"},
         {"colour given twice", {"-o", "j.job", "Cyan=bits.tif,cyan=bits.tif"}, "cyan is given twice"},
     };
     for (const BadCase& c : cases) expectOneLineAndNothingLeft(c);
@@ -93,12 +88,10 @@ TEST_F(BadInput, SettingsOutputPlacesAndTilesThatCannotBeUsed) {
         {"no image", {"-o", "j.job"}, "image"},
         // Places that cannot take the job.
         {"missing folder", {"-o", "nowhere/j.job", "cmyk.tif"}, "nowhere"},
-        {"file as folder", {"-o", "notes.txt/j.job", "cmyk.tif"}, "notes.txt"},
         {"job named like its raster", {"-o", "j.zrs", "cmyk.tif"}, "j.zrs"},
         {"job path is a folder", {"-o", ".", "cmyk.tif"}, "folder"},
         // Posters that cannot be cut.
         {"grid without rows", {"-o", "j.job", "--tiles", "4", "cmyk.tif"}, "COLSxROWS"},
-        {"one panel", {"-o", "j.job", "--tiles", "1x1", "cmyk.tif"}, "1x1"},
         {"more panels than a page holds", {"-o", "j.job", "--tiles", "64x32", "cmyk.tif"}, "64x32"},
         {"page narrower than the grid", {"-o", "j.job", "--tiles", "9x1", "cmyk.tif"}, "9 x 1"},
         {"two pages", {"-o", "j.job", "--tiles", "2x1", "cmyk.tif", "cmyk.tif"}, "one page"},
@@ -114,7 +107,6 @@ TEST_F(BadInput, SettingsOutputPlacesAndTilesThatCannotBeUsed) {
 
 TEST_F(BadInput, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
     std::ofstream(work() / "j.job.thumb.bmp") << "not a picture\n";
-    fs::copy_file(work() / "cmyk.tif", work() / "x.zrs");
     const std::string image = readFile(work() / "cmyk.tif");
     struct Case {
         std::vector<std::string> args;
@@ -123,7 +115,6 @@ TEST_F(BadInput, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
     };
     const std::vector<Case> cases = {
         {{"-o", "cmyk.tif", "cmyk.tif"}, "over the input image cmyk.tif", false},
-        {{"-o", "x.job", "x.zrs"}, "over the input image x.zrs", false},
         {{"-o", "./bits.tif", "Black=bits.tif"}, "over the input image", false},
         {{"-o", "notes.txt", "cmyk.tif"}, "notes.txt already exists and is not a job", true},
         {{"-o", "j.job", "cmyk.tif"}, "j.job.thumb.bmp already exists", true},

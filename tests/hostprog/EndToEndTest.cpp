@@ -3,10 +3,9 @@
 // (print), and the job folder is read back: every separation with libtiff
 // against its input plane, the job ticket with pugixml against the job's
 // values and the ink that the separations actually hold; posters tile by
-// tile, blank tiles for colours without a plane. The driver's 1-bit
-// separations are read back in tests/kip. Then what users choose at print
-// time: an image printed without a job of one's own, and the medium, print
-// mode, copies and options of one print.
+// tile. The driver's 1-bit separations and blank tiles are read back in
+// tests/kip. Then what users choose at print time: an image printed without a
+// job of one's own, and the medium, print mode, copies and options of one print.
 #include "HostProgramFixture.h"
 #include "ImageReadBack.h"
 
@@ -70,7 +69,6 @@ void expectSeparation(const fs::path& file, const Plane& plane, uint32_t x0, uin
 class EndToEnd : public HostProgramTest {
 protected:
     EndToEnd() {
-        base_.copySamples();
         base_.write("OutputDrivers/KIP/KipUnattend.dat", "Roll1Media={7}\r\nCustomMedia7=Glossy~Photo\r\n");
     }
 
@@ -179,7 +177,7 @@ TEST_F(EndToEnd, EightBitCmykTiffComesBackPlaneByPlaneWithItsTicket) {
 }
 
 TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
-    std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
+    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
     makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "2x2", "site.tif"});
     const fs::path folder = print({"job.job"});
     // Panels 1 to 4 are tile ids B to E of the model's list, columns 1 and 2 its strip ids 2 and 3;
@@ -189,17 +187,6 @@ TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
     // The page folder the model asks for ends as the output folder of the job's own files.
     EXPECT_EQ(fileNames(folder / "SitePlan_Page_1"),
               (std::vector<std::string>{"Accounting.txt", "Finish.txt", "JobTicket.xml"}));
-
-    // Cyan and Black given as separations (grey values as ink); Magenta and Yellow have no plane, so every
-    // panel gets blank tiles of them.
-    for (int p : {0, 3}) {
-        std::vector<uint8_t> values;
-        for (const std::vector<uint8_t>& row : planes[p]) values.insert(values.end(), row.begin(), row.end());
-        writeTiff(work() / (std::string(kColourIds[p]) + ".tif"), kWidth, kHeight, 1, 8, PHOTOMETRIC_MINISWHITE, values);
-    }
-    planes[1] = planes[2] = Plane(kHeight, std::vector<uint8_t>(kWidth, 0));
-    makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "3x1", "Cyan=C.tif,Black=K.tif"});
-    expectPanels(print({"job.job"}), planes, {{"B", "2", 0, 0, 15, 13}, {"C", "3", 15, 0, 15, 13}, {"D", "4", 30, 0, 15, 13}});
 }
 
 // The greyscale image prints on the colour printer's black alone: one separation, no empty colour ones.

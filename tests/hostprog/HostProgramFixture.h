@@ -1,7 +1,9 @@
 #pragma once
-// Shared parts of the host program tests: a base folder with a small printer
-// description, TIFF files written with libtiff, and runs of the built zukip
-// program with its output captured.
+// Shared parts of the host program tests: the sample base folder, TIFF files
+// written with libtiff, runs of the built zukip program with its output
+// captured, and the jobs that make-job wrote read back: the header with the
+// driver's layout, the raster file with the host job library.
+#include "JobHeader.h"
 #include "TempBaseFolder.h"
 
 #include <gtest/gtest.h>
@@ -48,8 +50,25 @@ void writeTiff(const std::filesystem::path& path, uint32_t width, uint32_t heigh
 // Every file and folder below root, relative, sorted.
 std::vector<std::string> listTree(const std::filesystem::path& root);
 
-// A base folder holding the model "Test Color": colour modes 0 "CMYK" (1-bit), 1 "CMYK (8 bits)",
-// 2 "Grayscale" (1-bit Black); resolutions 0 600x600 (default) and 1 300x150. Work files go into work().
+// One plane of a job's page read back: its colorant's internal name, depth and packed rows.
+struct PlaneData {
+    std::string internalName;
+    int depth = 0;
+    std::vector<std::vector<uint8_t>> rows;
+};
+
+struct PageData {
+    int width = 0, height = 0;
+    std::vector<PlaneData> planes;
+};
+
+// Every page of the job's raster file, read with ZUJob as the driver reads it.
+std::vector<PageData> readRaster(const std::filesystem::path& job);
+// The job file's header; fails the test when the file is not exactly one header long.
+JobHeaderLayout readHeader(const std::filesystem::path& job);
+
+// A copy of the sample base folder (examples/base), whose default model is "KIP 870 Color". Work files go
+// into work().
 class HostProgramTest : public ::testing::Test {
 protected:
     HostProgramTest();

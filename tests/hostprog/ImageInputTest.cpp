@@ -4,7 +4,6 @@
 // arithmetic for grey and CMYK) within the tolerance each case states.
 #include "GeneratedCmykProfile.h"
 #include "HostProgramFixture.h"
-#include "RasterReadBack.h"
 
 #include <jpeglib.h>
 #include <lcms2.h>
