@@ -1,9 +1,10 @@
 // Every bad input a user can give make-job ends with one line on stderr that
 // names the culprit, a non-zero exit, and no file left behind; make-job never
 // writes over its own input and asks before replacing a file it did not make.
+// What query and print cannot use, they name on their last line of stderr.
 #include "HostProgramFixture.h"
 
-#include <unistd.h>
+#include <algorithm>
 
 namespace fs = std::filesystem;
 
@@ -97,12 +98,6 @@ TEST_F(BadInput, SettingsOutputPlacesAndTilesThatCannotBeUsed) {
         {"two pages", {"-o", "j.job", "--tiles", "2x1", "cmyk.tif", "cmyk.tif"}, "one page"},
     };
     for (const BadCase& c : cases) expectOneLineAndNothingLeft(c);
-    if (geteuid() != 0) {   // root writes anywhere
-        fs::create_directory(work() / "locked");
-        fs::permissions(work() / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-        expectOneLineAndNothingLeft({"read-only folder", {"-o", "locked/j.job", "cmyk.tif"}, "locked"});
-        fs::permissions(work() / "locked", fs::perms::owner_all);
-    }
 }
 
 TEST_F(BadInput, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
@@ -133,4 +128,55 @@ TEST_F(BadInput, MakeJobNeverWritesOverItsImagesAndAsksBeforeForeignFiles) {
     EXPECT_EQ(zukip("make-job", {"-o", "again.job", "cmyk.tif"}).status, 0);
     EXPECT_EQ(zukip("make-job", {"-o", "again.job", "cmyk.tif"}).status, 0)
         << "its own job is replaced without asking";
+}
+
+TEST_F(BadInput, QueryAndPrintSayWhatTheyCannotUse) {
+    ASSERT_EQ(zukip("make-job", {"-c", "1", "-o", "ok.job", "cmyk.tif"}).status, 0);
+    // A poster job whose tile list lacks its last byte.
+    ASSERT_EQ(zukip("make-job", {"-o", "cut.job", "--tiles", "2x1", "cmyk.tif"}).status, 0);
+    const std::vector<unsigned char> whole = readBytes(work() / "cut.job");
+    writeBytes(work() / "cut.job", std::vector<unsigned char>(whole.begin(), whole.end() - 1));
+    writeBytes(work() / "short.job", std::vector<unsigned char>(3939, 0));
+    writeBytes(work() / "zeros.job", std::vector<unsigned char>(3940, 0));
+    fs::copy_file(work() / "ok.job", work() / "lonely.job");   // without a raster file of its own
+    fs::create_directories(work() / "empty");
+    struct Case {
+        const char* command;
+        std::vector<std::string> args;
+        int status;   // 2: the command line itself is wrong
+        std::string named;
+    };
+    const std::vector<Case> cases = {
+        {"query", {"-m", "KIP 9999"}, 1, "KIP 9999"},
+        {"query", {"planets"}, 2, "planets"},
+        {"query", {"--module", "/nonexistent/ZuKIP.so"}, 1, "/nonexistent/ZuKIP.so"},
+        {"query", {"--base", (work() / "empty").string()}, 1, "ZuKIPDes.xml"},
+        {"print", {"absent.job"}, 1, "absent.job"},
+        {"print", {"short.job"}, 1, "3939 bytes, shorter than a job header"},
+        {"print", {"zeros.job"}, 1, "not a job"},
+        {"print", {"lonely.job"}, 1, "lonely.zrs"},
+        {"print", {"cut.job"}, 1, "not a tile list"},
+        {"print", {"ok.zrs"}, 1, "is the raster file of a job, not the job; print " + (work() / "ok.job").string()},
+        {"print", {"ok.job.thumb.bmp"}, 1, "is a BMP image"},
+        {"print", {"."}, 1, "is a folder"},
+        {"print", {"ok.job", "-o", "notes.txt/out"}, 1, "notes.txt"},
+        {"print", {"ok.job", "extra.job"}, 2, "one image or job file"},
+        {"print", {"-m", "KIP 870 Color", "ok.job"}, 2, "--model applies to images only"},
+        {"print", {"--media", "Velvet", "ok.job"}, 2, "no medium \"Velvet\""},
+        {"print", {"--copies", "0", "ok.job"}, 2, "--copies"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        std::vector<std::string> args = c.args;
+        const auto lacks = [&args](const char* option) { return std::find(args.begin(), args.end(), option) == args.end(); };
+        if (c.command == std::string("print") && lacks("-o")) args.insert(args.begin(), {"-o", "out"});
+        if (lacks("--base")) args.insert(args.begin(), {"--base", basePath()});
+        args.insert(args.begin(), c.command);
+        const ProgramRun run = runZukip(args, work());
+        EXPECT_EQ(run.status, c.status);
+        const std::vector<std::string> lines = run.errLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().rfind("zukip " + std::string(c.command) + ": ", 0), 0u) << run.err;
+        EXPECT_NE(lines.back().find(c.named), std::string::npos) << lines.back();
+    }
 }

@@ -65,11 +65,12 @@ void expectSeparation(const fs::path& file, const Plane& plane, uint32_t x0, uin
         }
 }
 
-// The sample base folder, with roll 1 holding medium 7 as read from the printer.
+// The sample base folder, with roll 1 holding medium 7 as read from the printer, and a grey image in.tif.
 class EndToEnd : public HostProgramTest {
 protected:
     EndToEnd() {
         base_.write("OutputDrivers/KIP/KipUnattend.dat", "Roll1Media={7}\r\nCustomMedia7=Glossy~Photo\r\n");
+        writeTiff(work() / "in.tif", 16, 8, 1, 8, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(16 * 8, 200));
     }
 
     // make-job with args for model "KIP 870 Color"; it must exit with 0.
@@ -120,15 +121,6 @@ protected:
 
     static std::string ticketValue(const pugi::xml_document& ticket, const char* section, const char* name) {
         return ticket.child("KipJobTicket").child(section).child_value(name);
-    }
-};
-
-// The choices made at print time, read back from the job ticket, from --json and from query, for a grey
-// image.
-class PrintChoices : public EndToEnd {
-protected:
-    PrintChoices() {
-        writeTiff(work() / "in.tif", 16, 8, 1, 8, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(16 * 8, 200));
     }
 };
 
@@ -190,7 +182,7 @@ TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
 }
 
 // The greyscale image prints on the colour printer's black alone: one separation, no empty colour ones.
-TEST_F(PrintChoices, PrintingAnImageMakesItsJobOnTheFlyAndLeavesNoneBehind) {
+TEST_F(EndToEnd, PrintingAnImageMakesItsJobOnTheFlyAndLeavesNoneBehind) {
     fs::create_directories(work() / "tmp");
     setenv("TMPDIR", (work() / "tmp").c_str(), 1);
     pugi::xml_document ticket;
@@ -207,7 +199,7 @@ TEST_F(PrintChoices, PrintingAnImageMakesItsJobOnTheFlyAndLeavesNoneBehind) {
     EXPECT_NE(separations.front().find("_K"), std::string::npos) << separations.front();
 }
 
-TEST_F(PrintChoices, MediumPrintModeCopiesAndOptionsReachTheTicketOnlyForThisPrint) {
+TEST_F(EndToEnd, MediumPrintModeCopiesAndOptionsReachTheTicketOnlyForThisPrint) {
     makeJob({"-o", "j.job", "in.tif"});
     const std::string header = readFile(work() / "j.job");
 
@@ -234,7 +226,7 @@ TEST_F(PrintChoices, MediumPrintModeCopiesAndOptionsReachTheTicketOnlyForThisPri
     EXPECT_NE(refused.err.find("(it offers 1 \"High Quality\""), std::string::npos) << refused.err;
 }
 
-TEST_F(PrintChoices, QueryListsWhatThePrinterOffersAlsoAsJson) {
+TEST_F(EndToEnd, QueryListsWhatThePrinterOffersAlsoAsJson) {
     const ProgramRun run = zukip("query", {"-m", "KIP 870 Color", "--media", "0"});
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* text : {"Colour modes of \"KIP 870 Color\"", "CMYK (8 bits)", "Media rolls", "Glossy - Photo",

@@ -2,12 +2,11 @@
 
 #include "ZUJob.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
@@ -16,8 +15,6 @@
 #endif
 
 namespace fs = std::filesystem;
-
-extern char** environ;
 
 std::vector<std::string> ProgramRun::errLines() const {
     std::vector<std::string> lines;
@@ -39,28 +36,22 @@ static fs::path captureFile(const char* stream) {
     return path;
 }
 
+// The word in single quotes for the shell.
+static std::string quoted(const std::string& word) {
+    std::string text = "'";
+    for (const char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return text + "'";
+}
+
+// The shell sets the folder and the streams; exec leaves the program's exit status or signal to system.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd) {
     const fs::path outPath = captureFile("stdout"), errPath = captureFile("stderr");
-    std::vector<std::string> words = {program};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-    pid_t pid = 0;
+    std::string command = "cd " + quoted(cwd) + " && exec " + quoted(program);
+    for (const std::string& arg : args) command += " " + quoted(arg);
+    command += " </dev/null >" + quoted(outPath) + " 2>" + quoted(errPath);
+    const int status = std::system(command.c_str());
     ProgramRun run;
-    if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     run.out = readFile(outPath);
     run.err = readFile(errPath);
     fs::remove(outPath);
