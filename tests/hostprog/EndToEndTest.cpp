@@ -73,9 +73,8 @@ protected:
         writeTiff(work() / "in.tif", 16, 8, 1, 8, PHOTOMETRIC_MINISWHITE, std::vector<uint8_t>(16 * 8, 200));
     }
 
-    // make-job with args for model "KIP 870 Color"; it must exit with 0.
-    void makeJob(std::vector<std::string> args) const {
-        args.insert(args.begin(), {"-m", "KIP 870 Color"});
+    // make-job with args for the default model "KIP 870 Color"; it must exit with 0.
+    void makeJob(const std::vector<std::string>& args) const {
         const ProgramRun made = zukip("make-job", args);
         EXPECT_EQ(made.status, 0) << made.err;
     }
@@ -92,31 +91,8 @@ protected:
         for (const auto& entry : fs::directory_iterator(work() / "out")) folders.push_back(entry.path());
         EXPECT_EQ(folders.size(), 1u);
         const fs::path folder = folders.empty() ? work() / "out" : folders[0];
-        if (ticket) {
-            EXPECT_TRUE(ticket->load_file((folder / "JobTicket.xml").c_str())) << folder;
-        }
+        if (ticket && !ticket->load_file((folder / "JobTicket.xml").c_str())) ADD_FAILURE() << "no ticket in " << folder;
         return folder;
-    }
-
-    // One poster panel as the sample model names its tile: tile id and strip id texts, place and size.
-    struct Panel {
-        std::string id, strip;
-        uint32_t x, y, width, height;
-    };
-
-    // Each panel's tile of each colour in folder is its part of the colour's plane, with a ticket in its
-    // tile folder.
-    static void expectPanels(const fs::path& folder, const std::vector<Plane>& planes, const std::vector<Panel>& panels) {
-        for (const Panel& panel : panels) {
-            const fs::path tiles = folder / ("Tile_" + panel.id);
-            for (int p = 0; p < 4; ++p) {
-                const std::string name = "SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif";
-                expectSeparation(tiles / name, planes[p], panel.x, panel.y, panel.width, panel.height);
-            }
-            pugi::xml_document ticket;
-            EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
-            EXPECT_TRUE(ticket.child("KipJobTicket"));
-        }
     }
 
     static std::string ticketValue(const pugi::xml_document& ticket, const char* section, const char* name) {
@@ -173,9 +149,23 @@ TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
     makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "2x2", "site.tif"});
     const fs::path folder = print({"job.job"});
     // Panels 1 to 4 are tile ids B to E of the model's list, columns 1 and 2 its strip ids 2 and 3;
-    // the last column and row take the remainder of 45 x 13.
-    expectPanels(folder, planes,
-                 {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7}, {"E", "3", 22, 6, 23, 7}});
+    // the last column and row take the remainder of 45 x 13. Each panel's tile of each colour is its part of
+    // the colour's plane, with a ticket in its tile folder.
+    struct Panel {
+        std::string id, strip;
+        uint32_t x, y, width, height;
+    };
+    for (const Panel& panel : {Panel{"B", "2", 0, 0, 22, 6}, Panel{"C", "3", 22, 0, 23, 6}, Panel{"D", "2", 0, 6, 22, 7},
+                               Panel{"E", "3", 22, 6, 23, 7}}) {
+        const fs::path tiles = folder / ("Tile_" + panel.id);
+        for (int p = 0; p < 4; ++p) {
+            const std::string name = "SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif";
+            expectSeparation(tiles / name, planes[p], panel.x, panel.y, panel.width, panel.height);
+        }
+        pugi::xml_document ticket;
+        EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
+        EXPECT_TRUE(ticket.child("KipJobTicket"));
+    }
     // The page folder the model asks for ends as the output folder of the job's own files.
     EXPECT_EQ(fileNames(folder / "SitePlan_Page_1"),
               (std::vector<std::string>{"Accounting.txt", "Finish.txt", "JobTicket.xml"}));

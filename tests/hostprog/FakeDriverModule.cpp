@@ -56,13 +56,7 @@ public:
 
     int getColorModeName(int, int*, char*, const PrinterSetup*) override { return 0; }
     int findColorMode(const char*) override { return -1; }
-    int getColorantList(int, ColorantList* list) override {
-        std::memset(&list->entries[0], 0, sizeof list->entries[0]);
-        std::strcpy(list->entries[0].name, "Cyan");
-        list->entries[0].bitsPerPixel = 1;
-        list->count = 1;
-        return 1;
-    }
+    int getColorantList(int, ColorantList*) override { return 0; }
 
 private:
     static std::string mode() {
