@@ -69,7 +69,6 @@ void writeTiff(const fs::path& path, const std::vector<TiffPage>& pages) {
         TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, p.bits);
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.photometric);
         TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tif, TIFFTAG_ORIENTATION, p.orientation);
         TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
         if (!p.extra.empty()) TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, uint16_t(p.extra.size()), p.extra.data());
         if (!p.colormap.empty()) {

@@ -232,19 +232,6 @@ std::vector<InputCase> cases() {
              writeTiff(file, {doubledBlocks(blocks, 6, 4)});
              return Pages{{kCmyk, 6, 4, blocks}};
          }},
-        {"turned.tif", {}, 0, [](const fs::path& file) {
-             // Orientation 6: the stored rows are the picture's columns, its top row the stored left column
-             // read from the bottom up.
-             const std::vector<int> v = pattern(7, 4, 4, 255, 14);
-             TiffPage p = image(7, 4, 4, 8, PHOTOMETRIC_SEPARATED, v);
-             p.orientation = 6;
-             writeTiff(file, {p});
-             std::vector<int> upright;
-             for (uint32_t y = 0; y < 7; ++y)
-                 for (uint32_t x = 0; x < 4; ++x)
-                     for (int s = 0; s < 4; ++s) upright.push_back(v[((3 - x) * 7 + y) * 4 + size_t(s)]);
-             return Pages{{kCmyk, 4, 7, upright}};
-         }},
     };
 }
 
