@@ -17,8 +17,7 @@
 
 struct ProgramRun {
     int status = -1;        // exit status, or 128 + signal
-    std::string out;
-    std::string err;
+    std::string out, err;
     // The lines of err.
     std::vector<std::string> errLines() const;
 };
@@ -26,15 +25,12 @@ struct ProgramRun {
 // Runs program with args (in the folder `cwd`), stdout and stderr captured, no standard input.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::filesystem::path& cwd);
-// runProgram of the built zukip.
-ProgramRun runZukip(const std::vector<std::string>& args, const std::filesystem::path& cwd);
 
 // One page of a TIFF file to write: packed rows of interleaved samples, and the tags a test may vary.
 struct TiffPage {
     uint32_t width = 0, height = 0;
     uint16_t samples = 1, bits = 8, photometric = PHOTOMETRIC_MINISBLACK;
     std::vector<uint8_t> data;          // height rows of (width * samples * bits + 7) / 8 bytes
-    std::vector<uint16_t> extra{};      // ExtraSamples types
     std::vector<uint16_t> colormap{};   // 3 * 2^bits entries of a palette image
     float dpi = 0;
     uint32_t tile = 0;                  // tile size (whole-byte pixels only), 0 for strips
@@ -73,7 +69,7 @@ protected:
     HostProgramTest();
     const std::filesystem::path& work() const { return work_; }
     std::string basePath() const { return base_.path().string(); }
-    // zukip with "--base <base>" appended after the command name.
+    // The built zukip (ZUKIP_PROGRAM) in work(), with "--base <base>" appended after the command name.
     ProgramRun zukip(const std::string& command, std::vector<std::string> args) const;
 
     TempBaseFolder base_;

@@ -1,8 +1,8 @@
 // The installed program: "cmake --install" into a prefix, the prefix moved
 // elsewhere, and the moved zukip run from an unrelated folder with no module
 // or base folder given: its demo, a query and the dialog rendered offscreen.
-// It must find both beside itself, and the module its dialog library; the stripped program holds no path of the source or build tree to
-// fall back on.
+// It must find both beside itself, and the module its dialog library; the
+// stripped program holds no path of the source or build tree to fall back on.
 #include "HostProgramFixture.h"
 
 #include <cstdlib>
