@@ -42,21 +42,15 @@ std::string dither(const std::string& id, const std::string& levelValue, const s
 
 const std::string kDefaultSet = weight("Default", 0, "0.1") + weight("Default", 1, "0.2") + weight("Default", 2, "0.3");
 
-// A base folder, captured message boxes, a screening table of two "Old"
-// entries and a dither table as the engine base fills it (4 levels, 4 inks,
+// A base folder, captured message boxes, a screening table of two entries at
+// 11 degrees and a dither table as the engine base fills it (4 levels, 4 inks,
 // weight (step + 1) / 3).
 class Halftone : public ::testing::Test {
 protected:
     Halftone() {
         ZuCopyField(setup.modelName, sizeof setup.modelName, "KIP 870 Color");
-        ZuCopyField(setup.manufacturerName, sizeof setup.manufacturerName, "KIP");
         screen.count = 2;
-        for (ScreenEntry& e : screen.entries) {
-            ZuCopyField(e.shape, sizeof e.shape, "Diamond");
-            ZuCopyField(e.colorName, sizeof e.colorName, "Old");
-            e.angle = 11;
-            e.frequency = 55;
-        }
+        for (ScreenEntry& e : screen.entries) e.angle = 11;
         dith.levels = 4;
         dith.inkCount = 4;
         for (int k = 0; k < 16; ++k)
@@ -171,28 +165,6 @@ TEST_F(Halftone, ScreeningItemsFillEntriesInOrderUpTo256) {
     EXPECT_STREQ("C255", screen.entries[255].colorName);
 }
 
-TEST_F(Halftone, ScreeningFailuresNameTheMissingLevelOrStaySilentAndKeepTheTable) {
-    const std::string m = "<Model ID=\"KIP 870 Color\">";
-    struct Case { std::string xml; const char* message; };
-    const Case cases[] = {
-        {paramsFile("<Model ID=\"KIP 700m\"><Media ID=\"Default\"/></Model>"), "Getting media node fails"},
-        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"1\"/></Media></Model>"), "Getting printmode node fails"},
-        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"/></Media></Model>"), "Getting resolution node fails"},
-        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"><Resolution ID=\"0\"><ColorMode ID=\"5\"/>"
-                        "</Resolution></PrintMode></Media></Model>"),
-         "Getting colormode node fails"},
-        {"<Params><PrinterHardware>", nullptr},
-    };
-    for (const Case& c : cases) {
-        MessageBoxCapture capture;
-        EXPECT_EQ(0, loadScreen(c.xml)) << c.xml;
-        EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, capture.texts());
-        EXPECT_EQ(2, screen.count);
-    }
-    std::filesystem::create_directory(base.outputDrivers() / "Folder.xml");
-    EXPECT_EQ(0, LoadScreeningParams((base.outputDrivers() / "Folder.xml").string(), &setup, &screen));
-}
-
 TEST_F(Halftone, DitherWeightsSpreadFromTheFirstInkGivenAndStayInsideTheTable) {
     ASSERT_EQ(1, loadDither(dither("2,4", "4", kDefaultSet + weight("2", 0, "0.7"))));
     for (int k : {0, 1, 3}) EXPECT_FLOAT_EQ(0.3f, w(k, 2));
@@ -216,22 +188,36 @@ TEST_F(Halftone, DitherWeightsSpreadFromTheFirstInkGivenAndStayInsideTheTable) {
     EXPECT_TRUE(boxes.texts().empty());
 }
 
-TEST_F(Halftone, DitherFailuresShowTheirMessageOnce) {
-    struct Case { std::string body; const char* message; int levels = 4; };
+// A branch that cannot be loaded names the missing level, once; a broken file, another level count or
+// continuous tone (no parameters) loads nothing silently. Either way the tables stay as they were.
+TEST_F(Halftone, FailuresNameTheMissingLevelOrStaySilentAndKeepTheTables) {
+    const std::string m = "<Model ID=\"KIP 870 Color\">";
+    struct Case { bool dither; std::string xml; const char* message; int levels = 4; };
     const Case cases[] = {
-        {dither("Default", "2", kDefaultSet), nullptr},   // a level count other than the table's
-        {dither("4", "4", kDefaultSet), nullptr, 256},   // continuous tone has no parameters
-        {dither("2,8", "4", kDefaultSet), "Getting ditherparams node fails"},
-        {"<DitherParams ID=\"4\"/>", "Getting ditherparams-level node fails"},
+        {false, paramsFile("<Model ID=\"KIP 700m\"><Media ID=\"Default\"/></Model>"), "Getting media node fails"},
+        {false, paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"1\"/></Media></Model>"), "Getting printmode node fails"},
+        {false, paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"/></Media></Model>"), "Getting resolution node fails"},
+        {false,
+         paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"><Resolution ID=\"0\"><ColorMode ID=\"5\"/>"
+                        "</Resolution></PrintMode></Media></Model>"),
+         "Getting colormode node fails"},
+        {false, "<Params><PrinterHardware>", nullptr},
+        {true, dither("Default", "2", kDefaultSet), nullptr},
+        {true, dither("4", "4", kDefaultSet), nullptr, 256},
+        {true, dither("2,8", "4", kDefaultSet), "Getting ditherparams node fails"},
+        {true, "<DitherParams ID=\"4\"/>", "Getting ditherparams-level node fails"},
     };
     for (const Case& c : cases) {
         MessageBoxCapture capture;
         dith.levels = c.levels;
-        EXPECT_EQ(0, loadDither(c.body)) << c.body;
+        EXPECT_EQ(0, c.dither ? loadDither(c.xml) : loadScreen(c.xml)) << c.xml;
         EXPECT_EQ(c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}, capture.texts());
         dith.levels = 4;
-        EXPECT_EQ(0, std::memcmp(&dith, &original, sizeof dith)) << c.body;
+        EXPECT_EQ(2, screen.count);
+        EXPECT_EQ(0, std::memcmp(&dith, &original, sizeof dith)) << c.xml;
     }
+    std::filesystem::create_directory(base.outputDrivers() / "Folder.xml");
+    EXPECT_EQ(0, LoadScreeningParams((base.outputDrivers() / "Folder.xml").string(), &setup, &screen));
     // A missing anti-clog or noise level is found after the weights are written.
     EXPECT_EQ(0, loadDither(dither("4", "4", kDefaultSet, "<NoiseLevel Value=\"0.5\"/>")));
     EXPECT_EQ(0, loadDither(dither("4", "4", kDefaultSet, "<AntiClogLevel Value=\"5\"/>")));

@@ -145,18 +145,6 @@ TEST(TiffExport, SamplesAreInkAmountsAtTheStatedResolution) {
     EXPECT_EQ(tiffNumber(cmyk, TIFFTAG_INKSET), INKSET_CMYK);
 }
 
-// An image without rows is still a whole file. libtiff writes it without strip
-// tags, so libtiff itself will not read it back; the header and directory are there.
-TEST(ExportBitmap, ImageWithoutRowsIsHeadersOnly) {
-    TempBaseFolder base;
-    const std::string tif = (base.temp() / "empty.tif").string();
-    ASSERT_TRUE(writeImage(tif, 40, 0, 1, {}, 8, kipTagList(100)));
-    const RawTiff empty = readRawTiff(tif);
-    EXPECT_EQ(empty.ifdOffset, 8u);
-    EXPECT_EQ(empty.entries.at(257).value, 0u);
-    EXPECT_EQ(empty.text(285), "page__test");
-}
-
 TEST(TiffExport, UnknownTagsAreWrittenAndMalformedTriplesSkipped) {
     TempBaseFolder base;
     RVLogCapture log;
