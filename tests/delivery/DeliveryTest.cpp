@@ -1,9 +1,7 @@
-// Delivery of a job folder: the packing tool ZipCompress.exe run on real
-// folders (its archives read back with libzip) with the command line the
-// driver splits as Windows does, and the archive sent to the printer
-// simulator: what arrives, which account logs in, what the faults of a
-// printer do, and what stays on disk afterwards. (Programs that cannot be
-// started are seen through the printer utilities' wake-up.)
+// Delivery of a job folder: the command line of the packing tool split as Windows does, the
+// tool ZipCompress.exe run on real folders (archives read back with libzip), and the archive sent
+// to the printer simulator: what arrives, which account logs in, what a printer's faults do, and
+// what stays on disk. (Programs that cannot be started are seen through the utilities' wake-up.)
 #include "ImageReadBack.h"
 #include "KIPDelivery.h"
 #include "KIPFtpSettings.h"
@@ -97,9 +95,7 @@ TEST_F(Delivery, PackingToolArchivesTheFolderContentByteForByte) {
     ASSERT_EQ(pack(folder, base.path() / "out"), 0);
 
     std::map<std::string, std::string> expected = files;
-    expected["page 2/"] = "/";
-    expected["page 2/deeper/"] = "/";
-    expected["empty folder/"] = "/";
+    expected.insert({{"page 2/", "/"}, {"page 2/deeper/", "/"}, {"empty folder/", "/"}});   // folder entries
     EXPECT_EQ(readZipEntries(base.path() / "out" / "job 17.zip"), expected);
     EXPECT_EQ(fileNames(base.path() / "out"), (std::vector<std::string>{"job 17", "job 17.zip", "job_17"}))
         << "no temporary file stays";

@@ -134,13 +134,11 @@ TEST_F(PrinterUtilities, WakeUpAsksForTheAddressThenWakesWithTheTextReadSilently
         {"", nullptr, kMac, U::wakeSent, kMac},                                // an earlier file is used
         {"", longText.c_str(), nullptr, U::wakeSent, longText.substr(0, 199)},  // 199 bytes are read
         {"", nullptr, nullptr, U::wakeNoAddress, ""},
-        {"", nullptr, "", U::wakeNoAddress, ""},
         {(toolFolder / "missing").string(), nullptr, kMac, U::wakeToolNotStarted, ""},
         {garbage, nullptr, kMac, U::wakeToolNotStarted, ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.tool << " / " << (c.toolWrites ? c.toolWrites : "-") << " / "
-                                        << (c.leftFile ? c.leftFile : "-"));
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         for (const char* name : {"KIP tools/calls.log", "KIP tools/mac.txt", "Temp/MACaddress.log"})
             fs::remove(base.path() / name);
         if (c.toolWrites) base.write("KIP tools/mac.txt", c.toolWrites);
@@ -197,7 +195,6 @@ TEST_F(PrinterUtilities, StandInWakesThePrinterOverUdpAndChecksItsCommandLine) {
         {" -M -i 10.0.0.9 -u FILE", 1, 0},   // in the table, not resolved
         {" -M -i 10.0.0.300 -u FILE", 2, 0},
         {" -W 0g:11:22:33:44:55", 2, 0},
-        {" -W 00:11:22:33:44:55 -M", 2, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
