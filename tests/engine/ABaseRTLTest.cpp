@@ -1,9 +1,8 @@
-// The output engine base: buffered port writes, options text, pixel
-// replication, paper info and the default halftone tables.
+// The output engine base: buffered port writes, pixel replication, paper
+// info and the default halftone tables.
 #include "DriverError.h"
 #include "RecordingEngine.h"
 #include "TempBaseFolder.h"
-#include "TestJob.h"
 
 #include "Platform/PlatformMessageBox.h"
 #include "RVLog.h"
@@ -18,8 +17,9 @@ namespace {
 
 constexpr int kLimit = static_cast<int>(ABaseRTL::kWriteBufferLimit);
 
-struct EngineBase : ::testing::Test {
-    EngineBase() {
+// An engine that writes for a job with a port context, as the driver starts it.
+struct WriteNdata : ::testing::Test {
+    WriteNdata() {
         request.portContext = 0x1122334455667788ULL;
         job.request = &request;
     }
@@ -30,8 +30,6 @@ struct EngineBase : ::testing::Test {
 };
 
 std::vector<uint8_t> bytes(size_t n, uint8_t value = 0xAB) { return std::vector<uint8_t>(n, value); }
-
-using WriteNdata = EngineBase;
 
 TEST_F(WriteNdata, BuffersUpToTheLimitAndSendsLargerWritesDirectly) {
     const auto data = bytes(kLimit);
@@ -80,15 +78,6 @@ TEST_F(WriteNdata, RefusedOrMissingPortRaisesAndLogs) {
     EXPECT_THROW(portless.WriteNdata(five, 1, 1), DriverError);
 }
 
-TEST_F(EngineBase, OptionsTextWithoutTheKeyGoesToTheOtherReader) {
-    DriverOptions block = filledOptions(0x42);
-    EXPECT_EQ(engine.ReadOptions("Something=0102", &block, nullptr), 7);
-    EXPECT_EQ(engine.otherOptionsCalls, 1);
-    EXPECT_EQ(engine.ReadOptions("Other=1\nDriverOptionBinary=14", &block, nullptr), 1);
-    EXPECT_EQ(block.optionsVersion, 20);
-    EXPECT_EQ(engine.otherOptionsCalls, 1);
-}
-
 TEST(ScaleLine, ReplicatesPixelsOfEveryDepth) {
     RecordingEngine engine;
     struct Case {
@@ -129,26 +118,24 @@ TEST(BaseEngineRecords, PaperInfoJoinsItsTextsAndReserved25DropsTheFifthValue) {
     EXPECT_EQ(engine.forwarded, (std::vector<intptr_t>{1, 2, 4, 5}));
 }
 
-TEST(ScreeningTable, DefaultsWithoutSetupOrFile) {
+TEST(ScreeningTable, DefaultsWithoutAFile) {
     TempBaseFolder base;
     MessageBoxCapture boxes;
     RecordingEngine engine;
     auto table = std::make_unique<ScreenTable>();
     const char* colors[] = {"Cyan", "Magenta", "Yellow", "Black", "LCyan", "LMagenta", "Orange", "Green"};
     const float angles[] = {105, 75, 90, 45, 75, 105, 105, 75};
-    PrinterSetup named;
+    PrinterSetup named;   // a model and maker whose screening file does not exist
     std::strcpy(named.modelName, "KIP 7170");
     std::strcpy(named.manufacturerName, "KIP");
-    for (PrinterSetup* setup : {static_cast<PrinterSetup*>(nullptr), &named}) {
-        std::memset(table.get(), 0x7F, sizeof *table);
-        EXPECT_EQ(engine.GetScreeningTable(table.get(), setup), 1);
-        ASSERT_EQ(table->count, 8);
-        for (int i = 0; i < 8; ++i) {
-            EXPECT_STREQ(table->entries[i].colorName, colors[i]);
-            EXPECT_STREQ(table->entries[i].shape, "Diamond");
-            EXPECT_FLOAT_EQ(table->entries[i].frequency, 55.0f);
-            EXPECT_FLOAT_EQ(table->entries[i].angle, angles[i]);
-        }
+    std::memset(table.get(), 0x7F, sizeof *table);
+    EXPECT_EQ(engine.GetScreeningTable(table.get(), &named), 1);
+    ASSERT_EQ(table->count, 8);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_STREQ(table->entries[i].colorName, colors[i]);
+        EXPECT_STREQ(table->entries[i].shape, "Diamond");
+        EXPECT_FLOAT_EQ(table->entries[i].frequency, 55.0f);
+        EXPECT_FLOAT_EQ(table->entries[i].angle, angles[i]);
     }
 }
 

@@ -74,7 +74,6 @@ public:
         return APageBaseRTL::PreparePage();
     }
     int SetPlaneOrder() override {
-        record("SetPlaneOrder");
         APageBaseRTL::SetPlaneOrder();
         if (interleaved) {
             // Every plane of a line in turn, without plane starts and ends.
@@ -83,21 +82,11 @@ public:
         }
         return 1;
     }
-    int ReadOtherOptions(const char*, DriverOptions*, PrinterSetup*) override {
-        ++otherOptionsCalls;
-        return 7;
-    }
     int Reserved25(const PrinterSetup*, MediaEntry*, intptr_t a, intptr_t b, intptr_t c, intptr_t d) override {
         forwarded = {a, b, c, d};
         return 5;
     }
     int SkipPlane(int colorant) override { return colorant == skippedColorant; }
-    int BeginPage() override { return record("BeginPage"); }
-    int EndPage() override { return record("EndPage"); }
-    int EndJob() override {
-        record("EndJob");
-        return APageBaseRTL::EndJob();
-    }
     int BeginPlane(int plane, int line) override {
         return record("BeginPlane(" + std::to_string(plane) + "," + std::to_string(line) + ")");
     }
@@ -125,7 +114,6 @@ public:
     int slowLine = -1;   // writing this line takes 201 ms of the fake clock
     bool interleaved = false;
     int skippedColorant = -1;
-    int otherOptionsCalls = 0;
     std::vector<intptr_t> forwarded;   // the values Reserved25 received
 
 protected:
