@@ -32,7 +32,6 @@ public:
     bool throwInStep = false;
     bool throwInAbort = false;
     int outputNameResult = 1;
-    int abortCalls = 0;
     int setupCalls = 0;
     int32_t receivedMediaId = 0;   // of the last setup or entry the engine received
     DriverOptions* startedOptions = nullptr;
@@ -42,7 +41,6 @@ public:
         return 1;
     }
     int AbortJob() override {
-        ++abortCalls;
         if (throwInAbort) throw std::runtime_error("abort failed");
         return 1;
     }
@@ -174,20 +172,10 @@ TEST(DriverWithoutEngine, AnswersRecordCallsWithoutAnEngine) {
     CDriver d(nullptr);
     PrinterSetup setup;
     MediaEntry media{};
-    EXPECT_EQ(d.getColorModeName(0, nullptr, nullptr, &setup), 0);
     EXPECT_EQ(d.findColorMode("CMYK"), -1);
-    EXPECT_EQ(d.getColorantList(0, nullptr), 0);
-    EXPECT_EQ(d.getScreeningTable(nullptr, &setup), 0);
-    EXPECT_EQ(d.getDefaultColorMode(nullptr, &setup), -1);
     EXPECT_EQ(d.readOptions("", nullptr, &setup), 0);
-    EXPECT_EQ(d.setOutputName("x", 0), 0);
-    EXPECT_EQ(d.getMediaList(&setup, nullptr, nullptr), 0);
     EXPECT_EQ(d.reserved24(&setup, &media, 0, 0), 0);
-    EXPECT_EQ(d.getMediaControl(&setup, &media, nullptr, nullptr, nullptr), 0);
     EXPECT_EQ(d.reserved26(&setup, &media, 0, 0, 0, 0), 0);
-    EXPECT_EQ(d.checkMedia(&setup, &media, 0, 0, nullptr), 0);
-    EXPECT_EQ(d.validateOptions(nullptr), 0);
-    EXPECT_EQ(d.getDitherTable(&setup, "", &setup, nullptr), 0);
     EXPECT_EQ(d.reserved50(&setup, &media, 0, 0, 0, 0, 0), 0);
     EXPECT_EQ(d.setPrinterSetup(&setup), 0);
     EXPECT_EQ(d.editOptions(nullptr, 2, &setup, nullptr), 0);
@@ -206,10 +194,12 @@ TEST(DriverWithoutEngine, AnswersRecordCallsWithoutAnEngine) {
 }
 
 TEST_F(DriverFront, JobHeaderFieldsSitAtTheirFileOffsets) {
-    // Written byte by byte, independently of the layout struct.
+    // Written byte by byte, independently of the layout struct; full-length
+    // texts arrive cut, the colour mode sign-extended.
     std::vector<unsigned char> bytes(kJobHeaderSize, 0);
-    const std::string model = "KIP 850";
-    std::copy(model.begin(), model.end(), bytes.begin() + 584);
+    std::fill_n(bytes.begin() + 264, 256, 'N');    // job name
+    std::fill_n(bytes.begin() + 584, 64, 'M');     // model name
+    std::fill_n(bytes.begin() + 3064, 128, 'T');   // job text 4
     const float x = 400.0f;
     std::memcpy(&bytes[712], &x, 4);
     const double height = 12.25;
@@ -218,44 +208,31 @@ TEST_F(DriverFront, JobHeaderFieldsSitAtTheirFileOffsets) {
     bytes[857] = 0x02;
     bytes[2552 + 4] = 7;   // copies
     bytes[3704] = 'J';
-    bytes[3834] = 2;
+    bytes[3834] = 0xFF;   // -1
+    bytes[3835] = 0xFF;
     const DriverJob* job = open(bytes);
-    EXPECT_STREQ(job->modelName, "KIP 850");
+    EXPECT_EQ(std::string(job->jobName), std::string(255, 'N'));
+    EXPECT_EQ(std::string(job->modelName), std::string(63, 'M'));
+    EXPECT_EQ(std::string(job->jobText4), std::string(127, 'T'));
     EXPECT_EQ(job->xResolution, 400.0);
     EXPECT_EQ(job->pageHeight, 12.25);
     EXPECT_EQ(job->widthDpi, 600);
     EXPECT_EQ(job->options.copies, 7);
     EXPECT_STREQ(job->jobText1, "J");
-    EXPECT_EQ(job->colorMode, 2);
-
-    // Full-length texts arrive cut, the colour mode sign-extended.
-    JobHeaderLayout& header = hostJob.header;
-    std::memset(header.modelName, 'M', sizeof header.modelName);
-    std::memset(header.jobName, 'N', sizeof header.jobName);
-    std::memset(header.jobText4, 'T', sizeof header.jobText4);
-    header.colorMode = static_cast<int16_t>(0xFFFF);
-    job = open(bytesOf(header));
-    EXPECT_EQ(std::string(job->modelName), std::string(63, 'M'));
-    EXPECT_EQ(std::string(job->jobName), std::string(255, 'N'));
-    EXPECT_EQ(std::string(job->jobText4), std::string(127, 'T'));
     EXPECT_EQ(job->colorMode, -1);
 }
 
-TEST_F(DriverFront, MissingPortOrJobFileOrAnyShortHeaderRefusesTheJob) {
+TEST_F(DriverFront, MissingPortOrAShortHeaderRefusesTheJob) {
     const std::vector<unsigned char> bytes = bytesOf(hostJob.header);
     const DriverJob* whole = open(bytes, 1);
     EXPECT_NE(request.portCode, -1);
     EXPECT_EQ(engine->startedOptions, &whole->options);   // the engine works on the job's own copy
-    for (size_t length : {size_t{0}, size_t{1}, size_t{600}, size_t{3833}, kJobHeaderSize - 1}) {
+    for (size_t length : {size_t{0}, kJobHeaderSize - 1}) {
         request.portCode = 256;
         const DriverJob* job = open(std::vector<unsigned char>(bytes.begin(), bytes.begin() + static_cast<long>(length)), 0);
         EXPECT_EQ(request.portCode, -1) << length;
         EXPECT_STREQ(job->modelName, "") << length;   // nothing of a short header is copied
     }
-    request.portCode = 256;
-    ZuCopyField(request.jobFilePath, sizeof request.jobFilePath, (base.path() / "none" / "job.zuj").c_str());
-    EXPECT_EQ(driver.openJob(&request, &port), 0);
-    EXPECT_EQ(request.portCode, -1);
 
     // Without a port the record is kept until the next job replaces it.
     JobRequest second{};
@@ -270,8 +247,7 @@ TEST_F(DriverFront, MissingPortOrJobFileOrAnyShortHeaderRefusesTheJob) {
 TEST_F(DriverFront, RefusedOrFailingStepsAreLoggedUnlessTheJobWasAborted) {
     EXPECT_EQ(driver.processJobStep(), 0);   // no job yet
     EXPECT_EQ(driver.abortJob(), 0);
-    EXPECT_EQ(engine->abortCalls, 0);
-    driver.openJob(&request, &port);   // no job file: the engine is never started, the record stays
+    EXPECT_EQ(driver.openJob(&request, &port), 0);   // no job file: the engine is never started, the record stays
     request.portCode = 256;
     RVLogCapture log;
     EXPECT_EQ(driver.processJobStep(), 1);
@@ -321,8 +297,7 @@ TEST_F(DriverFront, EditOptionsResetsOldBlocksAndSurvivesAFailingDialog) {
     struct Case { OptionsDialogHook::Presenter presenter; int mode; DriverOptions block; int result; DriverOptions expected; };
     const Case cases[] = {
         {nullptr, 3, validBlock(0x10), 1, validBlock(0x10)}, {nullptr, 3, old, 1, defaults},
-        {presentAndFail, 2, validBlock(0x10), 1, defaults},  {presentAndFail, 0, plain, 0, plain},
-        {presentAndFail, 4, plain, 0, plain},                {presentAndFail, -1, plain, 0, plain},
+        {presentAndFail, 2, validBlock(0x10), 1, defaults},  {presentAndFail, 4, plain, 0, plain},
         {presentAndFail, 3, old, 0, failed},
     };
     for (const Case& c : cases) {

@@ -1,7 +1,6 @@
-// Driver utilities and the options block where their edges reach the user:
-// string-table texts and lists cut to the caller's buffer, replace-all that
-// never loops, job-ticket text converted to UTF-8, the "DriverOptionBinary"
-// text read without reading past its end, and the file class.
+// Driver utilities where their edges reach the user: job-ticket text converted
+// to UTF-8, the "DriverOptionBinary" text read without reading past its end,
+// and the file class.
 #include "AFM_File.h"
 #include "DriverOptions.h"
 #include "TempBaseFolder.h"
@@ -29,41 +28,6 @@ bool readExact(const std::string& text, DriverOptions* block) {
 }
 }  // namespace
 
-TEST(StringTable, ListsAndTextsAreCutToTheBufferAndMissingOnesLeaveItUntouched) {
-    EXPECT_EQ(DrvCountListItems("a;b;c;"), 3);
-    EXPECT_EQ(DrvCountListItems(nullptr), 0);
-    struct Case { int index; const char* list; int size, length; const char* item; };
-    const Case cases[] = {
-        {2, "TIFF,BMP,", 64, 0, ""}, {1, "a,,b,", 64, 0, ""}, {2, "a,,b", 64, 2, "b"},
-        {-1, "a,b,", 64, 0, ""},     {1, "x,Magenta,", 4, 4, "Mag"},
-    };
-    for (const Case& c : cases) {
-        char out[128] = "junk";
-        EXPECT_EQ(DrvGetListItem(c.index, c.list, out, c.size), c.length) << c.list << c.index;
-        EXPECT_STREQ(out, c.item);
-    }
-    char buffer[6];
-    std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(DrvLoadString(12345, buffer, sizeof buffer), 0);
-    EXPECT_EQ(DrvLoadString(2, buffer, 0), 0);
-    EXPECT_EQ(std::string(buffer, 6), "xxxxxx");
-    EXPECT_EQ(DrvLoadString(9001, buffer, sizeof buffer), 9);   // the whole length, the text cut
-    EXPECT_STREQ(buffer, "TIFF,");
-}
-
-TEST(TextHelpers, SplitAndReplaceResumePastWhatTheyInserted) {
-    AString head;
-    EXPECT_EQ(DrvSplitFirst("a;b,c", ",;", head), "c");   // the delimiter order decides
-    EXPECT_EQ(head, "a;b");
-    EXPECT_EQ(DrvSplitFirst("12", ",", head), "");
-    EXPECT_EQ(head, "12");
-    const char* cases[][4] = {
-        {"page%d_%d.tif", "%d", "12", "page12_12.tif"}, {"abc", "", "x", "abc"}, {"aa", "a", "b", "ba"},
-        {"%d%d", "%d", "", "%d"},                       {"a-a", "a", "aa", "aa-aa"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ZuGetStrReplace(c[0], c[1], c[2]), c[3]) << c[0];
-}
-
 TEST(AnsiToUtf8, PlainLocaleReadsWindows1252AndFailureLeavesOutputUnchanged) {
     // Every test runs in its own process, so the locales set here reach no other test.
     setenv("LC_ALL", "C", 1);
@@ -81,14 +45,6 @@ TEST(AnsiToUtf8, PlainLocaleReadsWindows1252AndFailureLeavesOutputUnchanged) {
     EXPECT_EQ(DrvAnsiToUtf8(nullptr, out), 0);
     EXPECT_EQ(out, "J\xC3\xB6rg");
     unsetenv("LC_ALL");
-}
-
-TEST(OptionsBlock, DefaultsTouchOnlyTheirBytes) {
-    DriverOptions block = filledOptions(0xAA);
-    setDefaultOptions(&block);
-    const uint8_t expected[9] = {20, 0, 0, 0, 1, 0, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(bytes(block), expected, 9), 0);
-    for (int i = 9; i < kOptionsSize; ++i) ASSERT_EQ(bytes(block)[i], 0xAA) << i;
 }
 
 TEST(OptionsText, PairsFillAtMost200BytesAndEveryPrefixReadsSafely) {
