@@ -1,27 +1,8 @@
 // Loading a printer description: the faults that fail a load, the value rules and retries.
 #include "DescriptionTestFiles.h"
-#include "FindDescriptionFile.h"
 
 #include <string>
 #include <vector>
-
-TEST(DescriptionIndex, FirstPrefixMatchWinsAndBadIndexesFindNothing) {
-    TempBaseFolder base;
-    char file[256] = "untouched";
-    EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);   // no index
-    const std::string longName(300, 'x');
-    base.write("OutputDrivers/ZuKIPDes.xml", R"(<Any><A XMLFile="empty.xml"/><A Name="" XMLFile="blank.xml"/>
-        <B Name="KIP 8" XMLFile="short.xml"/><B Name="KIP 870" XMLFile="long.xml"/>
-        <C Name="Long" XMLFile=")" + longName + R"("/></Any>)");
-    EXPECT_EQ(FindDescriptionFile("KIP", file), 0);   // shorter than every prefix
-    EXPECT_STREQ(file, "untouched");
-    EXPECT_EQ(FindDescriptionFile("KIP 870 Color", file), 1);
-    EXPECT_STREQ(file, "short.xml");
-    EXPECT_EQ(FindDescriptionFile("Long model", file), 1);
-    EXPECT_EQ(std::string(file), longName.substr(0, 255));
-    base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP" XMLFile="a.xml"></I>)");
-    EXPECT_EQ(FindDescriptionFile("KIP 870", file), 0);
-}
 
 TEST_F(DescriptionTest, EachFaultFailsTheLoadWithItsMessageOnce) {
     const std::string good = testDescription();
@@ -83,20 +64,6 @@ TEST_F(DescriptionTest, MissingOptionalListsAndBasesStillLoad) {
     EXPECT_EQ(model.getPrintModeCount(), 0);
     EXPECT_EQ(model.getBaseResourceNumber("BaseResolution"), -1);   // empty text, no message
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Getting szNode node fails"});
-    // Without a media list the first control child matches any id.
-    writeDescription(renamed(testDescription(), "MediaList", "NoMediaList"));
-    CDynamic noMedia;
-    MediaList media, modes;
-    int defaultMedia = -5, defaultPosition = -5;
-    ASSERT_EQ(noMedia.getMediaList(kTestModel, &media, &defaultMedia), 1);
-    EXPECT_TRUE(media.empty());
-    EXPECT_EQ(defaultMedia, 0);
-    MediaEntry any{};
-    any.id = 42;
-    ASSERT_EQ(noMedia.getPrintModeList(kTestModel, &any, &modes, &defaultPosition), 1);
-    ASSERT_EQ(modes.size(), 1u);
-    EXPECT_EQ(modes[0].id, 0);   // the first "Media" of the tree
-
     writeDescription(renamed(testDescription(), "BaseResourceNumber", "Bases"));
     CDynamic noBases;
     ASSERT_EQ(noBases.loadDescription(kTestModel), 1);
@@ -137,7 +104,6 @@ TEST_F(DescriptionTest, FailedLoadIsRetriedAndTheFirstSuccessFixesTheModel) {
     ASSERT_EQ(model.loadDescription(kTestModel), 1);
     EXPECT_EQ(model.getColorModeCount(), 3);
     EXPECT_EQ(model.getColorantOrder(0, &order), 2);   // the retry's first mode, not a stale one
-    EXPECT_EQ(model.getColorModeAttributes(2).lookup("Order"), "");
 
     base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP Other" XMLFile="Other.xml"/></I>)");
     EXPECT_EQ(model.loadDescription("KIP Other"), 1);

@@ -82,12 +82,11 @@ protected:
 };
 
 // A setup for the test model with the given ids.
-inline PrinterSetup testSetup(int media, unsigned printMode, unsigned resolution, unsigned colorMode = 0) {
+inline PrinterSetup testSetup(int media, unsigned printMode, unsigned resolution) {
     PrinterSetup setup;
     ZuCopyField(setup.modelName, sizeof setup.modelName, kTestModel);
     setup.mediaId = media;
     setup.printModeId = printMode;
     setup.resolutionId = resolution;
-    setup.colorModeId = colorMode;
     return setup;
 }

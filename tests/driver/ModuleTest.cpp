@@ -62,10 +62,6 @@ TEST_F(Module, TwoDriversAreIndependent) {
     EXPECT_EQ(d->queryCode(), 12);
     EXPECT_EQ(d->findColorMode("grayscale"), 2);   // the built-in list, without a description
     EXPECT_EQ(d->findColorMode("Gray"), -1);
-    ColorantEntry entries[4] = {};
-    ColorantList list{0, entries, 4};
-    EXPECT_EQ(d->getColorantList(0, &list), 1);
-    EXPECT_EQ(list.count, 4);
     DriverOptions a{}, b{};
     EXPECT_EQ(d->validateOptions(&a), 1);
     EXPECT_EQ(a.optionsVersion, 20);

