@@ -46,14 +46,11 @@ TEST(TicketTokens, StartValuesFollowTheirFormatsEvenForExtremeInputs) {
     f.options.bypassTray = 1;
     f.options.imageEnhancement = 3;
     f.start();
-    EXPECT_EQ(f.ticket.tokens.size(), 20u);
     const std::pair<const char*, const char*> values[] = {
-        {"RV_COPIES", "3"},           {"RV_FORCE_IGNORE_SMALLER", "11000"}, {"RV_IMAGE_ENHANCEMENT", "3"},
-        {"RV_MEDIA_SIZE_MM", "914.4 mm"}, {"RV_KIP_MEDIA_ID", "0"},         {"RV_KIP_MEDIA_TYPE", "MediaType:-1"},
-        {"RV_KIP_MEDIA_NAME", "CustomMedia1"}, {"RV_DATE", "2024-02-05 07:08:09"}, {"RV_WIDTHDPI", "-1"},
-        {"RV_ORIGINALFILE", "C:\\jobs\\plan.v2.pdf"}, {"RV_FILE_NAME", "plan.v2.pdf"}, {"RV_FOLDERNAME", "plan.v2.pdf"},
-        {"RV_PAGE_COUNT", "1"},       {"RV_ALL_COVERAGE", "0"},             {"RV_CYAN_COVERAGE", "0"},
-        {"RV_MAGENTA_COVERAGE", "0"}, {"RV_YELLOW_COVERAGE", "0"},          {"RV_BLACK_COVERAGE", "0"}};
+        {"RV_COPIES", "3"},           {"RV_FORCE_IGNORE_SMALLER", "11000"}, {"RV_MEDIA_SIZE_MM", "914.4 mm"},
+        {"RV_KIP_MEDIA_ID", "0"},     {"RV_KIP_MEDIA_TYPE", "MediaType:-1"}, {"RV_KIP_MEDIA_NAME", "CustomMedia1"},
+        {"RV_DATE", "2024-02-05 07:08:09"}, {"RV_WIDTHDPI", "-1"},          {"RV_FILE_NAME", "plan.v2.pdf"},
+        {"RV_ORIGINALFILE", "C:\\jobs\\plan.v2.pdf"}};
     for (const auto& [token, value] : values) EXPECT_EQ(f.token(token), value) << token;
     const std::string computer = SystemInfo::ComputerName().str();
     EXPECT_EQ(f.token("RV_COMPUTER_NAME"), computer.empty() ? "alice" : computer);

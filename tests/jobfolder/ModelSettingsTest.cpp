@@ -53,13 +53,6 @@ TEST(ModelSettings, FlagsListsAndColourIdsFollowTheirRulesAndReloadReplacesThem)
     EXPECT_EQ(f.settings.CreateFolder, 1);   // missing
     EXPECT_EQ(items(f.settings.tileNames), (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(items(f.settings.stripNames), (std::vector<std::string>{" x ", " y"}));
-    ASSERT_EQ(f.load(R"(ImageEnhancemen="1" KAWPDFT="YeS" TileSeparate="" CreateFolder="NO" tileID="A,B,C" stripID="")"), 1);
-    EXPECT_EQ(f.settings.ImageEnhancemen, 0);
-    EXPECT_EQ(f.settings.KAWPDFT, 1);
-    EXPECT_EQ(f.settings.TileSeparate, 1);
-    EXPECT_EQ(f.settings.CreateFolder, 0);
-    EXPECT_EQ(items(f.settings.tileNames), (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_TRUE(f.settings.stripNames.GetSize() == 0);
 
     // Colour ids: incomplete children are skipped, a later one for the same name wins.
     ASSERT_EQ(f.load(R"(FolderName="f")", R"(<colorID><a colorName="Cyan" colorID="C"/><b colorName="" colorID="X"/>)"
@@ -83,7 +76,6 @@ TEST(ModelSettings, EachFailureShowsItsOwnMessageAndKeepsValues) {
         {R"(<Root><Model Name="KIP"/></Root>)", std::string(sizeof f.setup.modelName, 'K'), {"Cannot get XML "}},
         {"<Root><Model Name=", "KIP 700m", {"Loading description file fails", "Getting root node fails"}},
         {R"(<Root><Printer/></Root>)", "KIP 700m", {"Getting Model node fails"}},
-        {R"(<Root><Model Name="kip 700m" FolderName="x"/></Root>)", "KIP 700m", {"Getting Model name fails"}},
         // Only the first Model counts, even when the second would match.
         {R"(<Root><Model Name="KIP 870"/><Model Name="KIP 700m" FolderName="x"/></Root>)", "KIP 700m",
          {"Getting Model name fails"}},
