@@ -56,30 +56,9 @@ std::vector<unsigned char> writePattern(const std::string& path, std::uint32_t w
     return rows;
 }
 
-// Writes one row of 8 bytes, every one value, as name in base's "Temp" without extra tags; its path.
-std::string writeOneRow(const TempBaseFolder& base, const char* name, std::uint32_t width, int bitsPerPixel,
-                        unsigned char value) {
-    const std::string path = (base.temp() / name).string();
-    EXPECT_TRUE(writeImage(path, width, 1, bitsPerPixel, std::vector<unsigned char>(8, value), 8, "")) << name;
-    return path;
-}
-
-// Pixels read back equal the stored bytes (no padding) of every padded row written.
-void expectRoundTrip(const std::string& path, std::uint32_t width, std::uint32_t height, int bitsPerPixel,
-                     const std::vector<unsigned char>& rows) {
-    const std::size_t padded = paddedRowBytes(width, bitsPerPixel);
-    const std::size_t stored = (std::size_t{width} * bitsPerPixel + 7) / 8;
-    const ReadImage image = readTiff(path);
-    ASSERT_EQ(image.rows.size(), height);
-    for (std::uint32_t r = 0; r < height; ++r)
-        ASSERT_EQ(image.rows[r], std::vector<unsigned char>(rows.begin() + r * padded, rows.begin() + r * padded + stored))
-            << "row " << r << " of " << width << " x " << height << " at " << bitsPerPixel << " bits";
-    EXPECT_TRUE(image.messages.empty());
-}
-
 const char* const kFailure = "Cannot convert TIF file";
 
-// writePattern as name in base's "Temp"; its path.
+// writePattern as name in base's "Temp" (a separation when it has room for the directory); its path.
 std::string makeSeparation(const TempBaseFolder& base, const std::string& name, std::uint32_t width,
                            std::uint32_t height, int bits, const std::string& tags, bool room = false) {
     const std::string path = (base.temp() / name).string();
@@ -126,20 +105,28 @@ TEST(TiffExport, RoundTripsOddShapesAtEveryDepth) {
     struct Shape { std::uint32_t width, height; int bits; };
     for (const Shape shape : {Shape{13, 7, 1}, Shape{1, 5, 1}, Shape{37, 1, 1}, Shape{8, 3, 1}, Shape{9, 4, 2},
                               Shape{1, 1, 8}, Shape{33, 6, 8}, Shape{5, 3, 32}}) {
-        const auto rows = writePattern(path, shape.width, shape.height, shape.bits, kipTagList(shape.height));
-        expectRoundTrip(path, shape.width, shape.height, shape.bits, rows);
+        const auto [width, height, bits] = shape;
+        const auto rows = writePattern(path, width, height, bits, kipTagList(height));
+        // Pixels read back equal the stored bytes (no padding) of every padded row written.
+        const std::size_t padded = paddedRowBytes(width, bits), stored = (std::size_t{width} * bits + 7) / 8;
+        const ReadImage image = readTiff(path);
+        ASSERT_EQ(image.rows.size(), height);
+        for (std::uint32_t r = 0; r < height; ++r)
+            ASSERT_EQ(image.rows[r], std::vector<unsigned char>(rows.begin() + r * padded, rows.begin() + r * padded + stored))
+                << "row " << r << " of " << width << " x " << height << " at " << bits << " bits";
+        EXPECT_TRUE(image.messages.empty());
     }
 }
 
 TEST(TiffExport, SamplesAreInkAmountsAtTheStatedResolution) {
     TempBaseFolder base;
-    const std::string k = writeOneRow(base, "k.tif", 8, 8, 0);
+    const std::string k = makeSeparation(base, "k.tif", 8, 1, 8, "");
     EXPECT_EQ(tiffNumber(k, TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_MINISWHITE);
     EXPECT_EQ(tiffNumber(k, TIFFTAG_SAMPLESPERPIXEL), 1u);
     EXPECT_EQ(tiffFloat(k, TIFFTAG_XRESOLUTION), 300.0f);
     EXPECT_EQ(tiffFloat(k, TIFFTAG_YRESOLUTION), 600.0f);
     EXPECT_EQ(tiffNumber(k, TIFFTAG_RESOLUTIONUNIT), RESUNIT_INCH);
-    const std::string cmyk = writeOneRow(base, "cmyk.tif", 2, 32, 0);
+    const std::string cmyk = makeSeparation(base, "cmyk.tif", 2, 1, 32, "");
     EXPECT_EQ(tiffNumber(cmyk, TIFFTAG_PHOTOMETRIC), PHOTOMETRIC_SEPARATED);
     EXPECT_EQ(tiffNumber(cmyk, TIFFTAG_SAMPLESPERPIXEL), 4u);
     EXPECT_EQ(tiffNumber(cmyk, TIFFTAG_INKSET), INKSET_CMYK);
@@ -182,8 +169,8 @@ TEST(ExportBitmap, RefusesWhatItCannotWriteWithALogLine) {
     ExportBitmap nameless(nullptr, 8, 1, 300, 300, 8, 6, 0, nullptr, nullptr, 0);
     EXPECT_EQ(nameless.WriteBand(1, 8, row.data()), 0);
     // The extension is matched without regard to case.
-    EXPECT_EQ(readTiff(writeOneRow(base, "UPPER.TIF", 8, 8, 1)).width, 8u);
-    EXPECT_EQ(readBytes(writeOneRow(base, "Mixed.Bmp", 8, 8, 1)).at(0), 'B');
+    EXPECT_EQ(readTiff(makeSeparation(base, "UPPER.TIF", 8, 1, 8, "")).width, 8u);
+    EXPECT_EQ(readBytes(makeSeparation(base, "Mixed.Bmp", 8, 1, 8, "")).at(0), 'B');
 }
 
 TEST(ExportBitmap, KeepsToTheStatedHeightAndRowLength) {

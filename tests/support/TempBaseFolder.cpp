@@ -7,10 +7,6 @@
 
 namespace fs = std::filesystem;
 
-#ifndef ZUKIP_SOURCE_DIR
-#error "ZUKIP_SOURCE_DIR must name the repository root"
-#endif
-
 TempBaseFolder::TempBaseFolder() {
     if (const char* old = std::getenv("ZUKIP_BASE_DIR")) previous_ = old;
     std::string pattern = (fs::temp_directory_path() / "zukip-test-XXXXXX").string();

@@ -58,7 +58,7 @@ std::vector<uint8_t> TestJob::writtenLine(int page, int tile, int plane, int lin
     const TestPage& p = pages[static_cast<size_t>(page)];
     const int depth = p.planes[static_cast<size_t>(plane)].depth;
     const int width = imagesOf(p)[static_cast<size_t>(tile)].width;
-    return p.tiles.empty() ? lines(page, plane, line, depth, width) : tileLines(page, tile, plane, line, depth, width);
+    return p.tiles.empty() ? lines(page, plane, line, depth, width) : patternTileLine(page, tile, plane, line, depth, width);
 }
 
 std::vector<TestTile> imagesOf(const TestPage& page) {

@@ -53,7 +53,7 @@ public:
     explicit TestJob(const std::filesystem::path& folder, const std::string& fileName = "job.zuj");
 
     // Writes the job file header and the raster file of jobPages (kept in pages); fails the test on error.
-    // Tiled pages take their lines from tileLines, the others from lines.
+    // Tiled pages take their lines from patternTileLine, the others from lines.
     void write(const std::vector<TestPage>& jobPages);
     // Writes the job file header alone; fails the test on error.
     void writeHeader() const;
@@ -71,7 +71,6 @@ public:
     JobHeaderLayout header{};
     JobRequest request{};
     LineMaker lines = patternLine;
-    TileLineMaker tileLines = patternTileLine;
     std::vector<TestPage> pages;   // as written
 
 private:
