@@ -94,7 +94,7 @@ TEST_F(Halftone, ManufacturerListPicksTheFileOrFallsBackToTheDefault) {
     EXPECT_EQ("ScreeningParams.xml", find("KIP 9000"));
     EXPECT_EQ("ScreeningParams.xml", find("KIP 870 Color", "HP"));
     // A map that is a parameter file too serves the models it does not list.
-    base.write("OutputDrivers/KIPScreeningMap.xml", "<Map><P Name=\"kip 870 color\" XMLFile=\"Own.xml\"/><PrinterHardware/></Map>");
+    base.write("OutputDrivers/KIPScreeningMap.xml", "<Map><PrinterHardware/></Map>");
     EXPECT_EQ("KIPScreeningMap.xml", find("KIP 9000"));
 
     // The manufacturer's own file beats its map, unless it is unusable (no "PrinterHardware").
@@ -118,9 +118,8 @@ TEST(SelectChildById, IdListsMatchByValueWithinTheirLimits) {
                                  "<Media ID=\"2\" Mark=\"b\"/><Media ID=\"Default\" Mark=\"d2\"/>";
     struct Case { std::string children; int id; const char* mark; };
     const Case cases[] = {
-        {"<Media ID=\"3,7\" Mark=\"a\"/>", 7, "a"},        {"<Media ID=\"3,,7\" Mark=\"a\"/>", 7, "none"},
-        {"<Media ID=\"x, 7\" Mark=\"a\"/>", 7, "a"},       {"<PrintMode ID=\"7\" Mark=\"a\"/>", 7, "none"},
-        {defaults, 2, "a"},                                {defaults, 9, "d2"},
+        {"<Media ID=\"x, 7\" Mark=\"a\"/>", 7, "a"},       {"<Media ID=\"3,,7\" Mark=\"a\"/>", 7, "none"},
+        {defaults, 2, "a"}, {defaults, 9, "d2"},           {"<PrintMode ID=\"7\" Mark=\"a\"/>", 7, "none"},
         {"<Media ID=\"default\" Mark=\"a\"/>", 9, "none"}, {"<Media ID=\"" + zeros + "7\" Mark=\"a\"/>", 7, "none"},
         {"<Media ID=\"" + longList + "\" Mark=\"a\"/>", 162, "a"},
         {"<Media ID=\"" + longList + "\" Mark=\"a\"/>", 163, "none"},   // "16" of the cut item is not read
@@ -135,7 +134,7 @@ TEST(SelectChildById, IdListsMatchByValueWithinTheirLimits) {
     }
 }
 
-TEST_F(Halftone, ScreeningModelIdIsACaseSensitiveSubstringAndDefaultIsLast) {
+TEST_F(Halftone, ScreeningPicksTheModelByCaseSensitiveIdAndFillsEntriesInOrderUpTo256) {
     const std::string models = paramsFile(defaultBranch("Default", item("A", "1")) +
                                           defaultBranch("KIP 700m / KIP 870 Color", item("B", "2")) +
                                           defaultBranch("Default", item("C", "3")));
@@ -143,10 +142,8 @@ TEST_F(Halftone, ScreeningModelIdIsACaseSensitiveSubstringAndDefaultIsLast) {
         EXPECT_EQ(1, loadScreen(models, model));
         EXPECT_STREQ(color, screen.entries[0].colorName) << model;
     }
-    EXPECT_TRUE(boxes.texts().empty());
-}
 
-TEST_F(Halftone, ScreeningItemsFillEntriesInOrderUpTo256) {
+    // Items fill the entries in order, up to 256.
     const std::string body = item("Cyan", "15.5") + "<Other ColorName=\"X\" Angle=\"1\"/>" + item("", "3") +
                              "<Item Angle=\"4\"/>" + item("Magenta", "abc") + item("Yellow", "7deg", std::string(200, 'S'));
     ASSERT_EQ(1, loadScreen(paramsFile(defaultBranch("Default", body))));
@@ -163,6 +160,7 @@ TEST_F(Halftone, ScreeningItemsFillEntriesInOrderUpTo256) {
     ASSERT_EQ(1, loadScreen(paramsFile(defaultBranch("Default", many))));
     EXPECT_EQ(256, screen.count);
     EXPECT_STREQ("C255", screen.entries[255].colorName);
+    EXPECT_TRUE(boxes.texts().empty());
 }
 
 TEST_F(Halftone, DitherWeightsSpreadFromTheFirstInkGivenAndStayInsideTheTable) {
@@ -192,20 +190,19 @@ TEST_F(Halftone, DitherWeightsSpreadFromTheFirstInkGivenAndStayInsideTheTable) {
 // continuous tone (no parameters) loads nothing silently. Either way the tables stay as they were.
 TEST_F(Halftone, FailuresNameTheMissingLevelOrStaySilentAndKeepTheTables) {
     const std::string m = "<Model ID=\"KIP 870 Color\">";
-    struct Case { bool dither; std::string xml; const char* message; int levels = 4; };
+    struct Case { std::string xml; const char* message; bool dither = false; int levels = 4; };
     const Case cases[] = {
-        {false, paramsFile("<Model ID=\"KIP 700m\"><Media ID=\"Default\"/></Model>"), "Getting media node fails"},
-        {false, paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"1\"/></Media></Model>"), "Getting printmode node fails"},
-        {false, paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"/></Media></Model>"), "Getting resolution node fails"},
-        {false,
-         paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"><Resolution ID=\"0\"><ColorMode ID=\"5\"/>"
+        {paramsFile("<Model ID=\"KIP 700m\"><Media ID=\"Default\"/></Model>"), "Getting media node fails"},
+        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"1\"/></Media></Model>"), "Getting printmode node fails"},
+        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"/></Media></Model>"), "Getting resolution node fails"},
+        {paramsFile(m + "<Media ID=\"0\"><PrintMode ID=\"0\"><Resolution ID=\"0\"><ColorMode ID=\"5\"/>"
                         "</Resolution></PrintMode></Media></Model>"),
          "Getting colormode node fails"},
-        {false, "<Params><PrinterHardware>", nullptr},
-        {true, dither("Default", "2", kDefaultSet), nullptr},
-        {true, dither("4", "4", kDefaultSet), nullptr, 256},
-        {true, dither("2,8", "4", kDefaultSet), "Getting ditherparams node fails"},
-        {true, "<DitherParams ID=\"4\"/>", "Getting ditherparams-level node fails"},
+        {"<Params><PrinterHardware>", nullptr},
+        {dither("Default", "2", kDefaultSet), nullptr, true},
+        {dither("4", "4", kDefaultSet), nullptr, true, 256},
+        {dither("2,8", "4", kDefaultSet), "Getting ditherparams node fails", true},
+        {"<DitherParams ID=\"4\"/>", "Getting ditherparams-level node fails", true},
     };
     for (const Case& c : cases) {
         MessageBoxCapture capture;

@@ -85,9 +85,6 @@ const uint8_t kLine[64] = {};
 bool KPage(ZURasterWriter& w, int width, int height, int depth = 1) {
     return w.BeginPage(width, height) && w.AddPlane("K", "K", depth);
 }
-bool KTiledPage(ZURasterWriter& w, int width, int height) {
-    return w.BeginTiledPage(width, height) && w.AddPlane("K", "K", 1);
-}
 // Writes a line of plane 0 from ample data.
 bool KLine(ZURasterWriter& w, int line) { return w.WriteLine(0, line, kLine, sizeof kLine); }
 
@@ -149,9 +146,7 @@ protected:
 // Folded (64 bytes and more) or not, the CRC is zlib's: lengths around the fold sizes.
 TEST(Crc32, EqualsZlibForEveryLength) {
     EXPECT_EQ(ZURasterFormat::Crc32(reinterpret_cast<const uint8_t*>("123456789"), 9), 0xCBF43926u);
-    std::mt19937 rng(5);
-    std::vector<uint8_t> data(21601);
-    for (uint8_t& b : data) b = uint8_t(rng());
+    const std::vector<uint8_t> data = TestJob::patternLine(0, 0, 0, 8, 21601);
     for (const size_t size : {0, 1, 63, 64, 65, 79, 80, 127, 128, 129, 191, 192, 255, 1000, 21601})
         EXPECT_EQ(ZURasterFormat::Crc32(data.data(), size), crc32(0, data.data(), uInt(size))) << size;
 }
@@ -218,7 +213,11 @@ TEST(PackBits, RefusesMalformedInput) {
 // the file nor its temporary behind.
 TEST(RasterWriter, RefusesBadSizesAndCallOrder) {
     using W = ZURasterWriter;
+    TempBaseFolder base;
+    const fs::path path = base.temp() / "job.zrs";
     const std::pair<const char*, std::function<bool(W&)>> misuses[] = {
+        {"no folder", [&](W& w) { return w.Create((base.temp() / "no" / "job.zrs").c_str()); }},
+        {"no name", [](W& w) { return w.Create(nullptr); }},
         {"zero width", [](W& w) { return w.BeginPage(0, 10); }},
         {"depth 4", [](W& w) { return KPage(w, 10, 10, 4); }},
         {"17 planes",
@@ -234,12 +233,10 @@ TEST(RasterWriter, RefusesBadSizesAndCallOrder) {
         {"line outside", [](W& w) { return KPage(w, 10, 2) && KLine(w, 2); }},
         {"short data", [](W& w) { return KPage(w, 10, 2, 8) && w.WriteLine(0, 0, kLine, 9); }},
         {"tile on plain page", [](W& w) { return KPage(w, 10, 2) && w.BeginTile(5, 2); }},
-        {"line before tile", [](W& w) { return KTiledPage(w, 10, 2) && KLine(w, 0); }},
-        {"tiled page without tiles", [](W& w) { return KTiledPage(w, 10, 2) && w.EndPage(); }},
+        {"line before tile", [](W& w) { return w.BeginTiledPage(10, 2) && w.AddPlane("K", "K", 1) && KLine(w, 0); }},
+        {"no tiles", [](W& w) { return w.BeginTiledPage(10, 2) && w.AddPlane("K", "K", 1) && w.EndPage(); }},
         {"page left open", [](W& w) { return KPage(w, 1, 1) && w.WriteLine(0, 0, kLine, 1) && w.Finish(); }},
     };
-    TempBaseFolder base;
-    const fs::path path = base.temp() / "job.zrs";
     for (const auto& [what, misuse] : misuses) {
         SCOPED_TRACE(what);
         ZURasterWriter w;
@@ -252,12 +249,9 @@ TEST(RasterWriter, RefusesBadSizesAndCallOrder) {
     }
 }
 
-TEST(RasterWriter, ErrorsNameTheMissingLineOrTheFileThatCannotBeMade) {
+TEST(RasterWriter, ErrorNamesTheMissingLineAndTheWriterStaysFailed) {
     TempBaseFolder base;
     ZURasterWriter w;
-    EXPECT_FALSE(w.Create((base.temp() / "no" / "job.zrs").c_str()));
-    EXPECT_NE(w.GetError().Find("cannot create"), -1);
-    EXPECT_FALSE(w.Create(nullptr));
     ASSERT_TRUE(w.Create((base.temp() / "job.zrs").c_str()));
     ASSERT_TRUE(w.BeginPage(8, 3) && w.AddPlane("C", "C", 1) && w.AddPlane("K", "K", 1));
     for (int line : {0, 1, 2}) ASSERT_TRUE(w.WriteLine(0, line, kLine, 1));
@@ -314,10 +308,6 @@ TEST(RasterRoundTrip, EveryShapeReadsBackInBothLineOrders) {
         EXPECT_TRUE(JobMatchesPattern(job, pages, false));
         EXPECT_TRUE(JobMatchesPattern(job, pages, true));
     }
-    auto* group = dynamic_cast<AGroupImage*>(job.GetImage(1));
-    ASSERT_NE(group, nullptr);
-    uint8_t buffer[64];
-    EXPECT_EQ(group->ReadLine(0, 0, buffer, sizeof buffer), 0);   // the group has no lines of its own
 }
 
 // Lines without runs written every plane per line, more of them than the writer gathers for a plane at a
