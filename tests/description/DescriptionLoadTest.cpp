@@ -1,4 +1,4 @@
-// Loading a printer description: the faults that fail a load, the value rules and retries.
+// Loading a printer description: the faults that fail a load and the parts it can do without.
 #include "DescriptionTestFiles.h"
 
 #include <string>
@@ -87,26 +87,4 @@ TEST_F(DescriptionTest, DisplayNamesComeFromTheStringTableWhenItHasThem) {
     MediaList media;
     ASSERT_EQ(model.getMediaList(kTestModel, &media, nullptr), 1);
     EXPECT_STREQ(media.back().displayName, "Media table from printer read successfully.");   // string 2
-}
-
-TEST_F(DescriptionTest, FailedLoadIsRetriedAndTheFirstSuccessFixesTheModel) {
-    const std::string good = testDescription();
-    writeDescription(replaced(good, "<ID>150</ID>", "<ID>10001</ID>"));
-    CDynamic model;
-    AByteArray order;
-    const PrinterSetup setup = testSetup(0, 2, 1);
-    EXPECT_EQ(model.getDefaultColorMode(nullptr, &setup), 0);
-    EXPECT_EQ(model.loadDescription(kTestModel), 0);
-    EXPECT_EQ(boxes.count("Wrong color mode index."), 2);   // shown again at every attempt
-    EXPECT_EQ(model.getColorantOrder(0, &order), 0);        // nothing loaded before
-
-    writeDescription(replaced(good, R"(Order="0,1,2,3")", R"(Order="3,2")"));
-    ASSERT_EQ(model.loadDescription(kTestModel), 1);
-    EXPECT_EQ(model.getColorModeCount(), 3);
-    EXPECT_EQ(model.getColorantOrder(0, &order), 2);   // the retry's first mode, not a stale one
-
-    base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="KIP Other" XMLFile="Other.xml"/></I>)");
-    EXPECT_EQ(model.loadDescription("KIP Other"), 1);
-    EXPECT_EQ(model.findColorMode("wide"), 150);
-    EXPECT_EQ(boxes.texts().size(), 2u);
 }

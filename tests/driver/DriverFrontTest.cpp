@@ -72,8 +72,6 @@ DriverOptions validBlock(uint8_t value) {
     return block;
 }
 
-bool same(const DriverOptions& a, const DriverOptions& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
 // A driver over a fresh test engine, with a host job (not yet written) in a temporary base folder.
 class DriverFront : public ::testing::Test {
 protected:
@@ -93,12 +91,6 @@ protected:
     TestJob hostJob;
     JobRequest& request;
 };
-
-// The raw bytes of header, as a job file starts with them.
-std::vector<unsigned char> bytesOf(const JobHeaderLayout& header) {
-    const auto* p = reinterpret_cast<const unsigned char*>(&header);
-    return std::vector<unsigned char>(p, p + sizeof header);
-}
 
 // A dialog that fails after writing into the block; it notes the version it was shown.
 uint8_t g_versionShown = 0;
@@ -215,7 +207,8 @@ TEST_F(DriverFront, JobHeaderFieldsSitAtTheirFileOffsets) {
 }
 
 TEST_F(DriverFront, MissingPortOrAShortHeaderRefusesTheJob) {
-    const std::vector<unsigned char> bytes = bytesOf(hostJob.header);
+    const auto* header = reinterpret_cast<const unsigned char*>(&hostJob.header);
+    const std::vector<unsigned char> bytes(header, header + sizeof hostJob.header);
     const DriverJob* whole = open(bytes, 1);
     EXPECT_NE(request.portCode, -1);
     EXPECT_EQ(engine->startedOptions, &whole->options);   // the engine works on the job's own copy
@@ -231,9 +224,6 @@ TEST_F(DriverFront, MissingPortOrAShortHeaderRefusesTheJob) {
     EXPECT_EQ(driver.openJob(&second, nullptr), 0);
     EXPECT_EQ(second.portCode, -1);
     EXPECT_EQ(driver.currentJob()->request, &second);
-    EXPECT_EQ(driver.openJob(nullptr, nullptr), 0);
-    ASSERT_NE(driver.currentJob(), nullptr);
-    EXPECT_EQ(driver.currentJob()->request, nullptr);
 }
 
 TEST_F(DriverFront, RefusedOrFailingStepsAreLoggedUnlessTheJobWasAborted) {
@@ -297,7 +287,7 @@ TEST_F(DriverFront, EditOptionsResetsOldBlocksAndSurvivesAFailingDialog) {
         g_versionShown = 0;
         DriverOptions block = c.block;
         EXPECT_EQ(driver.editOptions(&block, c.mode, nullptr, nullptr), c.result);
-        EXPECT_TRUE(same(block, c.expected));
+        EXPECT_EQ(std::memcmp(&block, &c.expected, sizeof block), 0);
         EXPECT_EQ(g_versionShown, c.result == 0 && c.mode == 3 ? 20 : 0);
     }
     OptionsDialogHook::SetPresenter(nullptr);

@@ -48,7 +48,6 @@ TEST(OptionsText, PairsFillAtMost200BytesAndEveryPrefixReadsSafely) {
     const Case cases[] = {
         {"DriverOptionBinar=14", false, ""},
         {"DriverOptionBinary 1401", false, ""},
-        {"DriverOptionBinary=", true, ""},
         {"DriverOptionBinary=zzA?ffFF", true, std::string("\x00\x0A\xFF\xFF", 4)},   // like 2-character hex fields
         {"DriverOptionBinary=1402A", true, "\x14\x02\x0A"},                           // a lone final digit
         {"Name=KIP\nDriverOptionBinary  =1401000001", true, std::string("\x14\x01\x00\x00\x01", 5)},
