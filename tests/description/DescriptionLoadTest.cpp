@@ -64,6 +64,7 @@ TEST_F(DescriptionTest, MissingOptionalListsAndBasesStillLoad) {
     EXPECT_EQ(model.getPrintModeCount(), 0);
     EXPECT_EQ(model.getBaseResourceNumber("BaseResolution"), -1);   // empty text, no message
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Getting szNode node fails"});
+
     writeDescription(renamed(testDescription(), "BaseResourceNumber", "Bases"));
     CDynamic noBases;
     ASSERT_EQ(noBases.loadDescription(kTestModel), 1);

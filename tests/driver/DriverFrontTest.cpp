@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -192,7 +193,7 @@ TEST_F(DriverFront, JobHeaderFieldsSitAtTheirFileOffsets) {
     bytes[857] = 0x02;
     bytes[2552 + 4] = 7;   // copies
     bytes[3704] = 'J';
-    bytes[3834] = 0xFF;   // -1
+    bytes[3834] = 0xFF;   // colour mode -1
     bytes[3835] = 0xFF;
     const DriverJob* job = open(bytes);
     EXPECT_EQ(std::string(job->jobName), std::string(255, 'N'));
