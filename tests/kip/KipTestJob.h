@@ -26,17 +26,14 @@ struct KipTestJob : TestJob {
     std::vector<int32_t> tileIds, stripIds, pageNumbers;   // the lists the request points at
 };
 
-// Puts a "Model" element for kKipModel with these attributes, and an optional
-// colorID list, in front of the sample description's models (the first one
-// counts); the samples must have been copied first.
 // The TIFF at path holds tile `tile` (the whole page when it is not tiled) of plane `plane`
 // of page `page` of job, row by row at the plane's depth.
 void expectSeparation(const fs::path& path, const KipTestJob& job, int page, int tile, int plane);
 
-void installKipModel(const fs::path& base, const std::map<std::string, std::string>& attributes,
-                     const std::map<std::string, std::string>& colorIds = {});
-
 using KipModel = std::map<std::string, std::string>;
+// Puts a "Model" element for kKipModel with these attributes in front of the sample description's
+// models (the first one counts); the samples must have been copied first.
+void installKipModel(const fs::path& base, const KipModel& attributes);
 // A model whose job leaves every file: folder "KIP_filename_uniqID", separations, thumbnail,
 // job ticket, accounting and finish file; changes replace or add attributes.
 KipModel kipJobModel(const KipModel& changes = {});

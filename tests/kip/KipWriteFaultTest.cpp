@@ -21,14 +21,12 @@
 
 namespace {
 // While it exists, writing the file named `target` (after `skipped` earlier
-// writes of it, and everything after it) runs into a file size limit of
-// kLimitBytes; SIGXFSZ is ignored so that the write itself reports the failure.
+// writes of it, and everything after it) runs into a file size limit of a few
+// bytes; SIGXFSZ is ignored so that the write itself reports the failure.
 class DiskFullAt {
 public:
-    static constexpr rlim_t kLimitBytes = 8;
-
-    explicit DiskFullAt(std::string target, int skipped = 0) {
-        target_ = std::move(target);
+    DiskFullAt(const std::string& target, int skipped) {
+        target_ = target;
         skipped_ = skipped;
         getrlimit(RLIMIT_FSIZE, &saved_);
         previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
@@ -46,7 +44,7 @@ private:
     static void onWrite(const char* path) {
         if (fs::path(path).filename() != target_ || skipped_-- > 0) return;
         rlimit full = saved_;
-        full.rlim_cur = kLimitBytes;
+        full.rlim_cur = 8;
         setrlimit(RLIMIT_FSIZE, &full);
     }
 
@@ -58,13 +56,13 @@ private:
 
 // Runs job again, from a fresh request, on a new engine into output; with a target, the disk is full
 // at that file (DiskFullAt).
-KipHost::Run rerun(KipTestJob& job, const fs::path& output, const std::string& target = "", int skipped = 0) {
+JobRun rerun(KipTestJob& job, const fs::path& output, const std::string& target = "", int skipped = 0) {
     job.request.portCode = RTL::kFilePort;
     job.request.statusText[0] = '\0';
     std::optional<DiskFullAt> full;
     if (!target.empty()) full.emplace(target, skipped);
     CDriver driver(new RTL());
-    return KipHost::run(driver, job, output.string(), "plan.pdf");
+    return runJob(driver, job, output.string());
 }
 }  // namespace
 
@@ -104,7 +102,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);
         const fs::path folder = output / ("plan_" + std::to_string(++number));
-        const KipHost::Run run = rerun(job, output, c.target, c.skipped);
+        const JobRun run = rerun(job, output, c.target, c.skipped);
         EXPECT_TRUE(run.ended);
         EXPECT_LE(run.failedSteps, 1);
         EXPECT_EQ(job.request.portCode, -1);
@@ -130,7 +128,7 @@ TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
     for (const std::string target : {"plan_7_Cyan.tif", "T_8.xml", "plan_8_Magenta.tif"}) {
         SCOPED_TRACE(target);
         const fs::path output = base.path() / target;
-        const KipHost::Run run = rerun(job, output, target);
+        const JobRun run = rerun(job, output, target);
         EXPECT_TRUE(run.ended);
         EXPECT_EQ(run.failedSteps, 1);
         EXPECT_EQ(std::string(job.request.statusText), "Write Data Error: " + target);
