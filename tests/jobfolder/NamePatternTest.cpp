@@ -14,18 +14,15 @@ std::string expand(const KIPModelSettings& s, const char* pattern, const char* c
 std::string base(const char* document) { return KIPNamePattern::MakeBaseName(document).str(); }
 }  // namespace
 
-TEST(NamePattern, ListedTileStripAndColourNamesReplaceTheirIds) {
+// Listed names themselves are read back from the poster tiles of tests/hostprog/EndToEndTest.cpp.
+TEST(NamePattern, IdsBeyondTheListsOrWithoutAMappingStayNumbersAndNames) {
     KIPModelSettings s;
     s.tileNames.Add("A");
     s.tileNames.Add("B");
-    s.stripNames.Add("S0");
     s.colorNames["Cyan"] = "C";
     s.colorNames["Black"] = "";
-    EXPECT_EQ(expand(s, "tileID", "", 1, 1), "B");
     EXPECT_EQ(expand(s, "tileID", "", 1, 2), "2");
     EXPECT_EQ(expand(s, "tileID", "", 1, -1), "-1");
-    EXPECT_EQ(expand(s, "stripID", "", 1, 0, 0), "S0");
-    EXPECT_EQ(expand(s, "colorID", "Cyan"), "C");
     EXPECT_EQ(expand(s, "colorID", "Black"), "Black");   // an empty mapping is none
     EXPECT_EQ(expand(s, "colorID", "cyan"), "cyan");
 }

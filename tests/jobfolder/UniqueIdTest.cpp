@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 
@@ -29,6 +32,25 @@ struct CounterFixture {
         return id.SubstituteUniqueId(out, name, format).str();
     }
 };
+
+// Claims a name by making its folder, as the driver claims a job folder.
+KIPUniqueId::Claim makeFolder(const AFilePath& path) {
+    return fs::create_directory(path.c_str()) ? KIPUniqueId::Claim::Made : KIPUniqueId::Claim::Taken;
+}
+
+// Inside the counter's lock, only one process at a time: the hook marks the
+// window with a file of its own and notes when another process is in it too.
+std::string g_window;
+void widenWindow() {
+    const std::string inside = g_window + ".inside";
+    const int fd = open(inside.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+    if (fd < 0) close(open((g_window + ".overlap").c_str(), O_CREAT | O_WRONLY, 0644));
+    usleep(2000);
+    if (fd >= 0) {
+        close(fd);
+        unlink(inside.c_str());
+    }
+}
 }  // namespace
 
 // A first number, and the same number kept for the job's later names, are checked through the module (KipJobFolderTest).
@@ -74,24 +96,32 @@ TEST(UniqueId, LogsANumberItCannotKeep) {
     EXPECT_NE(log.messages()[0].find("cannot be kept"), std::string::npos);
 }
 
-TEST(UniqueId, AClaimedNameThatIsTakenDrawsTheNextNumber) {
+// Four print queues, each a process drawing ten job folders in one output
+// folder, with the window between reading the counter and making the folder
+// widened: every draw gets its own folder and the counter counts them all.
+TEST(UniqueId, ConcurrentProcessesDrawDistinctNumbersAndCountEveryDraw) {
     CounterFixture f;
-    const auto makeFolder = [](const AFilePath& path) {
-        return fs::create_directory(path.c_str()) ? KIPUniqueId::Claim::Made : KIPUniqueId::Claim::Taken;
-    };
-    f.store(41);
-    fs::create_directory(f.base.path() / "plan_42");
-    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "plan_uniqID", "", makeFolder).str(), "plan_43");
-    EXPECT_TRUE(fs::is_directory(f.base.path() / "plan_43"));
-    // The same name again on this object: taken, so the next number, and the counter follows.
-    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "plan_uniqID", "", makeFolder).str(), "plan_44");
-    EXPECT_EQ(f.id.uniqueCounter, 44);
-    EXPECT_EQ(f.stored(), bytes(44));
-    // A free name keeps the number; a name without a number is claimed as it is.
-    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "site_uniqID", "", makeFolder).str(), "site_44");
-    EXPECT_EQ(f.id.SubstituteUniqueId(f.out, "fixed", "", makeFolder).str(), "fixed");
-    EXPECT_TRUE(fs::is_directory(f.base.path() / "fixed"));
-    EXPECT_EQ(f.stored(), bytes(44));
+    g_window = (f.base.path() / "window").string();
+    KIPUniqueId::drawWindowHook = widenWindow;
+    std::vector<pid_t> queues;
+    for (int p = 0; p < 4; ++p) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            for (int job = 0; job < 10; ++job) KIPUniqueId().SubstituteUniqueId(f.out, "plan_uniqID", "", makeFolder);
+            _exit(0);
+        }
+        queues.push_back(pid);
+    }
+    KIPUniqueId::drawWindowHook = nullptr;
+    for (const pid_t pid : queues) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_FALSE(fs::exists(g_window + ".overlap")) << "two processes drew at the same time";
+    for (int n = 1; n <= 41; ++n) EXPECT_EQ(fs::is_directory(f.base.path() / ("plan_" + std::to_string(n))), n <= 40) << n;
+    EXPECT_EQ(f.stored(), bytes(40));
 }
 
 TEST(UniqueId, HostileNamesAreFormattedSafely) {

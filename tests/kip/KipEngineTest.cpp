@@ -1,5 +1,5 @@
 // The KIP engine's parts in process: the built-in colour modes and the ink
-// counter. (The ink of real jobs is read from their tickets: KipJobFolderTest,
+// counter. (The ink of real jobs is read from their tickets:
 // tests/hostprog/EndToEndTest.cpp.)
 #include "KIPBuiltinColors.h"
 #include "KIPColorSuffixes.h"
@@ -67,12 +67,3 @@ TEST(KipInkCounter, WideCountsEqualThePerByteRules) {
     }
 }
 
-TEST(KipInkCounter, IgnoresUnknownDepthsAndInks) {
-    KIPInkCounter counter;
-    const uint8_t bytes[] = {255, 1, 128};
-    counter.Count(KIPInkCounter::Magenta, bytes, 3, 4);   // no such depth
-    counter.Count(KIPInkCounter::InkOf("cyan"), bytes, 3, 1);   // only the exact process names count
-    EXPECT_EQ(counter.Counters(), (std::array<double, KIPInkCounter::kInkCount>{}));
-    EXPECT_EQ(KIPInkCounter::InkOf("Black"), KIPInkCounter::Black);
-    EXPECT_EQ(KIPInkCounter::InkOf(nullptr), -1);
-}

@@ -42,45 +42,28 @@ protected:
 }  // namespace
 
 TEST_F(KipTiles, RequestsTheEngineDoesNotTileKeepEveryLineOrFailTheJob) {
-    struct Case {
-        const char* what;
-        const char* tileSeparate;
-        int tilingKind;
-        bool tiledPage;
-        const char* cyanFile;   // where the page's Cyan plane goes; empty when the job fails
-    };
-    const Case cases[] = {
-        {"tiling kind below 3: whole separations, pages from 1", "YES", 2, false, "plan_1_Cyan.tif"},
-        {"tiles not separate: separations in the page folder", "No", kPosterTiling, false, "plan/plan_1_Cyan.tif"},
-        {"plain page of a tiled request: one tile, pages from 0", "YES", kPosterTiling, false, "plan_0_7_Cyan.tif"},
-        {"tiled page without separate tiles", "No", kPosterTiling, true, ""},
-    };
-    int n = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        KipTestJob job(base.path(), kKipModel, kCmyk);
-        job.requestTiles(c.tilingKind, {7, 8}, {1, 2});
-        job.write({{16, 3, {{"Cyan", 1}}, c.tiledPage ? std::vector<TestTile>{{8, 3}, {8, 3}} : std::vector<TestTile>{}}});
-        const fs::path out = base.path() / ("out" + std::to_string(n++));
-        const JobRun done = run(job,
-                                      kipTileModel({{"TileSeparate", c.tileSeparate}, {"PageFolder", "yes"},
-                                                 {"TileName", "filename_pageID_tileID_colorID.tif"}}),
-                                      out);
-        EXPECT_TRUE(done.ended);
-        if (!*c.cyanFile) {
-            EXPECT_EQ(done.failedSteps, 1);
-            EXPECT_EQ(fileNames(out), std::vector<std::string>{"plan"});
-            EXPECT_TRUE(fileNames(out / "plan").empty());
-            continue;
-        }
-        EXPECT_EQ(done.failedSteps, 0);
-        expectSeparation(out / c.cyanFile, job, 0, 0, 0);
-    }
+    // A plain page of a tiled request is one tile of its own; pages count from 0.
+    KipTestJob plain(base.path(), kKipModel, kCmyk);
+    plain.requestTiles(kPosterTiling);
+    plain.write({{16, 3, {{"Cyan", 1}}}});
+    expectWhole(run(plain, kipTileModel({{"TileName", "filename_pageID_tileID_colorID.tif"}}), base.path() / "plain"));
+    expectSeparation(base.path() / "plain" / "plan_0_7_Cyan.tif", plain, 0, 0, 0);
+
+    // A tiled page of a model that does not write tiles as files fails the job and leaves its folder empty.
+    KipTestJob tiled(base.path(), kKipModel, kCmyk);
+    tiled.requestTiles(kPosterTiling);
+    tiled.write({{16, 3, {{"Cyan", 1}}, {{8, 3}, {8, 3}}}});
+    const fs::path out = base.path() / "tiled";
+    const JobRun failed = run(tiled, kipTileModel({{"TileSeparate", "No"}, {"PageFolder", "yes"}}), out);
+    EXPECT_TRUE(failed.ended);
+    EXPECT_EQ(failed.failedSteps, 1);
+    EXPECT_EQ(fileNames(out), std::vector<std::string>{"plan"});
+    EXPECT_TRUE(fileNames(out / "plan").empty());
 }
 
 TEST_F(KipTiles, AbortedMidPageKeepsTheFinishedTilesAndWritesNoJobTicket) {
     KipTestJob job(base.path(), kKipModel, kCmyk);
-    job.requestTiles(kPosterTiling, {7, 8}, {1, 2});
+    job.requestTiles(kPosterTiling);
     job.write({{16, 2, {{"Cyan", 1}, {"Black", 1}}, {{8, 2}, {8, 2}}}});
     const fs::path out = base.path() / "out";
     installKipModel(base.path(), kipTileModel());

@@ -16,53 +16,43 @@
 
 #include <csignal>
 #include <map>
-#include <optional>
 #include <sys/resource.h>
 
 namespace {
-// While it exists, writing the file named `target` (after `skipped` earlier
-// writes of it, and everything after it) runs into a file size limit of a few
-// bytes; SIGXFSZ is ignored so that the write itself reports the failure.
-class DiskFullAt {
-public:
-    DiskFullAt(const std::string& target, int skipped) {
-        target_ = target;
-        skipped_ = skipped;
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        SetFileWriteHook(&DiskFullAt::onWrite);
-    }
-    ~DiskFullAt() {
-        SetFileWriteHook(nullptr);
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    DiskFullAt(const DiskFullAt&) = delete;
-    DiskFullAt& operator=(const DiskFullAt&) = delete;
+// The file whose write runs into the full disk, the writes of it that still succeed, and the
+// limits to restore.
+std::string g_target;
+int g_skipped = 0;
+rlimit g_saved{};
 
-private:
-    static void onWrite(const char* path) {
-        if (fs::path(path).filename() != target_ || skipped_-- > 0) return;
-        rlimit full = saved_;
-        full.rlim_cur = 8;
-        setrlimit(RLIMIT_FSIZE, &full);
-    }
-
-    static inline std::string target_;
-    static inline int skipped_ = 0;
-    static inline rlimit saved_{};
-    void (*previousHandler_)(int) = SIG_DFL;
-};
+// Writing g_target (after g_skipped earlier writes of it), and everything after it, runs into a
+// file size limit of a few bytes.
+void fillDisk(const char* path) {
+    if (fs::path(path).filename() != g_target || g_skipped-- > 0) return;
+    rlimit full = g_saved;
+    full.rlim_cur = 8;
+    setrlimit(RLIMIT_FSIZE, &full);
+}
 
 // Runs job again, from a fresh request, on a new engine into output; with a target, the disk is full
-// at that file (DiskFullAt).
+// at that file (fillDisk), SIGXFSZ ignored so that the write itself reports the failure.
 JobRun rerun(KipTestJob& job, const fs::path& output, const std::string& target = "", int skipped = 0) {
     job.request.portCode = RTL::kFilePort;
     job.request.statusText[0] = '\0';
-    std::optional<DiskFullAt> full;
-    if (!target.empty()) full.emplace(target, skipped);
-    CDriver driver(new RTL());
-    return runJob(driver, job, output.string());
+    g_target = target;
+    g_skipped = skipped;
+    getrlimit(RLIMIT_FSIZE, &g_saved);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+    SetFileWriteHook(target.empty() ? nullptr : fillDisk);
+    JobRun run;
+    {
+        CDriver driver(new RTL());
+        run = runJob(driver, job, output.string());
+    }
+    SetFileWriteHook(nullptr);
+    setrlimit(RLIMIT_FSIZE, &g_saved);
+    std::signal(SIGXFSZ, handler);
+    return run;
 }
 }  // namespace
 
@@ -121,7 +111,7 @@ TEST(KipWriteFault, AFailedTileOrTileTicketFailsTheTiledJob) {
     installKipModel(base.path(), kipTileModel());
     MessageBoxCapture boxes;
     KipTestJob job(base.path(), kKipModel, 0);
-    job.requestTiles(3, {7, 8}, {1, 2});
+    job.requestTiles(3);
     job.write({{64, 16, {{"Cyan", 1}, {"Black", 1}}, {{32, 16}, {32, 16}}}});
 
     // The file whose write fails, which the status names; a tile's rows reach the disk with its last row.
