@@ -43,8 +43,7 @@ bool writeImage(const std::string& path, std::uint32_t width, std::uint32_t heig
     return ok;
 }
 
-// Writes an image whose bytes differ per row and column, after room for the directory when asked;
-// the padded rows written.
+// Writes an image whose bytes differ per row and column (room for the directory when asked); its rows.
 std::vector<unsigned char> writePattern(const std::string& path, std::uint32_t width, std::uint32_t height, int bits,
                                         const std::string& tags, bool room = false) {
     const std::size_t rowBytes = paddedRowBytes(width, bits);
@@ -95,7 +94,8 @@ void expectMovedIntact(const std::string& path) {
 }
 }  // namespace
 
-// Samples are ink amounts (grey or CMYK) at the stated resolution.
+// One row, one column and widths ending inside a byte at every depth read back with libtiff as ink
+// amounts (grey or CMYK) at the stated resolution.
 TEST(TiffExport, RoundTripsOddShapesAtEveryDepthAsInkAtTheStatedResolution) {
     TempBaseFolder base;
     const std::string path = (base.temp() / "odd.tif").string();
@@ -226,9 +226,10 @@ TEST(TiffDirectoryMover, PutsValuesAndDirectoryInFrontOfTheData) {
         expectMovedIntact(path);
         const RawTiff after = readRawTiff(path);
         EXPECT_EQ(after.ifdOffset, 8 + before.bytes.size() - values);
-        // The values move as they were, unless they hold strip offsets, which move with the data.
+        // The values move as they were unless they are strip offsets; a single strip follows the directory.
         if (before.entries.at(273).count == 1) {
             EXPECT_EQ(slice(after.bytes, 8, after.ifdOffset), slice(before.bytes, values, before.bytes.size()));
+            EXPECT_EQ(after.entries.at(273).value, after.ifdOffset + after.ifdLength());
         }
         EXPECT_EQ(tiffText(path, TIFFTAG_PAGENAME), "page__test");
         EXPECT_EQ(tiffFloat(path, TIFFTAG_XRESOLUTION), 300.0f);
