@@ -3,9 +3,10 @@
 // (print), and the job folder is read back: every separation with libtiff
 // against its input plane, the job ticket with pugixml against the job's
 // values and the ink that the separations actually hold; posters tile by
-// tile. The driver's 1-bit separations and blank tiles are read back in
-// tests/kip. Then what users choose at print time: an image printed without a
-// job of one's own, and the medium, print mode, copies and options of one print.
+// tile, blank tiles for colours without a plane. The driver's 1-bit
+// separations are read back in tests/kip. Then what users choose at print
+// time: an image printed without a job of one's own, and the medium, print
+// mode, copies and options of one print.
 #include "HostProgramFixture.h"
 #include "ImageReadBack.h"
 
@@ -145,31 +146,46 @@ TEST_F(EndToEnd, EightBitCmykTiffComesBackPlaneByPlaneWithItsTicket) {
 }
 
 TEST_F(EndToEnd, PosterPanelsComeBackTileByTileWithATicketEach) {
-    const std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
-    makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "2x2", "site.tif"});
-    const fs::path folder = print({"job.job"});
-    // Panels 1 to 4 are tile ids B to E of the model's list, columns 1 and 2 its strip ids 2 and 3;
-    // the last column and row take the remainder of 45 x 13. Each panel's tile of each colour is its part of
-    // the colour's plane, with a ticket in its tile folder.
     struct Panel {
         std::string id, strip;
         uint32_t x, y, width, height;
     };
-    const Panel panels[] = {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7},
-                            {"E", "3", 22, 6, 23, 7}};
-    for (const Panel& panel : panels) {
-        const fs::path tiles = folder / ("Tile_" + panel.id);
-        for (int p = 0; p < 4; ++p) {
-            const std::string name = "SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif";
-            expectSeparation(tiles / name, planes[p], panel.x, panel.y, panel.width, panel.height);
+    // Each panel's tile of each colour is its part of the colour's plane, with a ticket in its tile folder.
+    const auto expectPanels = [](const fs::path& folder, const std::vector<Plane>& planes,
+                                 const std::vector<Panel>& panels) {
+        for (const Panel& panel : panels) {
+            const fs::path tiles = folder / ("Tile_" + panel.id);
+            for (int p = 0; p < 4; ++p) {
+                const std::string name = "SitePlan_" + panel.id + "_" + panel.strip + "_" + kColourIds[p] + ".tif";
+                expectSeparation(tiles / name, planes[p], panel.x, panel.y, panel.width, panel.height);
+            }
+            pugi::xml_document ticket;
+            EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
+            EXPECT_TRUE(ticket.child("KipJobTicket"));
         }
-        pugi::xml_document ticket;
-        EXPECT_TRUE(ticket.load_file((tiles / ("Ticket_" + panel.id + "_" + panel.strip + ".xml")).c_str()));
-        EXPECT_TRUE(ticket.child("KipJobTicket"));
-    }
+    };
+    std::vector<Plane> planes = writeCmykTiff(work() / "site.tif");
+    makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "2x2", "site.tif"});
+    const fs::path folder = print({"job.job"});
+    // Panels 1 to 4 are tile ids B to E of the model's list, columns 1 and 2 its strip ids 2 and 3;
+    // the last column and row take the remainder of 45 x 13.
+    expectPanels(folder, planes,
+                 {{"B", "2", 0, 0, 22, 6}, {"C", "3", 22, 0, 23, 6}, {"D", "2", 0, 6, 22, 7}, {"E", "3", 22, 6, 23, 7}});
     // The page folder the model asks for ends as the output folder of the job's own files.
     EXPECT_EQ(fileNames(folder / "SitePlan_Page_1"),
               (std::vector<std::string>{"Accounting.txt", "Finish.txt", "JobTicket.xml"}));
+
+    // Cyan and Black given as separations (grey values as ink); Magenta and Yellow have no plane, so every
+    // panel gets blank tiles of them.
+    for (int p : {0, 3}) {
+        std::vector<uint8_t> values;
+        for (const std::vector<uint8_t>& row : planes[p]) values.insert(values.end(), row.begin(), row.end());
+        writeTiff(work() / (std::string(kColourIds[p]) + ".tif"), kWidth, kHeight, 1, 8, PHOTOMETRIC_MINISWHITE, values);
+    }
+    planes[1] = planes[2] = Plane(kHeight, std::vector<uint8_t>(kWidth, 0));
+    makeJob({"-c", "CMYK (8 bits)", "-d", "Site Plan.pdf", "-o", "job.job", "--tiles", "3x1", "Cyan=C.tif,Black=K.tif"});
+    expectPanels(print({"job.job"}), planes,
+                 {{"B", "2", 0, 0, 15, 13}, {"C", "3", 15, 0, 15, 13}, {"D", "4", 30, 0, 15, 13}});
 }
 
 TEST_F(EndToEnd, PrintingAnImageMakesItsJobOnTheFlyAndLeavesNoneBehind) {

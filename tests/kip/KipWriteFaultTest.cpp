@@ -74,6 +74,12 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     ASSERT_EQ(rerun(job, output).failedSteps, 0);
     const std::map<std::string, std::string> finished = folderFiles(output);
     ASSERT_EQ(finished.count("plan_1/Finish.txt"), 1u);
+    // The thumbnail is copied as it is, the finish file from its template; Yellow is blank.
+    EXPECT_EQ(finished.at("plan_1/thumbnail.bmp"), "BM thumbnail");
+    EXPECT_EQ(finished.at("plan_1/Finish.txt"), readFile(base.outputDrivers() / "JobTicketTemplates" / "Finish.txt"));
+    const ReadImage yellow = readTiff(output / "plan_1" / "plan_1_Yellow.tif");
+    ASSERT_EQ(yellow.rows.size(), 16u);
+    for (const auto& row : yellow.rows) EXPECT_EQ(row, std::vector<uint8_t>(8, 0));
 
     // The status names the file whose write fails.
     const struct {
