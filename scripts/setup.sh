@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libpugixml-dev libtiff-dev libcurl4-openssl-dev
           libzip-dev zlib1g-dev liblcms2-dev libpng-dev libjpeg-dev qt6-base-dev libgtest-dev python3-pyftpdlib
-          gcovr fonts-dejavu-core)
+          gcovr xvfb xauth xdotool fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
