@@ -1,10 +1,23 @@
 // Loading a printer description: the faults that fail a load and the parts it can do without.
 #include "DescriptionTestFiles.h"
+#include "FindDescriptionFile.h"
 
 #include <string>
 #include <vector>
 
-TEST_F(DescriptionTest, EachFaultFailsTheLoadWithItsMessageOnce) {
+// The first entry whose non-empty name begins the model name wins.
+TEST_F(DescriptionTest, IndexFindsTheFirstEntryWhoseNameIsAPrefixOfTheModel) {
+    char file[256] = "untouched";
+    base.write("OutputDrivers/ZuKIPDes.xml", R"(<I><E Name="" XMLFile="blank.xml"/><E Name="KIP 870 Color+" XMLFile="longer.xml"/>
+        <E Name="KIP 8" XMLFile="short.xml"/><E Name="KIP 870" XMLFile="long.xml"/></I>)");
+    EXPECT_EQ(FindDescriptionFile("KIP", file), 0);
+    EXPECT_STREQ(file, "untouched");
+    EXPECT_EQ(FindDescriptionFile("KIP 870 Color", file), 1);
+    EXPECT_STREQ(file, "short.xml");
+}
+
+// One model sees every fault in turn, as a host retrying a failed load would.
+TEST_F(DescriptionTest, EachFaultFailsTheLoadWithItsMessageUntilAGoodLoadFixesTheModel) {
     const std::string good = testDescription();
     struct Fault { std::string text, message; };
     auto edit = [&good](const std::string& from, const std::string& to) { return replaced(good, from, to); };
@@ -24,20 +37,22 @@ TEST_F(DescriptionTest, EachFaultFailsTheLoadWithItsMessageOnce) {
         {edit("<ColorDepth>8</ColorDepth>", "<ColorDepth>10001</ColorDepth>"), "Wrong color depth."},
         {edit(R"(IsSpotColor="2")", R"(IsSpotColor="-2")"), "Wrong color spot."},
     };
+    CDynamic model;
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.message);
         writeDescription(fault.text);
         MessageBoxCapture shown;
-        CDynamic model;
         EXPECT_EQ(model.loadDescription(kTestModel), 0);
         EXPECT_EQ(model.isLoaded(), 0);
         EXPECT_EQ(shown.texts(), std::vector<std::string>{fault.message});
     }
-    // The limits themselves are allowed.
-    writeDescription(edit("<XResValue>300<", "<XResValue>10000<"));
-    CDynamic model;
+    // The limits themselves are allowed. The good load starts from empty: its first
+    // colour mode orders "3,2", not the failed loads' "0,1,2,3".
+    writeDescription(replaced(edit("<XResValue>300<", "<XResValue>10000<"), "0,1,2,3", "3,2"));
     EXPECT_EQ(model.loadDescription(kTestModel), 1);
-    EXPECT_EQ(model.getResolutionCount(), 2);
+    AByteArray order;
+    EXPECT_EQ(model.getColorantOrder(0, &order), 2);
+    EXPECT_EQ(model.loadDescription("Other model"), 1);   // the first success fixes the model
 }
 
 TEST_F(DescriptionTest, FileFaultsBeforeParsingHaveTheirOwnMessages) {

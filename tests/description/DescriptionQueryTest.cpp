@@ -56,7 +56,6 @@ TEST_F(DescriptionQuery, MediaModesAndResolutionsFollowTheControlTreeAndSkipUnkn
     ASSERT_EQ(model.getResolutionList(kTestModel, &media[1], &mode, &list, &defaultPosition), 1);
     ASSERT_EQ(list.size(), 2u);   // resolution 5 is not in the list
     EXPECT_EQ(defaultPosition, 0);
-    EXPECT_EQ(list[0].id, 1u);
     EXPECT_EQ(valuesOf(list[0]), std::make_pair(600.0, 1200.0));
     EXPECT_STREQ(list[0].displayName, "High");
     EXPECT_EQ(valuesOf(list[1]), std::make_pair(300.0, 300.0));

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 class RecordingPort : public OutputPort {
@@ -39,12 +40,6 @@ public:
         outputPort = port;
     }
 
-    struct Line {
-        int plane;
-        int line;
-        std::vector<uint8_t> data;
-    };
-
     int GetEngineCode() override { return 99; }
     int GetDeviceResolution(int* x, int* y) override {
         *x = *y = deviceResolution;
@@ -76,25 +71,29 @@ public:
         return 5;
     }
     int SkipPlane(int colorant) override { return colorant == skippedColorant; }
-    int BeginPlane(int, int) override { return ++planeCalls; }
-    int EndPlane(int, int) override { return ++planeCalls; }
+    int BeginPage() override { return record("BeginPage"); }
+    int EndPage() override { return record("EndPage"); }
+    int EndJob() override { return record("EndJob") && APageBaseRTL::EndJob(); }
+    int BeginPlane(int plane, int) override { return record("BeginPlane " + std::to_string(plane)); }
+    int EndPlane(int plane, int) override { return record("EndPlane " + std::to_string(plane)); }
     int WriteLine(int plane, int line, const uint8_t* data) override {
-        lines.push_back({plane, line, std::vector<uint8_t>(data, data + track->outputLineBytes)});
+        record("Line " + std::to_string(plane) + "," + std::to_string(line));
+        lines.emplace_back(data, data + track->outputLineBytes);
         if (line == slowLine) now += 201;
         return 1;
     }
 
     const JobTrackRecord& trackRecord() const { return *track; }
-    // The planes written, in order, one entry per plane run.
+    // The planes started, in order.
     std::vector<int> planeRuns() const {
         std::vector<int> runs;
-        for (const Line& l : lines)
-            if (runs.empty() || runs.back() != l.plane) runs.push_back(l.plane);
+        for (const std::string& call : calls)
+            if (call.starts_with("BeginPlane ")) runs.push_back(std::stoi(call.substr(11)));
         return runs;
     }
 
-    int planeCalls = 0;   // plane starts and ends
-    std::vector<Line> lines;
+    std::vector<std::string> calls;   // pages, plane starts and ends, lines and the job's end, in order
+    std::vector<std::vector<uint8_t>> lines;   // the data of every line written
     int deviceResolution = 1;
     int slowLine = -1;   // writing this line takes 201 ms of the fake clock
     bool interleaved = false;
@@ -105,6 +104,10 @@ protected:
     uint32_t TickCount() override { return now; }
 
 private:
+    int record(const std::string& call) {
+        calls.push_back(call);
+        return 1;
+    }
     uint32_t now = 0xFFFFFF00u;   // close to the wrap, as a long-running system's tick count
 };
 
