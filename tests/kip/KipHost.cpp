@@ -61,13 +61,14 @@ KipModel kipTileModel(const KipModel& changes) {
                    changes);
 }
 
-JobRun runJob(ABasePrinterDriver& driver, KipTestJob& job, const std::string& outputFolder,
+JobRun runJob(ABasePrinterDriver& driver, KipTestJob& job, const std::optional<std::string>& outputFolder,
               const std::string& documentName) {
     static NullPort port;
     JobRun run;
     run.opened = driver.openJob(&job.request, &port);
     if (run.opened) {
-        driver.setOutputName(outputFolder.c_str(), reinterpret_cast<intptr_t>(documentName.c_str()));
+        if (outputFolder)
+            driver.setOutputName(outputFolder->c_str(), reinterpret_cast<intptr_t>(documentName.c_str()));
         const int steps = stepJob(driver, job.request);
         run.steps = std::abs(steps);
         run.failedSteps = steps < 0 ? 1 : 0;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -54,8 +55,8 @@ struct JobRun {
     bool ended = false;   // the port code became -1
 };
 
-// Runs job on driver with the output folder and document name given to setOutputName.
-JobRun runJob(ABasePrinterDriver& driver, KipTestJob& job, const std::string& outputFolder,
+// Runs job on driver with the output folder and document name given to setOutputName (not called without a folder).
+JobRun runJob(ABasePrinterDriver& driver, KipTestJob& job, const std::optional<std::string>& outputFolder,
               const std::string& documentName = "plan.pdf");
 // A job that opened and ended without a failed step.
 void expectWhole(const JobRun& run);

@@ -95,6 +95,19 @@ TEST_F(KipJobFolder, HostileDocumentNamesStayInsideTheOutputFolder) {
     EXPECT_EQ(fileNames(output).size(), 3u);
 }
 
+TEST_F(KipJobFolder, WithoutAnOutputPathTheJobGoesIntoTheBaseFolder) {
+    // A job folder is not a page's: its page number is -1.
+    installKipModel(base.path(), kipJobModel({{"FolderName", "filename_pageID_uniqID"}}));
+    // An empty output path puts the job folder under the base folder's "temp".
+    expectWhole(runJob(*newDriver(), newJob(), ""));
+    EXPECT_EQ(fileNames(base.path() / "temp" / "plan_-1_00001").size(), 7u);
+
+    // Without any output name the files go straight into the base folder.
+    expectWhole(runJob(*newDriver(), newJob(), std::nullopt));
+    for (const char* file : {"plan_1_Cyan.tif", "JobTicket.xml", "Finish.txt"})
+        EXPECT_TRUE(fs::is_regular_file(base.path() / file)) << file;
+}
+
 TEST_F(KipJobFolder, RefusedOutputsEndTheJob) {
     installKipModel(base.path(), {{"FolderName", "filename"}, {"TileSeparate", "No"}});
     // Another port than the file port: message 9002, no folder.

@@ -118,7 +118,7 @@ TEST_F(KipSeparations, ThirtyTwoBitFileInterleavesThePlanesByColourNameAndAnswer
 }
 
 TEST_F(KipSeparations, BmpSeparationsReadBackUprightAndPixelIdentical) {
-    installKipModel(base.path(), pagedModel());   // its ".tif" names take the BMP extension
+    // The samples' own model, whose ".tif" names take the BMP extension; its colour ids C and K name the files.
     const struct {
         const char* what;
         int colorMode;
@@ -138,10 +138,10 @@ TEST_F(KipSeparations, BmpSeparationsReadBackUprightAndPixelIdentical) {
         job.options().invertOutput = c.invert;
         job.write({c.page});
         expectWhole(run(job));
-        const fs::path folder = output / ("plan_" + std::to_string(++number));
+        const fs::path folder = output / ("plan_0000" + std::to_string(++number));
         for (size_t k = 0; k < c.page.planes.size(); ++k) {
             const TestPlane& plane = c.page.planes[k];
-            const std::string name = "plan_1_" + plane.name;
+            const std::string name = folder.filename().string() + "_1_" + (plane.name == "Black" ? "K" : "C");
             const ReadImage image = readBmp(folder / (name + ".bmp"));
             ASSERT_EQ(image.width, static_cast<uint32_t>(c.page.width)) << name;
             ASSERT_EQ(image.rows.size(), static_cast<size_t>(c.page.height)) << name;

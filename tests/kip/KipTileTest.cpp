@@ -1,8 +1,8 @@
 // Tiled pages through the driver front over an engine the test can look
-// into: requests the engine does not tile, and a job aborted mid-page. (Each
-// tile's image and ticket, page folders and blank tiles of colours without a
-// plane are read back from posters the host program prints:
-// tests/hostprog/EndToEndTest.cpp.)
+// into: later pages completed by the first page's tiles, requests the engine
+// does not tile, and a job aborted mid-page. (Each tile's image and ticket,
+// page folders and blank tiles of colours without a plane are read back from
+// posters the host program prints: tests/hostprog/EndToEndTest.cpp.)
 #include "CDriver.h"
 #include "KipHost.h"
 #include "RTL.h"
@@ -41,13 +41,30 @@ protected:
 };
 }  // namespace
 
+TEST_F(KipTiles, LaterTiledPagesAreCompletedByTheFirstPagesRecords) {
+    // Tile ids are found at page index + tile position, page numbers at the page index; the second page,
+    // a plain one, is one tile of its own, numbered 1 (tile pages count from 0).
+    KipTestJob job(base.path(), kKipModel, kCmyk);
+    job.pageNumbers = {4, 0};
+    job.requestTiles(kPosterTiling);
+    job.write({{12, 4, {{"Cyan", 1}}, {{8, 2}, {4, 2}}}, {6, 3, {{"Black", 1}}}});
+    const fs::path out = base.path() / "out";
+    expectWhole(
+        run(job, kipTileModel({{"TileName", "filename_pageID_tileID_colorID.tif"}, {"PageFolder", "yes"}}), out));
+    expectSeparation(out / "plan_1_8_Black.tif", job, 1, 0, 0);
+    // The second page's end adds no blank tile of its own: the first page's recorded tiles are all there.
+    EXPECT_FALSE(fs::exists(out / "plan_1_8_Cyan.tif"));
+    // Each tiled page enters its page folder and stays in it; the job ticket goes into the last.
+    EXPECT_TRUE(fs::exists(out / "plan_Page_4" / "plan_Page_0" / "JobTicket.xml"));
+}
+
 TEST_F(KipTiles, RequestsTheEngineDoesNotTileKeepEveryLineOrFailTheJob) {
-    // A plain page of a tiled request is one tile of its own; pages count from 0.
-    KipTestJob plain(base.path(), kKipModel, kCmyk);
-    plain.requestTiles(kPosterTiling);
-    plain.write({{16, 3, {{"Cyan", 1}}}});
-    expectWhole(run(plain, kipTileModel({{"TileName", "filename_pageID_tileID_colorID.tif"}}), base.path() / "plain"));
-    expectSeparation(base.path() / "plain" / "plan_0_7_Cyan.tif", plain, 0, 0, 0);
+    // A tiling kind below 3 is not tiled, even with separate tiles: whole separations, pages from 1, no line lost.
+    KipTestJob below(base.path(), kKipModel, kCmyk);
+    below.requestTiles(2);
+    below.write({{16, 3, {{"Cyan", 1}}}});
+    expectWhole(run(below, kipTileModel(), base.path() / "below"));
+    expectSeparation(base.path() / "below" / "plan_1_Cyan.tif", below, 0, 0, 0);
 
     // A tiled page of a model that does not write tiles as files fails the job and leaves its folder empty.
     KipTestJob tiled(base.path(), kKipModel, kCmyk);

@@ -76,6 +76,7 @@ TEST(KipWriteFault, AFailedWriteFailsTheJobNamesTheFileAndWritesNoFinishFile) {
     ASSERT_EQ(finished.count("plan_1/Finish.txt"), 1u);
     // The thumbnail is copied as it is, the finish file from its template; Yellow is blank.
     EXPECT_EQ(finished.at("plan_1/thumbnail.bmp"), "BM thumbnail");
+    EXPECT_EQ(finished.at("plan_1/JobTicket.xml").find("RV_"), std::string::npos) << "a ticket token is left unfilled";
     EXPECT_EQ(finished.at("plan_1/Finish.txt"), readFile(base.outputDrivers() / "JobTicketTemplates" / "Finish.txt"));
     const ReadImage yellow = readTiff(output / "plan_1" / "plan_1_Yellow.tif");
     ASSERT_EQ(yellow.rows.size(), 16u);
