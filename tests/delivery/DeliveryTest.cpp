@@ -151,14 +151,16 @@ TEST_F(Delivery, SlowPrinterReceivesTheArchiveInTheRequestFolderInActiveMode) {
 
 TEST_F(Delivery, WithoutReadableSettingsOrArchiveNothingIsSentOrRemoved) {
     PrinterSimulator printer(base.path() / "printer");
-    base.write("Temp/KIPFTPSettings.xml", "<RootElement IP1=");
     RVLogCapture log;
-    EXPECT_TRUE(deliver(100, true).empty());
-    EXPECT_TRUE(localOutputStays());
+    for (const char* settings : {"", "<RootElement IP1="}) {   // no settings file, then one cut short
+        if (*settings) base.write("Temp/KIPFTPSettings.xml", settings);
+        EXPECT_TRUE(deliver(100, true).empty()) << settings;
+        EXPECT_TRUE(localOutputStays()) << settings;
+    }
     fs::remove(archive);
     printer.writeSettings(base.path());
     EXPECT_TRUE(deliverAsIs(true).empty());
-    EXPECT_EQ(std::count(log.messages().begin(), log.messages().end(), "LoadFTPSettings or zipFile.exists"), 2);
+    EXPECT_EQ(std::count(log.messages().begin(), log.messages().end(), "LoadFTPSettings or zipFile.exists"), 3);
     EXPECT_TRUE(printer.commands().empty());
     EXPECT_TRUE(fs::exists(job / "JobTicket.xml"));
 }

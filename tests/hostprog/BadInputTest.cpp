@@ -2,11 +2,28 @@
 // names the culprit, a non-zero exit, and no file left behind; make-job never
 // writes over its own input and asks before replacing a file it did not make.
 // What query and print cannot use, they name on their last line of stderr.
+// What a command is for, its --help says.
 #include "HostProgramFixture.h"
 
 #include <algorithm>
 
 namespace fs = std::filesystem;
+
+TEST(Help, EveryCommandSaysWhatItDoesWithAnExample) {
+    const fs::path cwd = fs::temp_directory_path();
+    const std::string overview = runProgram(ZUKIP_PROGRAM, {"--help"}, cwd).out;
+    for (const std::string command : {"make-job", "print", "query", "options", "demo", "printer"}) {
+        SCOPED_TRACE(command);
+        EXPECT_NE(overview.find("\n  " + command + " "), std::string::npos) << overview;
+        const ProgramRun run = runProgram(ZUKIP_PROGRAM, {command, "--help"}, cwd);
+        EXPECT_EQ(run.status, 0);
+        // The usage, then a paragraph on what the command does (not a heading), then an example of it.
+        EXPECT_EQ(run.out.rfind("Usage: zukip " + command, 0), 0u) << run.out;
+        const size_t said = run.out.find("\n\n") + 2;
+        EXPECT_GT(run.out.find('\n', said) - said, 30u) << run.out;
+        EXPECT_NE(run.out.find("\nExample:\n  zukip " + command + " "), std::string::npos) << run.out;
+    }
+}
 
 namespace {
 
@@ -69,6 +86,7 @@ TEST_F(BadInput, ImagesSettingsOutputPlacesAndTilesThatCannotBeUsed) {
         {"no image", {"-o", "j.job"}, "image"},
         // Places that cannot take the job.
         {"missing folder", {"-o", "nowhere/j.job", "cmyk.tif"}, "nowhere"},
+        {"file as folder", {"-o", "notes.txt/j.job", "cmyk.tif"}, "notes.txt"},
         {"job named like its raster", {"-o", "j.zrs", "cmyk.tif"}, "j.zrs"},
         {"job path is a folder", {"-o", ".", "cmyk.tif"}, "folder"},
         // Posters that cannot be cut.

@@ -66,6 +66,8 @@ void writeTiff(const fs::path& path, const std::vector<TiffPage>& pages) {
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.photometric);
         TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
         TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, p.orientation);
+        if (!p.extra.empty()) TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, uint16_t(p.extra.size()), p.extra.data());
         if (!p.colormap.empty()) {
             const size_t n = p.colormap.size() / 3;
             TIFFSetField(tif, TIFFTAG_COLORMAP, &p.colormap[0], &p.colormap[n], &p.colormap[2 * n]);

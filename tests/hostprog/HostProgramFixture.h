@@ -31,7 +31,9 @@ struct TiffPage {
     uint32_t width = 0, height = 0;
     uint16_t samples = 1, bits = 8, photometric = PHOTOMETRIC_MINISBLACK;
     std::vector<uint8_t> data;          // height rows of (width * samples * bits + 7) / 8 bytes
+    std::vector<uint16_t> extra{};      // ExtraSamples types
     std::vector<uint16_t> colormap{};   // 3 * 2^bits entries of a palette image
+    uint16_t orientation = 1;
     float dpi = 0;
     uint32_t tile = 0;                  // tile size (whole-byte pixels only), 0 for strips
 };

@@ -162,6 +162,18 @@ std::vector<InputCase> cases() {
              EXPECT_TRUE(GeneratedCmykProfile::save((file.parent_path() / "cmyk.icc").string()));
              return Pages{{kCmyk, 23, 9, cmykOfRgb(v, false)}};
          }},
+        {"rgb16.tif", {}, 1, [](const fs::path& file) {
+             const std::vector<int> v = pattern(17, 6, 3, 65535, 2);
+             writeTiff(file, {image(17, 6, 3, 16, PHOTOMETRIC_RGB, v)});
+             return Pages{{kCmyk, 17, 6, cmykOfRgb(v, true)}};
+         }},
+        {"alpha.tif", {}, 3, [](const fs::path& file) {
+             const std::vector<int> v = pattern(11, 4, 4, 255, 4);
+             TiffPage p = image(11, 4, 4, 8, PHOTOMETRIC_RGB, v);
+             p.extra = {EXTRASAMPLE_UNASSALPHA};
+             writeTiff(file, {p});
+             return Pages{{kCmyk, 11, 4, cmykOfRgb(onWhite(v), false)}};
+         }},
         {"palette.tif", {}, 1, [](const fs::path& file) {
              const std::vector<int> v = pattern(13, 5, 1, 15, 3);
              TiffPage p = image(13, 5, 1, 4, PHOTOMETRIC_PALETTE, v);
@@ -191,7 +203,7 @@ std::vector<InputCase> cases() {
              // Tiled, in widths that are not a multiple of the tile width.
              std::vector<TiffPage> pages;
              Pages expected;
-             for (uint32_t w = 40; w < 42; ++w) {
+             for (uint32_t w = 40; w < 43; ++w) {
                  const std::vector<int> v = pattern(w, 20, 4, 255, int(w));
                  pages.push_back(image(w, 20, 4, 8, PHOTOMETRIC_SEPARATED, v));
                  pages.back().tile = 16;
@@ -199,6 +211,18 @@ std::vector<InputCase> cases() {
              }
              writeTiff(file, pages);
              return expected;
+         }},
+        {"turned.tif", {}, 0, [](const fs::path& file) {
+             // Orientation 6: the stored rows are the picture's columns, its top row the stored left
+             // column read from the bottom up.
+             const std::vector<int> v = pattern(7, 4, 1, 255, 14);
+             TiffPage p = image(7, 4, 1, 8, PHOTOMETRIC_MINISWHITE, v);
+             p.orientation = 6;
+             writeTiff(file, {p});
+             std::vector<int> upright;
+             for (uint32_t y = 0; y < 7; ++y)
+                 for (uint32_t x = 0; x < 4; ++x) upright.push_back(v[(3 - x) * 7 + y]);
+             return Pages{{{"Black"}, 4, 7, upright}};
          }},
         {"alpha.png", {}, 3, [](const fs::path& file) {
              const std::vector<int> v = pattern(10, 6, 4, 255, 11);
