@@ -100,11 +100,6 @@ void writeTiff(const fs::path& path, const std::vector<TiffPage>& pages) {
     TIFFClose(tif);
 }
 
-void writeTiff(const fs::path& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t bits,
-               uint16_t photometric, const std::vector<uint8_t>& data) {
-    writeTiff(path, {TiffPage{width, height, samples, bits, photometric, data}});
-}
-
 std::vector<std::string> listTree(const fs::path& root) {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(root)) names.push_back(fs::relative(entry, root));

@@ -40,9 +40,6 @@ struct TiffPage {
 
 // Writes the pages as one LZW-compressed TIFF with libtiff.
 void writeTiff(const std::filesystem::path& path, const std::vector<TiffPage>& pages);
-// Writes a one-page TIFF: samples per pixel, bits, photometric, packed rows.
-void writeTiff(const std::filesystem::path& path, uint32_t width, uint32_t height, uint16_t samples, uint16_t bits,
-               uint16_t photometric, const std::vector<uint8_t>& data);
 
 // Every file and folder below root, relative, sorted.
 std::vector<std::string> listTree(const std::filesystem::path& root);

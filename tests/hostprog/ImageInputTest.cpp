@@ -117,18 +117,6 @@ std::vector<int> cmykOfRgb(const std::vector<int>& rgb, bool sixteen) {
     return std::vector<int>(out.begin(), out.end());
 }
 
-// A 600 dpi CMYK page of w x h blocks of 2 x 2 pixels, so that every nearest pixel of a block at 300 dpi gives
-// the block's value.
-TiffPage doubledBlocks(const std::vector<int>& blocks, uint32_t w, uint32_t h) {
-    std::vector<int> v;
-    for (uint32_t y = 0; y < 2 * h; ++y)
-        for (uint32_t x = 0; x < 2 * w; ++x)
-            for (int s = 0; s < 4; ++s) v.push_back(blocks[((y / 2) * w + x / 2) * 4 + size_t(s)]);
-    TiffPage p = image(2 * w, 2 * h, 4, 8, PHOTOMETRIC_SEPARATED, v);
-    p.dpi = 600;
-    return p;
-}
-
 // RGBA samples as RGB printed on white paper.
 std::vector<int> onWhite(const std::vector<int>& rgba) {
     std::vector<int> rgb;
@@ -191,14 +179,6 @@ std::vector<InputCase> cases() {
              for (const int g : v) ink.push_back(255 - (g + 128) / 257);
              return Pages{{{"Black"}, 19, 7, ink}};
          }},
-        {"white.tif", {}, 0, [](const fs::path& file) {
-             // At 600 dpi, which the printer has: the job takes it, so no pixel is resampled.
-             const std::vector<int> v = pattern(9, 9, 1, 255, 6);
-             TiffPage p = image(9, 9, 1, 8, PHOTOMETRIC_MINISWHITE, v);
-             p.dpi = 600;
-             writeTiff(file, {p});
-             return Pages{{{"Black"}, 9, 9, v}};
-         }},
         {"pages.tif", {}, 0, [](const fs::path& file) {
              // Tiled, in widths that are not a multiple of the tile width.
              std::vector<TiffPage> pages;
@@ -213,11 +193,12 @@ std::vector<InputCase> cases() {
              return expected;
          }},
         {"turned.tif", {}, 0, [](const fs::path& file) {
-             // Orientation 6: the stored rows are the picture's columns, its top row the stored left
-             // column read from the bottom up.
+             // Orientation 6: stored rows are the picture's columns, its top row the left one read bottom up.
+             // Min-is-white at 600 dpi, which the printer has: the job takes it, so nothing is resampled.
              const std::vector<int> v = pattern(7, 4, 1, 255, 14);
              TiffPage p = image(7, 4, 1, 8, PHOTOMETRIC_MINISWHITE, v);
              p.orientation = 6;
+             p.dpi = 600;
              writeTiff(file, {p});
              std::vector<int> upright;
              for (uint32_t y = 0; y < 7; ++y)
@@ -236,10 +217,15 @@ std::vector<InputCase> cases() {
              return Pages{{kCmyk, 16, 8, cmykOfRgb(std::vector<int>(decoded.begin(), decoded.end()), false)}};
          }},
         {"scaled.tif", {"-r", "300"}, 0, [](const fs::path& file) {
-             // At 600 dpi printed at 300.
-             const std::vector<int> blocks = pattern(6, 4, 4, 255, 15);
-             writeTiff(file, {doubledBlocks(blocks, 6, 4)});
-             return Pages{{kCmyk, 6, 4, blocks}};
+             // At 600 dpi printed at 300: blocks of 2 x 2 pixels, so that the nearest pixel gives each block's value.
+             const std::vector<int> blocks = pattern(6, 4, 1, 255, 15);
+             std::vector<int> v;
+             for (uint32_t y = 0; y < 8; ++y)
+                 for (uint32_t x = 0; x < 12; ++x) v.push_back(blocks[y / 2 * 6 + x / 2]);
+             TiffPage p = image(12, 8, 1, 8, PHOTOMETRIC_MINISWHITE, v);
+             p.dpi = 600;
+             writeTiff(file, {p});
+             return Pages{{{"Black"}, 6, 4, blocks}};
          }},
     };
 }

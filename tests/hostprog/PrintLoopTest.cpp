@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 using PrintLoop = HostProgramTest;
 
 TEST_F(PrintLoop, EachWayAJobEndsGivesItsStatusAndAtMostOneLine) {
-    writeTiff(work() / "in.tif", 8, 2, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(64, 255));
+    writeTiff(work() / "in.tif", {{8, 2, 4, 8, PHOTOMETRIC_SEPARATED, std::vector<uint8_t>(64, 255)}});
     ASSERT_EQ(zukip("make-job", {"-d", "plan.pdf", "-o", "job.job", "in.tif"}).status, 0);
     struct Case {
         const char* mode;
