@@ -85,7 +85,7 @@ TEST_F(BadInput, ImagesSettingsOutputPlacesAndTilesThatCannotBeUsed) {
         {"no image", {"-o", "j.job"}, "image"},
         // Places that cannot take the job.
         {"missing folder", {"-o", "nowhere/j.job", "cmyk.tif"}, "nowhere"},
-        {"file as folder", {"-o", "notes.txt/j.job", "cmyk.tif"}, "notes.txt"},
+        {"file as folder", {"-o", "notes.txt/j.job", "cmyk.tif"}, "notes.txt is not a folder"},
         {"job named like its raster", {"-o", "j.zrs", "cmyk.tif"}, "j.zrs"},
         {"job path is a folder", {"-o", ".", "cmyk.tif"}, "folder"},
         // Posters that cannot be cut.

@@ -39,8 +39,10 @@ void checkFolderWritable(const std::string& jobPath) {
     fs::path folder = fs::path(jobPath).parent_path();
     if (folder.empty()) folder = ".";
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) throw ToolError("cannot write job " + jobPath + ": folder " + folder.string() +
-                                                       " does not exist");
+    if (!fs::is_directory(folder, ec))
+        throw ToolError("cannot write job " + jobPath + ": " +
+                        (fs::exists(folder, ec) ? folder.string() + " is not a folder"
+                                                : "folder " + folder.string() + " does not exist"));
     if (access(folder.c_str(), W_OK) != 0)
         throw ToolError("cannot write job " + jobPath + ": folder " + folder.string() + " is not writable (" +
                         std::strerror(errno) + ")");
