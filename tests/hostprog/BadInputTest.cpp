@@ -11,6 +11,8 @@ namespace fs = std::filesystem;
 
 TEST(Help, EveryCommandSaysWhatItDoesWithAnExample) {
     const std::string overview = runProgram(ZUKIP_PROGRAM, {"--help"}, ".").out;
+    EXPECT_NE(runProgram(ZUKIP_PROGRAM, {}, ".").status, 0);
+    EXPECT_EQ(runProgram(ZUKIP_PROGRAM, {"plot"}, ".").err, "zukip: unknown command \"plot\" (try zukip --help)\n");
     for (const std::string command : {"make-job", "print", "query", "options", "demo", "printer"}) {
         SCOPED_TRACE(command);
         EXPECT_NE(overview.find("\n  " + command + " "), std::string::npos) << overview;
